@@ -1,0 +1,14 @@
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace rq {
+
+// Multi-line texts are lines joined by CR LF, with no line break after the last line.
+inline constexpr std::string_view kNewLine = "\r\n";
+
+std::string joinLines(std::initializer_list<std::string_view> lines);
+
+}  // namespace rq

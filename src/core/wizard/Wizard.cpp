@@ -1,0 +1,160 @@
+#include "core/wizard/Wizard.h"
+
+#include "core/settings/PortConf.h"
+#include "core/wizard/DeviceSteps.h"
+#include "core/wizard/ErrorMessages.h"
+#include "core/wizard/ForceUpdate.h"
+#include "core/wizard/Screens.h"
+
+namespace rq {
+namespace {
+
+using StepHandler = void (*)(StepContext&);
+constexpr StepHandler kStepHandlers[] = {subStep1Start,     subStep2ParamRead,    subStep3VersionCheck,
+                                         subStep4FwPrepare, subStep5FwUpdate,     subStep6ParamPrepare,
+                                         subStep7ParamWrite, subStep8End};
+constexpr int kLastStep = 7;
+
+}  // namespace
+
+std::string mainWindowCaption() {
+    return "RQ SYSTEM  Firmware update tool (Ver" + std::to_string(RQ_VERSION_MAJOR) + "." +
+           std::to_string(RQ_VERSION_MINOR) + "." + std::to_string(RQ_VERSION_PATCH) + ")";
+}
+
+Wizard::Wizard(Port& port, Clock& clock, WizardView& view) : context_{state_, port, clock, view} {}
+
+void Wizard::start() {
+    WizardView& view = context_.view;
+    view.setText(Control::frmMain, mainWindowCaption());
+    setStepIndex(0);
+    view.setText(Control::lblFWFile, "");
+    view.setText(Control::lblFWOld, "Unkonwn");
+    view.setText(Control::lblFWNew, "No select");
+    view.setText(Control::txtProcess, "");
+    context_.setProgress({0, 1, 0});
+    context_.port.setPortNumber(state_.commSettings.ComPort);
+    context_.port.setFlowControl(FlowControl::None);
+    context_.port.setSettings("307200,o,8,1");
+    subStep1Start(context_);
+}
+
+void Wizard::setStepIndex(int stepIndex) {
+    state_.StepIndex = static_cast<std::uint8_t>(stepIndex);
+    context_.view.stepIndexChanged(stepIndex);
+}
+
+void Wizard::subRunStep() {
+    context_.view.setBusyPointer(true);
+    state_.LinkError = 0;
+    if (state_.StepIndex <= kLastStep) kStepHandlers[state_.StepIndex](context_);
+    subShowError();
+    context_.view.setBusyPointer(false);
+}
+
+void Wizard::subShowError() {
+    if (const auto message = errorMessage(state_.LinkError)) context_.view.showMessage(message->title, message->text);
+}
+
+void Wizard::cmdNext() {
+    if (state_.StepIndex >= kLastStep) {
+        cmdCancel();
+        return;
+    }
+    setStepIndex(state_.StepIndex + 1);
+    subRunStep();
+    if (state_.LinkError != 0) {
+        setStepIndex(state_.StepIndex - 1);
+        subRunStep();
+    }
+}
+
+void Wizard::cmdCancel() {
+    ended_ = true;
+    context_.view.endProgram();
+}
+
+void Wizard::closeRequest() { ended_ = true; }
+
+void Wizard::cmdForceUpdate() {
+    if (const auto entry = context_.view.askModelAndSerial()) storeModelAndSerial(*entry, state_.params);
+    setStepIndex(2);
+    subRunStep();
+}
+
+void Wizard::cmdCommSetting() {
+    Port& port = context_.port;
+    savedPortNumber_ = port.portNumber();
+    savedPortSettings_ = port.settings();
+    savedFlow_ = port.flowControl();
+    if (portConfOpen_) {
+        context_.view.showSettingsDialog(std::nullopt);
+        return;
+    }
+    portConfOpen_ = true;
+    context_.view.showSettingsDialog(loadPortConf(probePorts(port), port.portNumber(), state_.commSettings));
+}
+
+void Wizard::portConfSet(const PortConfSelection& selection) {
+    if (context_.port.isOpen()) context_.port.close();
+    applyPortConf(selection, state_.commSettings);
+    portConfOpen_ = false;
+}
+
+void Wizard::portConfCancel() {
+    Port& port = context_.port;
+    if (port.isOpen()) {
+        port.setPortNumber(savedPortNumber_);
+        const bool settingsTaken = port.setSettings(savedPortSettings_) == PortError::None;
+        const bool flowTaken = port.setFlowControl(savedFlow_) == PortError::None;
+        if (!settingsTaken || !flowTaken) context_.view.showMessage("RQ_FW_UP", "ポートの設定が無効です再設定してください。");
+    }
+    portConfOpen_ = false;
+}
+
+void Wizard::cmdFWFileSel() {
+    // A cancelled dialog changes nothing, so the file shown is always the file that would be programmed.
+    if (const auto choice = context_.view.chooseFirmwareFile()) selectFirmwareFile(*choice);
+}
+
+void Wizard::selectFirmwareFile(const FileChoice& choice) {
+    WizardView& view = context_.view;
+    FirmwareFile& firmware = state_.firmware;
+    FirmwareRead read = readFirmwareFile(choice.path);
+    if (read.result == FirmwareLoad::NotFound) {
+        reportFileError(21);
+        view.setEnabled(Control::cmdNext, false);
+        return;
+    }
+    firmware.path = choice.path;
+    firmware.title = choice.title;
+    view.setText(Control::lblFWFile, choice.title);
+    if (read.result == FirmwareLoad::Unreadable) {
+        // What was read before must not stay valid under the new file's name.
+        firmware.valid = false;
+        firmware.length = 0;
+        firmware.contents.clear();
+        reportFileError(23);
+        view.setEnabled(Control::cmdNext, false);
+        return;
+    }
+    firmware.length = read.length;
+    firmware.contents = std::move(read.contents);
+    if (read.result == FirmwareLoad::BadHeader) {
+        reportFileError(22);
+        firmware.valid = false;
+        view.setEnabled(Control::cmdNext, false);
+        return;
+    }
+    view.setText(Control::lblFWNew, firmwareVersionCaption(firmware.contents));
+    firmware.valid = true;
+    view.setEnabled(Control::cmdNext, true);
+}
+
+void Wizard::reportFileError(std::uint8_t code) {
+    state_.LinkError = code;
+    subShowError();
+    state_.LinkError = 0;
+}
+
+}  // namespace rq

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <optional>
+
+#include "core/wizard/WizardState.h"
+
+namespace rq {
+
+// The step machine of the main window. Every handler runs on the wizard's own thread and talks to the
+// window only through WizardView.
+class Wizard {
+public:
+    Wizard(Port& port, Clock& clock, WizardView& view);
+
+    void start();  // the window has loaded
+
+    void cmdNext();
+    void cmdCancel();
+    void cmdForceUpdate();
+    void cmdCommSetting();
+    void cmdFWFileSel();
+    void portConfSet(const PortConfSelection& selection);
+    void portConfCancel();
+    void closeRequest();
+
+    bool ended() const { return ended_; }
+    const WizardState& state() const { return state_; }
+    WizardState& state() { return state_; }
+
+private:
+    void subRunStep();
+    void subShowError();
+    void setStepIndex(int stepIndex);
+    void selectFirmwareFile(const FileChoice& choice);
+    void reportFileError(std::uint8_t code);
+
+    WizardState state_;
+    StepContext context_;
+    bool ended_ = false;
+    bool portConfOpen_ = false;
+    // The port as it was when the settings dialog was opened, for its Cancel.
+    int savedPortNumber_ = 0;
+    std::string savedPortSettings_;
+    FlowControl savedFlow_ = FlowControl::None;
+};
+
+std::string mainWindowCaption();
+
+}  // namespace rq

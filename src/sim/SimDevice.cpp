@@ -1,0 +1,217 @@
+#include "sim/SimDevice.h"
+
+#include <algorithm>
+
+namespace rq::sim {
+namespace {
+
+constexpr Micros kLedBlinkPeriod{500'000};
+
+// What a receiver at the wrong speed or framing makes of a byte: something else, every time.
+std::uint8_t garbled(std::uint8_t byte) { return static_cast<std::uint8_t>(byte ^ 0x5A); }
+
+}  // namespace
+
+// The DeviceLine a firmware is handed while it handles one byte.
+class SimDevice::Line final : public DeviceLine {
+public:
+    Line(SimDevice& device, Micros at) : device_(device), at_(at) {}
+    Micros now() const override { return at_; }
+    void send(std::span<const std::uint8_t> bytes, Micros notBefore) override {
+        if (!device_.powered_) return;
+        const Micros perByte = device_.lineTime(1, device_.deviceSettings_);
+        Micros start = std::max({notBefore, at_, device_.deviceTxFree_});
+        for (const std::uint8_t byte : bytes) {
+            start += perByte;
+            device_.toHost_.push_back({start, byte, device_.deviceSettings_});
+        }
+        device_.deviceTxFree_ = start;
+    }
+    void setLineSettings(const LineSettings& settings) override { device_.deviceSettings_ = settings; }
+    DeviceMemory& memory() override { return device_.memory_; }
+    void powerOff() override { device_.powerOffLocked(); }
+
+private:
+    SimDevice& device_;
+    Micros at_;
+};
+
+SimDevice::SimDevice(Clock& clock, std::unique_ptr<Firmware> normal, std::unique_ptr<Firmware> boot)
+    : clock_(clock), normal_(std::move(normal)), boot_(std::move(boot)) {}
+
+void SimDevice::setPower(bool on) {
+    std::lock_guard lock(mutex_);
+    advanceLocked(clock_.now());
+    if (on == powered_) return;
+    if (on) {
+        powerOnLocked();
+    } else {
+        powerOffLocked();
+    }
+}
+
+void SimDevice::setFwSwitch(bool write) {
+    std::lock_guard lock(mutex_);
+    fwSwitch_ = write;
+}
+
+bool SimDevice::powered() const {
+    std::lock_guard lock(mutex_);
+    return powered_;
+}
+
+bool SimDevice::fwSwitch() const {
+    std::lock_guard lock(mutex_);
+    return fwSwitch_;
+}
+
+bool SimDevice::programmingMode() const {
+    std::lock_guard lock(mutex_);
+    return powered_ && programming_;
+}
+
+Led SimDevice::led() const {
+    std::lock_guard lock(mutex_);
+    if (!powered_) return Led::Off;
+    if (!programming_) return Led::Green;
+    const auto phase = ((clock_.now() - poweredAt_) / kLedBlinkPeriod) % 2;
+    return phase == 0 ? Led::Green : Led::Red;
+}
+
+void SimDevice::setInstantLine(bool instant) {
+    std::lock_guard lock(mutex_);
+    instantLine_ = instant;
+}
+
+DeviceMemory SimDevice::memory() const {
+    std::lock_guard lock(mutex_);
+    return memory_;
+}
+
+void SimDevice::setMemory(const DeviceMemory& memory) {
+    std::lock_guard lock(mutex_);
+    memory_ = memory;
+}
+
+LineSettings SimDevice::deviceLineSettings() const {
+    std::lock_guard lock(mutex_);
+    return deviceSettings_;
+}
+
+Micros SimDevice::lineTime(std::size_t bytes, const LineSettings& settings) const {
+    if (instantLine_) return Micros(0);
+    const auto bits = static_cast<long long>(bytes) * bitsPerCharacter(settings);
+    return Micros((bits * 1'000'000 + settings.baud - 1) / settings.baud);
+}
+
+void SimDevice::powerOnLocked() {
+    powered_ = true;
+    poweredAt_ = clock_.now();
+    programming_ = fwSwitch_;
+    toDevice_.clear();
+    toHost_.clear();
+    deviceTxFree_ = poweredAt_;
+    deviceSettings_ = runningLocked()->powerOn(memory_);
+}
+
+void SimDevice::powerOffLocked() {
+    powered_ = false;
+    toHost_.clear();
+}
+
+Firmware* SimDevice::runningLocked() const {
+    if (!powered_) return nullptr;
+    return programming_ ? boot_.get() : normal_.get();
+}
+
+void SimDevice::advanceLocked(Micros until) {
+    while (!toDevice_.empty() && toDevice_.front().arrival <= until) {
+        const Transfer transfer = toDevice_.front();
+        toDevice_.pop_front();
+        Firmware* firmware = runningLocked();
+        if (firmware == nullptr) continue;
+        Line line(*this, transfer.arrival);
+        firmware->receive(transfer.sentWith == deviceSettings_ ? transfer.byte : garbled(transfer.byte), line);
+    }
+}
+
+std::size_t SimDevice::arrivedLocked(Micros at) const {
+    return static_cast<std::size_t>(
+        std::find_if(toHost_.begin(), toHost_.end(), [at](const Transfer& t) { return t.arrival > at; }) -
+        toHost_.begin());
+}
+
+std::vector<std::uint8_t> SimDevice::takeArrivedLocked(Micros at, const LineSettings& hostSettings) {
+    std::vector<std::uint8_t> bytes;
+    while (!toHost_.empty() && toHost_.front().arrival <= at) {
+        const Transfer& transfer = toHost_.front();
+        bytes.push_back(transfer.sentWith == hostSettings ? transfer.byte : garbled(transfer.byte));
+        toHost_.pop_front();
+    }
+    return bytes;
+}
+
+void SimDevice::hostWrite(std::span<const std::uint8_t> bytes, const LineSettings& hostSettings) {
+    std::lock_guard lock(mutex_);
+    const Micros now = clock_.now();
+    advanceLocked(now);
+    const Micros perByte = lineTime(1, hostSettings);
+    Micros arrival = std::max(now, hostTxFree_);
+    for (const std::uint8_t byte : bytes) {
+        arrival += perByte;
+        toDevice_.push_back({arrival, byte, hostSettings});
+    }
+    hostTxFree_ = arrival;
+    advanceLocked(now);
+}
+
+std::vector<std::uint8_t> SimDevice::hostRead(std::size_t atLeast, Micros timeout, const LineSettings& hostSettings) {
+    std::unique_lock lock(mutex_);
+    const Micros deadline = clock_.now() + timeout;
+    while (true) {
+        const Micros now = clock_.now();
+        advanceLocked(now);
+        if (arrivedLocked(now) >= atLeast || now >= deadline) {
+            return takeArrivedLocked(now, hostSettings);
+        }
+        // Sleep to the next moment anything can change: a byte reaching either end, or the deadline.
+        Micros next = deadline;
+        if (!toDevice_.empty()) next = std::min(next, toDevice_.front().arrival);
+        const std::size_t arrived = arrivedLocked(now);
+        if (arrived < toHost_.size()) next = std::min(next, toHost_[arrived].arrival);
+        lock.unlock();
+        clock_.sleepUntil(next);
+        lock.lock();
+    }
+}
+
+void SimDevice::hostDiscardInput() {
+    std::lock_guard lock(mutex_);
+    const Micros now = clock_.now();
+    advanceLocked(now);
+    toHost_.erase(toHost_.begin(), toHost_.begin() + static_cast<std::ptrdiff_t>(arrivedLocked(now)));
+}
+
+void SimDevice::hostDiscardOutput() {
+    std::lock_guard lock(mutex_);
+    const Micros now = clock_.now();
+    advanceLocked(now);
+    toDevice_.clear();
+    hostTxFree_ = now;
+}
+
+bool SimDevice::hostCts(bool rts) {
+    std::lock_guard lock(mutex_);
+    advanceLocked(clock_.now());
+    const Firmware* firmware = runningLocked();
+    return firmware != nullptr && firmware->cts(rts);
+}
+
+bool SimDevice::hostDsr(bool dtr) {
+    std::lock_guard lock(mutex_);
+    advanceLocked(clock_.now());
+    const Firmware* firmware = runningLocked();
+    return firmware != nullptr && firmware->dsr(dtr);
+}
+
+}  // namespace rq::sim
