@@ -22,6 +22,7 @@ public:
     void portConfSet(const PortConfSelection& selection);
     void portConfCancel();
     void closeRequest();
+    void setTraceEnabled(bool enabled) { state_.TraceEnabled = enabled; }
 
     bool ended() const { return ended_; }
     const WizardState& state() const { return state_; }

@@ -22,6 +22,7 @@ struct WizardState {
     FirmwareFile firmware;
     std::unique_ptr<ProgrammingImage> image = std::make_unique<ProgrammingImage>();
     Progress progress;  // as prgProcess shows it
+    bool TraceEnabled = false;
 };
 
 // What a step handler works with.
