@@ -53,7 +53,10 @@ void Wizard::subRunStep() {
 }
 
 void Wizard::subShowError() {
-    if (const auto message = errorMessage(state_.LinkError)) context_.view.showMessage(message->title, message->text);
+    const auto message = errorMessage(state_.LinkError);
+    if (!message) return;
+    lastShownError_ = state_.LinkError;
+    context_.view.showMessage(message->title, message->text);
 }
 
 void Wizard::cmdNext() {
@@ -63,7 +66,7 @@ void Wizard::cmdNext() {
     }
     setStepIndex(state_.StepIndex + 1);
     subRunStep();
-    if (state_.LinkError != 0) {
+    if (state_.LinkError != 0 && fallBack_) {
         setStepIndex(state_.StepIndex - 1);
         subRunStep();
     }

@@ -23,6 +23,11 @@ public:
     void portConfCancel();
     void closeRequest();
     void setTraceEnabled(bool enabled) { state_.TraceEnabled = enabled; }
+    // A runner without a window stops at a failed step instead of showing the step before it again.
+    void setFallBackAfterFailure(bool fallBack) { fallBack_ = fallBack; }
+
+    // The code of the last message box shown for an error, 0 before any.
+    std::uint8_t lastShownError() const { return lastShownError_; }
 
     bool ended() const { return ended_; }
     const WizardState& state() const { return state_; }
@@ -38,6 +43,8 @@ private:
     WizardState state_;
     StepContext context_;
     bool ended_ = false;
+    bool fallBack_ = true;
+    std::uint8_t lastShownError_ = 0;
     bool portConfOpen_ = false;
     // The port as it was when the settings dialog was opened, for its Cancel.
     int savedPortNumber_ = 0;

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "core/wizard/ErrorMessages.h"
+
+namespace rq {
+namespace {
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::size_t start = 0;
+    while (true) {
+        const auto at = text.find("\r\n", start);
+        result.push_back(text.substr(start, at == std::string::npos ? at : at - start));
+        if (at == std::string::npos) return result;
+        start = at + 2;
+    }
+}
+
+const std::string kEndingA4 = "　改善されない場合は弊社サポートまでご連絡ください。";
+const std::string kEndingB3 = "　弊社サポートまでご連絡ください。";
+const std::string kEndingC1 = "　更新用ファイルを選択しなおしてください。";
+
+TEST(ErrorMessages, EveryCodeHasItsTitleFirstLineAndEnding) {
+    struct Case {
+        int code;
+        const char* title;
+        const char* first;
+        std::size_t lineCount;
+        const std::string& last;
+    };
+    const std::string kFile22Last = "　その場合は更新用ファイルを入手しなおしてください。";
+    const std::string k99Last = "　確認が済みましたら、再度アプリケーションを起動してください。";
+    const Case cases[] = {
+        {11, "通信エラー", "通信が開始できません。", 5, kEndingB3},
+        {12, "通信エラー", "通信で過剰なリトライが発生しました。", 6, kEndingA4},
+        {13, "通信エラー", "通信でタイムアウトが発生しました。", 6, kEndingA4},
+        {15, "通信設定エラー", "通信設定が正しくありません。", 6, kEndingA4},
+        {21, "更新用ファイル・エラー", "更新用ファイルの名前が正しくありません。", 3, kEndingC1},
+        {22, "更新用ファイル・エラー", "更新ファイルが正しくありません。", 6, kFile22Last},
+        {23, "更新用ファイル・エラー", "更新用ファイルが開けません。", 3, kEndingC1},
+        {30, "更新処理エラー", "通信が開始できません。", 6, kEndingA4},
+        {31, "更新処理エラー", "更新の接続が確立できません。", 6, kEndingA4},
+        {32, "更新処理エラー", "更新処理で過剰なリトライが発生しました。", 6, kEndingA4},
+        {33, "更新処理エラー", "更新処理でタイムアウトが発生しました。", 6, kEndingA4},
+        {34, "更新処理エラー", "更新処理の設定で異常が発生しました。", 5, kEndingB3},
+        {35, "更新処理エラー", "ファームウェアの消去で異常が発生しました。", 5, kEndingB3},
+        {36, "更新処理エラー", "ファームウェアの書き込みで異常が発生しました。", 5, kEndingB3},
+        {37, "更新処理エラー", "ファームウェアのベリファイで異常が発生しました。", 5, kEndingB3},
+        {99, "不明なエラー", "原因不明のエラーが発生しました。", 6, k99Last},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        const auto message = errorMessage(static_cast<std::uint8_t>(c.code));
+        ASSERT_TRUE(message.has_value());
+        EXPECT_EQ(message->title, c.title);
+        const auto text = lines(message->text);
+        ASSERT_EQ(text.size(), c.lineCount);
+        EXPECT_EQ(text.front(), c.first);
+        EXPECT_EQ(text.back(), c.last);
+        EXPECT_EQ(text[1].empty(), c.code != 99);
+        EXPECT_NE(message->text.substr(message->text.size() - 2), "\r\n");
+    }
+}
+
+TEST(ErrorMessages, EndingsAreWordForWord) {
+    EXPECT_EQ(errorMessage(13)->text,
+              "通信でタイムアウトが発生しました。\r\n\r\n"
+              "　機器間の接続、通信設定を確認してください。\r\n"
+              "　接続や設定が正しいにも関わらず何度もこのエラーが発生知る場合は\r\n"
+              "　一度USBケーブルを抜いてしばらく待った後に再挿入してください。\r\n"
+              "　改善されない場合は弊社サポートまでご連絡ください。");
+    EXPECT_EQ(errorMessage(22)->text,
+              "更新ファイルが正しくありません。\r\n\r\n"
+              "　更新用ファイルを選択しなおしてください。\r\n"
+              "　正しいファイルを選択しているにかかわらずエラーが発生する場合\r\n"
+              "　更新用ファイルが壊れている可能性があります。\r\n"
+              "　その場合は更新用ファイルを入手しなおしてください。");
+}
+
+TEST(ErrorMessages, CodesWithoutARowShowNothing) {
+    for (int code = 0; code < 256; ++code) {
+        static const std::set<int> kListed = {11, 12, 13, 15, 21, 22, 23, 30, 31, 32, 33, 34, 35, 36, 37, 99};
+        EXPECT_EQ(errorMessage(static_cast<std::uint8_t>(code)).has_value(), kListed.count(code) == 1) << code;
+    }
+}
+
+}  // namespace
+}  // namespace rq

@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TempDir.h"
+#include "core/firmware/FirmwareFile.h"
+#include "core/wizard/Wizard.h"
+#include "sim/FirmwareGenerator.h"
+#include "sim/SimPort.h"
+#include "sim/VirtualClock.h"
+#include "support/RecordingView.h"
+#include "FakePort.h"
+
+namespace rq {
+namespace {
+
+std::vector<std::uint8_t> headerAt(std::size_t offset, std::string_view text, std::size_t size = 48 + 16) {
+    std::vector<std::uint8_t> bytes(size, 0x20);
+    std::copy(text.begin(), text.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+    return bytes;
+}
+
+TEST(FirmwareFileRead, HeaderAndLengthCases) {
+    test::TempDir dir;
+    std::string otherCase(kFirmwareHeaderText);
+    otherCase[10] = 'f';
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        FirmwareLoad expected;
+    };
+    const Case cases[] = {
+        {"at0.bin", headerAt(0, kFirmwareHeaderText), FirmwareLoad::Ok},
+        {"at5.bin", headerAt(5, kFirmwareHeaderText), FirmwareLoad::Ok},
+        {"at15.bin", headerAt(15, kFirmwareHeaderText), FirmwareLoad::Ok},
+        {"at16.bin", headerAt(16, kFirmwareHeaderText), FirmwareLoad::BadHeader},  // runs past byte 48
+        {"case.bin", headerAt(0, otherCase), FirmwareLoad::BadHeader},
+        {"short.bin", headerAt(0, kFirmwareHeaderText, 47), FirmwareLoad::Unreadable},
+        {"empty.bin", {}, FirmwareLoad::Unreadable},
+        {"exact.bin", headerAt(0, kFirmwareHeaderText, 48), FirmwareLoad::Ok},
+    };
+    for (const Case& c : cases) {
+        const auto read = readFirmwareFile(dir.file(c.name, c.bytes));
+        EXPECT_EQ(read.result, c.expected) << c.name;
+    }
+    EXPECT_EQ(readFirmwareFile(dir.path("absent.bin")).result, FirmwareLoad::NotFound);
+    std::filesystem::create_directory(dir.path("folder.bin"));
+    EXPECT_EQ(readFirmwareFile(dir.path("folder.bin")).result, FirmwareLoad::Unreadable);
+}
+
+TEST(FirmwareFileRead, ReadsNoFurtherThanTheImageNeedsAndTakesTheLengthFromTheFileSystem) {
+    test::TempDir dir;
+    const std::string path = dir.path("big.bin");
+    sim::writeFirmwareFile(path, {{1, 2, 3}, 512 * 256});
+    std::filesystem::resize_file(path, 8ull << 30);  // sparse: 8 GiB without using the disk
+    const auto read = readFirmwareFile(path);
+    EXPECT_EQ(read.result, FirmwareLoad::Ok);
+    EXPECT_EQ(read.length, 8ull << 30);
+    EXPECT_EQ(read.contents.size(), kFirmwareReadLimit);
+}
+
+TEST(FirmwareFileRead, VersionCaption) {
+    auto bytes = headerAt(0, kFirmwareHeaderText);
+    bytes[33] = 2, bytes[35] = 0, bytes[37] = 5;
+    EXPECT_EQ(firmwareVersionCaption(bytes), "Ver 2.0.5");
+    bytes[33] = 200, bytes[35] = 13, bytes[37] = 255;
+    EXPECT_EQ(firmwareVersionCaption(bytes), "Ver 200.13.255");
+}
+
+class FileSelectionTest : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    test::FakePort port;
+    sim::VirtualClock clock;
+    test::RecordingView view;
+    Wizard wizard{port, clock, view};
+
+    void SetUp() override { wizard.start(); }
+    void select(const std::string& path) {
+        view.fileChoices.push_back(FileChoice{path, std::filesystem::path(path).filename().string()});
+        wizard.cmdFWFileSel();
+    }
+    std::string valid(const std::string& name) {
+        const std::string path = dir.path(name);
+        sim::writeFirmwareFile(path, {{1, 2, 3}, 1000});
+        return path;
+    }
+};
+
+TEST_F(FileSelectionTest, AValidFileShowsItsNameAndVersionAndEnablesNext) {
+    select(valid("good.bin"));
+    EXPECT_EQ(view.text(Control::lblFWFile), "good.bin");
+    EXPECT_EQ(view.text(Control::lblFWNew), "Ver 1.2.3");
+    EXPECT_TRUE(wizard.state().firmware.valid);
+    EXPECT_TRUE(view.isEnabled(Control::cmdNext));
+    EXPECT_EQ(wizard.state().firmware.length, 48u + 1000u);
+    EXPECT_TRUE(view.messages.empty());
+}
+
+TEST_F(FileSelectionTest, ErrorsShowTheirCodeAndClearItAgain) {
+    struct Case {
+        std::string path;
+        const char* firstLine;
+        bool validAfter;
+        const char* fileLabel;
+    };
+    std::filesystem::create_directory(dir.path("folder.bin"));
+    const Case cases[] = {
+        {dir.path("absent.bin"), "更新用ファイルの名前が正しくありません。", true, "good.bin"},
+        {dir.file("bad.bin", std::vector<std::uint8_t>(100, 'x')), "更新ファイルが正しくありません。", false, "bad.bin"},
+        {dir.path("folder.bin"), "更新用ファイルが開けません。", false, "folder.bin"},
+        {dir.file("short.bin", {1, 2, 3}), "更新用ファイルが開けません。", false, "short.bin"},
+    };
+    for (const Case& c : cases) {
+        select(valid("good.bin"));
+        view.messages.clear();
+        select(c.path);
+        ASSERT_EQ(view.messages.size(), 1u) << c.path;
+        EXPECT_EQ(view.messages[0].text.substr(0, std::string(c.firstLine).size()), c.firstLine);
+        EXPECT_EQ(wizard.state().firmware.valid, c.validAfter) << c.path;
+        EXPECT_FALSE(view.isEnabled(Control::cmdNext));
+        EXPECT_EQ(view.text(Control::lblFWFile), c.fileLabel);
+        EXPECT_EQ(wizard.state().LinkError, 0);
+    }
+}
+
+TEST_F(FileSelectionTest, AnUnreadableFileDropsWhatTheEarlierFileHadGiven) {
+    select(valid("good.bin"));
+    std::filesystem::create_directory(dir.path("folder.bin"));
+    select(dir.path("folder.bin"));
+    EXPECT_FALSE(wizard.state().firmware.valid);
+    EXPECT_TRUE(wizard.state().firmware.contents.empty());
+}
+
+TEST_F(FileSelectionTest, ACancelledDialogChangesNothing) {
+    select(valid("good.bin"));
+    view.fileChoices.push_back(std::nullopt);
+    wizard.cmdFWFileSel();
+    EXPECT_EQ(view.text(Control::lblFWFile), "good.bin");
+    EXPECT_TRUE(wizard.state().firmware.valid);
+    EXPECT_EQ(wizard.state().firmware.title, "good.bin");
+    EXPECT_TRUE(view.isEnabled(Control::cmdNext));
+}
+
+}  // namespace
+}  // namespace rq

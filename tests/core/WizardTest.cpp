@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include "FakePort.h"
+#include "TempDir.h"
+#include "core/wizard/Screens.h"
+#include "core/wizard/Wizard.h"
+#include "sim/FirmwareGenerator.h"
+#include "sim/VirtualClock.h"
+#include "support/RecordingView.h"
+
+namespace rq {
+namespace {
+
+using test::RecordingView;
+
+constexpr Control kButtons[] = {Control::cmdFWFileSel, Control::cmdCommSetting, Control::cmdForceUpdate,
+                                Control::cmdCancel, Control::cmdNext};
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::size_t start = 0;
+    while (true) {
+        const auto at = text.find("\r\n", start);
+        result.push_back(text.substr(start, at == std::string::npos ? at : at - start));
+        if (at == std::string::npos) return result;
+        start = at + 2;
+    }
+}
+
+std::string buttons(const RecordingView& view) {
+    std::string states;
+    for (const Control button : kButtons) states += view.isEnabled(button) ? '1' : '0';
+    return states;
+}
+
+class WizardTest : public ::testing::Test {
+protected:
+    test::FakePort port;
+    sim::VirtualClock clock;
+    RecordingView view;
+    Wizard wizard{port, clock, view};
+    StepContext context{wizard.state(), port, clock, view};
+
+    void SetUp() override { wizard.start(); }
+};
+
+TEST_F(WizardTest, StartShowsTheCaptionsAndTheStep1Screen) {
+    EXPECT_EQ(view.text(Control::frmMain), "RQ SYSTEM  Firmware update tool (Ver1.0.0)");
+    EXPECT_EQ(view.text(Control::lblFWOld), "Unkonwn");
+    EXPECT_EQ(view.text(Control::lblFWNew), "No select");
+    EXPECT_EQ(view.text(Control::lblFWFile), "");
+    EXPECT_EQ(view.progress(), (Progress{0, 1, 0}));
+    EXPECT_EQ(wizard.state().StepIndex, 0);
+    EXPECT_EQ(port.settings(), "307200,o,8,1");
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(lines(view.text(Control::txtInfo)).front(), "１．開始");
+    EXPECT_EQ(buttons(view), "11111");
+    EXPECT_EQ(view.status1, "Update start");
+    EXPECT_TRUE(view.isBold(Control::lblProcess01));
+}
+
+TEST_F(WizardTest, InstructionScreens) {
+    struct Case {
+        void (*handler)(StepContext&);
+        int stepIndex;
+        const char* first;
+        const char* last;
+        std::size_t lineCount;
+        const char* buttons;  // with every button enabled beforehand
+        const char* status;
+    };
+    const Case cases[] = {
+        {subStep1Start, 0, "１．開始", "　上記の作業が終わりましたら、「次へ」をクリックしてください。", 10, "11111",
+         "Update start"},
+        {subStep3VersionCheck, 2, "３．ファームウェアのバージョン確認",
+         "　更新処理を中断する場合は「中止」をクリックしてください。", 11, "11110", "Version check"},
+        {subStep4FwPrepare, 3, "４．ファームウェアの更新準備", "　更新処理を中断する場合は「中止」をクリックしてください。",
+         15, "11111", "Firmware update"},
+        {subStep6ParamPrepare, 5, "６．パラメーターの更新準備", "　　　　　RQシステムの動作を保証することができません。",
+         13, "00001", "Parameter update"},
+        {subStep8End, 7, "８．更新作業の終了", "　更新作業を最初からやり直してください。", 9, "00001", "Update end"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.first);
+        for (int i = 0; i < 8; ++i) view.setBold(stepLabel(i), true);
+        for (const Control button : kButtons) view.setEnabled(button, true);
+        view.setText(Control::txtProcess, "old");
+        view.setStatus(2, "Ready");
+        c.handler(context);
+        const auto text = lines(view.text(Control::txtInfo));
+        EXPECT_EQ(text.size(), c.lineCount);
+        EXPECT_EQ(text.front(), c.first);
+        EXPECT_EQ(text.back(), c.last);
+        EXPECT_EQ(text[1], "");
+        EXPECT_EQ(buttons(view), c.buttons);
+        EXPECT_EQ(view.status1, c.status);
+        EXPECT_EQ(view.status2, "");
+        EXPECT_EQ(view.text(Control::txtProcess), "");
+        for (int i = 0; i < 8; ++i) {
+            // Only the step's neighbours are cleared; labels further away are not touched.
+            const bool expected = i == c.stepIndex || std::abs(i - c.stepIndex) > 1;
+            EXPECT_EQ(view.isBold(stepLabel(i)), expected) << i;
+        }
+    }
+}
+
+TEST_F(WizardTest, Step4AndStep6TellWhichWayTheSwitchGoes) {
+    subStep4FwPrepare(context);
+    EXPECT_EQ(lines(view.text(Control::txtInfo))[4], "　②RQシステムの前面パネルにある「FW」スイッチを「W」側へ");
+    subStep6ParamPrepare(context);
+    EXPECT_EQ(lines(view.text(Control::txtInfo))[4], "　②RQシステムの前面パネルにある「FW」スイッチを「-」側へ");
+    EXPECT_EQ(lines(view.text(Control::txtInfo))[7], "　　パイロットLEDが「緑」に点灯していることを確認してから");
+}
+
+TEST_F(WizardTest, Step3ShowsTheDeviceVersionAndResetsTheBar) {
+    const std::pair<std::array<std::uint8_t, 2>, const char*> cases[] = {
+        {{12, 3}, "Ver.1.2.3"}, {{15, 0}, "Ver.1.5.0"}, {{19, 4}, "Ver.1.9.4"}, {{0, 0}, "Ver.0.0.0"}};
+    for (const auto& [bytes, caption] : cases) {
+        wizard.state().params.FirmwareVersion = bytes;
+        context.setProgress({0, 6, 6});
+        subStep3VersionCheck(context);
+        EXPECT_EQ(view.text(Control::lblFWOld), caption);
+        EXPECT_EQ(view.progress(), (Progress{0, 6, 0}));
+    }
+}
+
+TEST_F(WizardTest, Step8RenamesNextAndNextThereEndsTheProgram) {
+    wizard.state().StepIndex = 6;
+    subStep8End(context);
+    EXPECT_EQ(view.text(Control::cmdNext), "終了");
+    wizard.state().StepIndex = 7;
+    view.texts.clear();
+    wizard.cmdNext();
+    EXPECT_TRUE(view.ended);
+    EXPECT_TRUE(wizard.ended());
+    EXPECT_TRUE(view.texts.empty());  // no handler ran
+}
+
+TEST_F(WizardTest, AFailedStep2ShowsOneMessageThenTheStep1ScreenAgain) {
+    wizard.cmdNext();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(wizard.state().StepIndex, 0);
+    EXPECT_EQ(wizard.state().LinkError, 0);
+    EXPECT_EQ(lines(view.text(Control::txtInfo)).front(), "１．開始");
+    EXPECT_EQ(buttons(view), "11111");
+    EXPECT_EQ(view.stepIndexes.back(), 0);
+    EXPECT_FALSE(view.busy);
+}
+
+TEST_F(WizardTest, ARunnerWithoutFallbackStaysOnTheFailedStep) {
+    wizard.setFallBackAfterFailure(false);
+    wizard.cmdNext();
+    EXPECT_EQ(wizard.state().StepIndex, 1);
+    EXPECT_NE(wizard.state().LinkError, 0);
+    EXPECT_EQ(wizard.lastShownError(), wizard.state().LinkError);
+}
+
+TEST_F(WizardTest, ForcedUpdateGoesToStep3EvenWhenTheDialogIsCancelled) {
+    view.modelSerials.push_back(std::nullopt);
+    wizard.cmdForceUpdate();
+    EXPECT_EQ(wizard.state().StepIndex, 2);
+    EXPECT_EQ(lines(view.text(Control::txtInfo)).front(), "３．ファームウェアのバージョン確認");
+    EXPECT_EQ(view.text(Control::lblFWOld), "Ver.0.0.0");
+    EXPECT_EQ(wizard.state().params.ModelName, "");
+    EXPECT_FALSE(view.isEnabled(Control::cmdNext));
+}
+
+TEST_F(WizardTest, ForcedUpdateStoresTheEntryAndAFileChosenOnStep3EnablesNext) {
+    view.modelSerials.push_back(ModelSerialEntry{"RQA-4021", "12345"});
+    wizard.cmdForceUpdate();
+    EXPECT_EQ(wizard.state().params.ModelName, "RQA-4021");
+    EXPECT_EQ(wizard.state().params.SerialNumber, "12345 ");
+    test::TempDir dir;
+    const std::string path = dir.path("fw.bin");
+    sim::writeFirmwareFile(path, {});
+    view.fileChoices.push_back(FileChoice{path, "fw.bin"});
+    wizard.cmdFWFileSel();
+    EXPECT_TRUE(view.isEnabled(Control::cmdNext));
+    EXPECT_EQ(wizard.state().StepIndex, 2);
+}
+
+TEST_F(WizardTest, NextWalksTheInstructionStepsAndEveryStepIndexChangeIsReported) {
+    wizard.state().StepIndex = 2;
+    wizard.cmdNext();
+    EXPECT_EQ(wizard.state().StepIndex, 3);
+    EXPECT_EQ(view.status1, "Firmware update");
+    EXPECT_EQ(view.stepIndexes, (std::vector<int>{0, 3}));
+    EXPECT_TRUE(view.messages.empty());
+}
+
+}  // namespace
+}  // namespace rq
