@@ -19,6 +19,8 @@ public:
     void cmdForceUpdate();
     void cmdCommSetting();
     void cmdFWFileSel();
+    // The file dialog of cmdFWFileSel answered with this file.
+    void selectFirmwareFile(const FileChoice& choice);
     void portConfSet(const PortConfSelection& selection);
     void portConfCancel();
     void closeRequest();
@@ -37,7 +39,6 @@ private:
     void subRunStep();
     void subShowError();
     void setStepIndex(int stepIndex);
-    void selectFirmwareFile(const FileChoice& choice);
     void reportFileError(std::uint8_t code);
 
     WizardState state_;
