@@ -21,8 +21,9 @@ struct WizardState {
     ParameterStore params;
     FirmwareFile firmware;
     std::unique_ptr<ProgrammingImage> image = std::make_unique<ProgrammingImage>();
-    Progress progress;                   // as prgProcess shows it
-    std::uint8_t programmingResult = 0;  // of the last firmware update: 0, or the code that stopped it
+    Progress progress;  // as prgProcess shows it
+    // Of the last firmware update: 0, or the result code that stopped it.
+    std::uint8_t programmingResult = 0;
     bool TraceEnabled = false;
 };
 
