@@ -79,10 +79,19 @@ StatusFrame checkStatusFrame(std::span<const std::uint8_t> frame) {
     return status;
 }
 
+namespace {
+
+// A failing status byte of 00h cannot be its own result code, which would read as success.
+std::uint8_t failingStatus(std::uint8_t status) {
+    return status == 0 ? kResultOtherFailure : status;
+}
+
+}  // namespace
+
 std::uint8_t judgeStatus(const StatusFrame& status, bool withSt2) {
-    if (!status.sumRight) return 7;
-    if (status.st1 != kStatusAck) return status.st1;
-    if (withSt2 && status.st2 != kStatusAck) return status.st2;
+    if (!status.sumRight) return kResultWrongSum;
+    if (status.st1 != kStatusAck) return failingStatus(status.st1);
+    if (withSt2 && status.st2 != kStatusAck) return failingStatus(status.st2);
     return 0;
 }
 

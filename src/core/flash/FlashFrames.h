@@ -63,8 +63,11 @@ struct StatusFrame {
 // the SUM wrong, as does any other mismatch; STX and ETX are not looked at.
 StatusFrame checkStatusFrame(std::span<const std::uint8_t> frame);
 
-// 0 when the frame accepts; else 7 for a wrong SUM, or the failing status byte. ST2 counts only when
-// `withSt2`.
+inline constexpr std::uint8_t kResultWrongSum = 7;
+inline constexpr std::uint8_t kResultOtherFailure = 37;
+
+// 0 when the frame accepts; else 7 for a wrong SUM, or the failing status byte (37 for a status 00h).
+// ST2 counts only when `withSt2`.
 std::uint8_t judgeStatus(const StatusFrame& status, bool withSt2);
 
 }  // namespace rq

@@ -41,7 +41,6 @@ constexpr std::uint8_t kErrorWrite = 36;
 constexpr std::uint8_t kErrorVerify = 37;
 constexpr std::uint8_t kResultTimeout = 31;
 constexpr std::uint8_t kResultResends = 32;
-constexpr std::uint8_t kResultUnexpected = 37;
 constexpr std::uint8_t kResultDsrHeld = 126;
 
 struct Stage {
@@ -201,7 +200,7 @@ std::uint8_t FlashSequence::fail(std::uint8_t result, std::uint8_t errorCode) {
 
 std::uint8_t FlashSequence::unexpectedFailure() {
     context_.state.LinkError = kErrorNoStart;
-    return kResultUnexpected;
+    return kResultOtherFailure;
 }
 
 // The frame's own time on the line, which a time-out must not count against the device.

@@ -1,5 +1,6 @@
 #include <string>
 
+#include "core/flash/FlashFrames.h"
 #include "core/flash/FlashSequence.h"
 #include "core/wizard/DeviceSteps.h"
 #include "core/wizard/Screens.h"
@@ -9,7 +10,6 @@ namespace rq {
 namespace {
 
 constexpr int kStepIndex = 4;
-constexpr std::uint8_t kResultUnexpected = 37;
 constexpr std::uint8_t kErrorNoStart = 30;
 
 std::string fwUpdateText() {
@@ -61,7 +61,7 @@ void subStep5FwUpdate(StepContext& context) {
     showStep(context.view);
     state.programmingResult = buildProgrammingImage(context);
     if (!openBootPort(context.port, state.commSettings)) {
-        state.programmingResult = kResultUnexpected;
+        state.programmingResult = kResultOtherFailure;
         state.LinkError = kErrorNoStart;
     }
     if (state.programmingResult == 0) {
