@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "sim/RqSystem.h"
+#include "sim/SimPort.h"
+#include "sim/VirtualClock.h"
+
+namespace rq::sim {
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+
+const Bytes kReset = {0x01, 0x01, 0x00, 0xFF, 0x03};
+const Bytes kAck = {0x02, 0x01, 0x06, 0xF9, 0x03};
+const Bytes kNack = {0x02, 0x01, 0x15, 0xEA, 0x03};
+const Bytes kBlockAck = {0x02, 0x02, 0x06, 0x06, 0xF2, 0x03};
+// Programming and verify of the first two blocks only, 000000h to 0001FFh.
+const Bytes kWriteTwoBlocks = {0x01, 0x07, 0x40, 0x00, 0x00, 0x00, 0x00, 0x01, 0xFF, 0xB9, 0x03};
+const Bytes kVerifyTwoBlocks = {0x01, 0x07, 0x13, 0x00, 0x00, 0x00, 0x00, 0x01, 0xFF, 0xE6, 0x03};
+
+Bytes dataFrame(std::uint8_t fill, bool last) {
+    Bytes frame = {0x02, 0x00};
+    frame.insert(frame.end(), 256, fill);
+    frame.push_back(static_cast<std::uint8_t>(-(fill * 256)));  // LEN 00h adds nothing
+    frame.push_back(last ? 0x03 : 0x17);
+    return frame;
+}
+
+class BootFirmwareTest : public ::testing::Test {
+  protected:
+    VirtualClock clock;
+    std::unique_ptr<SimDevice> device;
+    std::unique_ptr<SimPort> port;
+
+    void powerOn(std::initializer_list<const char*> faults = {}, bool instantLine = true) {
+        RqSystemOptions options;
+        for (const char* fault : faults) ASSERT_EQ(options.faults.add(fault), std::nullopt) << fault;
+        options.instantLine = instantLine;
+        device = makeRqSystem(clock, options);
+        device->setFwSwitch(true);
+        device->setPower(true);
+        port = std::make_unique<SimPort>(*device);
+        ASSERT_EQ(port->setSettings("9600,N,8,1"), PortError::None);
+        ASSERT_EQ(port->open(), PortError::None);
+    }
+    void SetUp() override { powerOn(); }
+
+    // What the device answers within a second.
+    Bytes ask(const Bytes& request, std::size_t answerSize = 5) {
+        port->write(request);
+        return port->read(answerSize, 1s);
+    }
+};
+
+TEST_F(BootFirmwareTest, StartsAt9600AndAnswersReset) {
+    EXPECT_EQ(device->deviceLineSettings(), (LineSettings{9600, Parity::None, 8, StopBits::One}));
+    EXPECT_FALSE(port->dsr());
+    EXPECT_EQ(ask(kReset), kAck);
+}
+
+TEST_F(BootFirmwareTest, CommandAnswers) {
+    struct Case {
+        const char* name;
+        Bytes request;
+        Bytes answer;
+    };
+    const Case cases[] = {
+        {"clock setting", {0x01, 0x05, 0x90, 0x04, 0x09, 0x01, 0x04, 0x59, 0x03}, kAck},
+        {"chip erase", {0x01, 0x01, 0x20, 0xDF, 0x03}, kAck},
+        {"wrong SUM", {0x01, 0x01, 0x00, 0xFE, 0x03}, {0x02, 0x01, 0x07, 0xF8, 0x03}},
+        {"unknown command", {0x01, 0x01, 0x55, 0xAA, 0x03}, {0x02, 0x01, 0x05, 0xFA, 0x03}},
+        {"unknown speed code", {0x01, 0x02, 0x9A, 0x09, 0x5B, 0x03}, {0x02, 0x01, 0x05, 0xFA, 0x03}},
+        {"range past the flash",
+         {0x01, 0x07, 0x40, 0x00, 0x00, 0x00, 0x02, 0x00, 0xFF, 0xB8, 0x03},
+         {0x02, 0x01, 0x05, 0xFA, 0x03}},
+        {"range not of whole blocks",
+         {0x01, 0x07, 0x13, 0x00, 0x00, 0x10, 0x00, 0x01, 0xFF, 0xD6, 0x03},
+         {0x02, 0x01, 0x05, 0xFA, 0x03}},
+        {"security set", {0x01, 0x03, 0xA0, 0x00, 0x00, 0x5D, 0x03}, kAck},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ask(c.request), c.answer);
+    }
+}
+
+TEST_F(BootFirmwareTest, FindsTheFrameBehindGarbage) {
+    struct Case {
+        const char* name;
+        Bytes bytes;
+    };
+    const Case cases[] = {
+        {"wake-up bytes and noise", {0x00, 0x00, 0xFF, 0x17, 0x03, 0x01, 0x01, 0x00, 0xFF, 0x03}},
+        // SOH with LEN 4 ends on 00h: the reset inside it is the frame.
+        {"a false start", {0x01, 0x04, 0x01, 0x01, 0x00, 0xFF, 0x03, 0x00}},
+        {"a data frame nobody asked for",
+         [] {
+             Bytes bytes = dataFrame(0x11, true);
+             bytes.insert(bytes.end(), kReset.begin(), kReset.end());
+             return bytes;
+         }()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ask(c.bytes), kAck);
+    }
+}
+
+TEST_F(BootFirmwareTest, RandomBytesNeverStopItAnswering) {
+    std::mt19937 random(7);
+    Bytes garbage(20'000);
+    for (std::uint8_t& byte : garbage) byte = static_cast<std::uint8_t>(random());
+    port->write(garbage);
+    port->write(Bytes(300, 0x00));  // whatever frame was begun ends here, wrongly
+    port->read(1'000'000, 1s);
+    EXPECT_EQ(ask(kReset), kAck);
+}
+
+TEST_F(BootFirmwareTest, SwitchesSpeedWithoutAnswering) {
+    EXPECT_EQ(ask({0x01, 0x02, 0x9A, 0x08, 0x5C, 0x03}), Bytes{});
+    EXPECT_EQ(device->deviceLineSettings().baud, 153600u);
+    EXPECT_NE(ask(kReset), kAck);  // still at 9600 on the computer's side
+    port->read(100, 10ms);
+    ASSERT_EQ(port->setSettings("153600,N,8,1"), PortError::None);
+    EXPECT_EQ(ask(kReset), kAck);
+}
+
+TEST_F(BootFirmwareTest, EraseTakesItsTimeAndClearsTheFlash) {
+    const Micros start = clock.now();
+    EXPECT_EQ(ask({0x01, 0x01, 0x20, 0xDF, 0x03}), kAck);
+    EXPECT_GE(clock.now() - start, DeviceTimings{}.chipErase);
+    const DeviceMemory memory = device->memory();
+    EXPECT_TRUE(
+        std::all_of(memory.flash.begin(), memory.flash.end(), [](std::uint8_t b) { return b == 0xFF; }));
+}
+
+TEST_F(BootFirmwareTest, WritesBlocksAndReportsOnceMore) {
+    EXPECT_EQ(ask(kWriteTwoBlocks), kAck);
+    EXPECT_EQ(ask(dataFrame(0x5A, false), 6), kBlockAck);
+    EXPECT_EQ(ask(dataFrame(0xA5, true), 6 + 5),
+              (Bytes{0x02, 0x02, 0x06, 0x06, 0xF2, 0x03, 0x02, 0x01, 0x06, 0xF9, 0x03}));
+    const DeviceMemory memory = device->memory();
+    EXPECT_EQ(memory.flash[0], 0x5A);
+    EXPECT_EQ(memory.flash[255], 0x5A);
+    EXPECT_EQ(memory.flash[256], 0xA5);
+    EXPECT_EQ(memory.flash[511], 0xA5);
+    EXPECT_EQ(memory.flash[512], 0xFF);
+    // The transfer is over: a further data frame goes unanswered.
+    EXPECT_EQ(ask(dataFrame(0x33, true), 6), Bytes{});
+}
+
+TEST_F(BootFirmwareTest, DataFrameWithWrongSumIsRefused) {
+    EXPECT_EQ(ask(kWriteTwoBlocks), kAck);
+    Bytes frame = dataFrame(0x5A, false);
+    frame[258] ^= 0x01;
+    EXPECT_EQ(ask(frame, 6), (Bytes{0x02, 0x02, 0x07, 0x07, 0xF0, 0x03}));
+}
+
+TEST_F(BootFirmwareTest, VerifyComparesEachBlockWithTheFlash) {
+    ask(kWriteTwoBlocks);
+    ask(dataFrame(0x5A, false), 6);
+    ask(dataFrame(0xA5, true), 11);
+    EXPECT_EQ(ask(kVerifyTwoBlocks), kAck);
+    EXPECT_EQ(ask(dataFrame(0x5A, false), 6), kBlockAck);
+    EXPECT_EQ(ask(dataFrame(0xA4, true), 6), (Bytes{0x02, 0x02, 0x06, 0x0F, 0xE9, 0x03}));
+    EXPECT_EQ(port->read(1, 100ms), Bytes{});  // nothing after the last block
+}
+
+TEST_F(BootFirmwareTest, SecurityAnswersTwice) {
+    EXPECT_EQ(ask({0x01, 0x03, 0xA0, 0x00, 0x00, 0x5D, 0x03}), kAck);
+    EXPECT_EQ(ask({0x02, 0x02, 0xF7, 0x00, 0x07, 0x03}, 10),
+              (Bytes{0x02, 0x01, 0x06, 0xF9, 0x03, 0x02, 0x01, 0x06, 0xF9, 0x03}));
+    EXPECT_TRUE(device->memory().securitySet);
+}
+
+TEST_F(BootFirmwareTest, Faults) {
+    struct Case {
+        const char* fault;
+        std::vector<Bytes> requests;
+        Bytes lastAnswer;  // to the last request, all that arrives within a second
+    };
+    const Bytes ofs = {0x01, 0x05, 0x90, 0x04, 0x09, 0x01, 0x04, 0x59, 0x03};
+    const Case cases[] = {
+        {"reset-nack=2", {kReset, kReset}, kNack},
+        {"reset-nack=2", {kReset, kReset, kReset}, kAck},
+        {"reset-silent", {kReset}, {}},
+        {"ofs-status=05", {ofs}, {0x02, 0x01, 0x05, 0xFA, 0x03}},
+        {"bad-sum=ofs", {ofs}, {0x02, 0x01, 0x06, 0xFA, 0x03}},
+        {"bad-sum=ofs", {ofs, ofs}, kAck},  // once only
+        {"bad-sum=reset", {kReset}, {0x02, 0x01, 0x06, 0xFA, 0x03}},
+        {"bad-sum=2", {kReset}, kAck},  // a normal-mode fault
+        {"erase-status=1A", {{0x01, 0x01, 0x20, 0xDF, 0x03}}, {0x02, 0x01, 0x1A, 0xE5, 0x03}},
+        {"write-cmd-status=15", {kWriteTwoBlocks}, kNack},
+        {"write-block-st2=1:18",
+         {kWriteTwoBlocks, dataFrame(1, false), dataFrame(2, true)},
+         {0x02, 0x02, 0x06, 0x18, 0xE0, 0x03, 0x02, 0x01, 0x06, 0xF9, 0x03}},
+        {"final-write-silent", {kWriteTwoBlocks, dataFrame(1, false), dataFrame(2, true)}, kBlockAck},
+        {"verify-st2=0:0F", {kVerifyTwoBlocks, dataFrame(0xFF, false)}, {0x02, 0x02, 0x06, 0x0F, 0xE9, 0x03}},
+        {"verify-mismatch=0",
+         {kWriteTwoBlocks, dataFrame(1, false), dataFrame(2, true), kVerifyTwoBlocks, dataFrame(1, false)},
+         {0x02, 0x02, 0x06, 0x0F, 0xE9, 0x03}},
+        {"security-status=10", {{0x01, 0x03, 0xA0, 0x00, 0x00, 0x5D, 0x03}}, {0x02, 0x01, 0x10, 0xEF, 0x03}},
+        {"security-second-silent",
+         {{0x01, 0x03, 0xA0, 0x00, 0x00, 0x5D, 0x03}, {0x02, 0x02, 0xF7, 0x00, 0x07, 0x03}},
+         kAck},
+        {"power-off-at-block=1", {kWriteTwoBlocks, dataFrame(1, false), dataFrame(2, true)}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        powerOn({c.fault});
+        for (std::size_t i = 0; i + 1 < c.requests.size(); ++i) {
+            port->write(c.requests[i]);
+            port->read(100, 500ms);
+        }
+        port->write(c.requests.back());
+        EXPECT_EQ(port->read(100, 1s), c.lastAnswer);
+    }
+}
+
+TEST_F(BootFirmwareTest, HeldDsr) {
+    powerOn({"dsr-held"});
+    EXPECT_TRUE(port->dsr());
+}
+
+TEST_F(BootFirmwareTest, PowerLossKeepsHalfTheBlock) {
+    powerOn({"power-off-at-block=1"});
+    ask(kWriteTwoBlocks);
+    ask(dataFrame(0x11, false), 6);
+    ask(dataFrame(0x22, true), 11);
+    EXPECT_FALSE(device->powered());
+    const DeviceMemory memory = device->memory();
+    EXPECT_EQ(memory.flash[256 + 127], 0x22);
+    EXPECT_EQ(memory.flash[256 + 128], 0xFF);
+}
+
+TEST_F(BootFirmwareTest, AnswersOnTheTimedLineAfterItsOwnTime) {
+    powerOn({}, false);
+    const Micros start = clock.now();
+    EXPECT_EQ(ask(kReset), kAck);
+    // 5 bytes each way at 1042 us a byte (10 bits at 9600 bit/s), and the device's reply time.
+    EXPECT_EQ(clock.now() - start, 10 * 1042us + DeviceTimings{}.reply);
+}
+
+}  // namespace
+}  // namespace rq::sim
