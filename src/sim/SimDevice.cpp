@@ -19,13 +19,8 @@ public:
     Micros now() const override { return at_; }
     void send(std::span<const std::uint8_t> bytes, Micros notBefore) override {
         if (!device_.powered_) return;
-        const Micros perByte = device_.lineTime(1, device_.deviceSettings_);
-        Micros start = std::max({notBefore, at_, device_.deviceTxFree_});
-        for (const std::uint8_t byte : bytes) {
-            start += perByte;
-            device_.toHost_.push_back({start, byte, device_.deviceSettings_});
-        }
-        device_.deviceTxFree_ = start;
+        const Micros start = std::max({notBefore, at_, device_.deviceTxFree_});
+        device_.deviceTxFree_ = device_.queueLocked(device_.toHost_, bytes, start, device_.deviceSettings_);
     }
     void setLineSettings(const LineSettings& settings) override { device_.deviceSettings_ = settings; }
     DeviceMemory& memory() override { return device_.memory_; }
@@ -151,17 +146,21 @@ std::vector<std::uint8_t> SimDevice::takeArrivedLocked(Micros at, const LineSett
     return bytes;
 }
 
+// Each byte's arrival counts from the start of the whole write, so that rounding to whole microseconds
+// does not add up over a long frame. Returns when the line is free again.
+Micros SimDevice::queueLocked(std::deque<Transfer>& line, std::span<const std::uint8_t> bytes, Micros start,
+                              const LineSettings& settings) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        line.push_back({start + lineTime(i + 1, settings), bytes[i], settings});
+    }
+    return start + lineTime(bytes.size(), settings);
+}
+
 void SimDevice::hostWrite(std::span<const std::uint8_t> bytes, const LineSettings& hostSettings) {
     std::lock_guard lock(mutex_);
     const Micros now = clock_.now();
     advanceLocked(now);
-    const Micros perByte = lineTime(1, hostSettings);
-    Micros arrival = std::max(now, hostTxFree_);
-    for (const std::uint8_t byte : bytes) {
-        arrival += perByte;
-        toDevice_.push_back({arrival, byte, hostSettings});
-    }
-    hostTxFree_ = arrival;
+    hostTxFree_ = queueLocked(toDevice_, bytes, std::max(now, hostTxFree_), hostSettings);
     advanceLocked(now);
 }
 

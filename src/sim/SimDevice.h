@@ -97,6 +97,8 @@ private:
     void advanceLocked(Micros until);
     Firmware* runningLocked() const;
     std::size_t arrivedLocked(Micros at) const;
+    Micros queueLocked(std::deque<Transfer>& line, std::span<const std::uint8_t> bytes, Micros start,
+                       const LineSettings& settings);
     std::vector<std::uint8_t> takeArrivedLocked(Micros at, const LineSettings& hostSettings);
 
     Clock& clock_;

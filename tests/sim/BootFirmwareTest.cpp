@@ -239,8 +239,8 @@ TEST_F(BootFirmwareTest, AnswersOnTheTimedLineAfterItsOwnTime) {
     powerOn({}, false);
     const Micros start = clock.now();
     EXPECT_EQ(ask(kReset), kAck);
-    // 5 bytes each way at 1042 us a byte (10 bits at 9600 bit/s), and the device's reply time.
-    EXPECT_EQ(clock.now() - start, 10 * 1042us + DeviceTimings{}.reply);
+    // 5 bytes each way at 9600 bit/s, 10 bits a byte, rounded up to whole µs, and the device's reply time.
+    EXPECT_EQ(clock.now() - start, 2 * 5209us + DeviceTimings{}.reply);
 }
 
 }  // namespace
