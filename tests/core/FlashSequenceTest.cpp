@@ -235,6 +235,28 @@ TEST_F(FlashSequenceTest, StatusFramesAreCutToTheirLengthAndTheirMarkersIgnored)
     EXPECT_EQ(state.LinkError, 0);
 }
 
+// A device may send the status that follows another right behind it, so that one read brings both.
+TEST_F(FlashSequenceTest, FurtherStatusInTheSameReadIsKept) {
+    std::deque<Bytes> replies = acceptingDevice();
+    const auto joined = [&](std::size_t first) {
+        replies[first].insert(replies[first].end(), replies[first + 1].begin(), replies[first + 1].end());
+        replies.erase(replies.begin() + static_cast<std::ptrdiff_t>(first) + 1);
+    };
+    joined(519);  // the security data's two statuses
+    joined(516);  // block 511's status and the final write status
+    run(replies);
+    EXPECT_EQ(state.LinkError, 0);
+    EXPECT_TRUE(port.replies.empty());
+}
+
+TEST_F(FlashSequenceTest, SurplusIsDroppedWhenTheNextFrameIsSent) {
+    std::deque<Bytes> replies = acceptingDevice();
+    replies[1].insert(replies[1].end(), kNack.begin(), kNack.end());  // behind the clock setting's ACK
+    run(replies);
+    EXPECT_EQ(state.LinkError, 0);
+    EXPECT_EQ(port.writes.size(), 1035u);  // no resend of the reset at the new speed
+}
+
 TEST_F(FlashSequenceTest, DsrReleasedOnTheLastRead) {
     port.dsrOnReads = 100;
     run(acceptingDevice());

@@ -144,6 +144,7 @@ bool FlashSequence::waitForDsrOff() {
 }
 
 bool FlashSequence::send(std::span<const std::uint8_t> bytes) {
+    received_.clear();  // nothing that came before can answer this frame
     context_.clock.sleep(1ms);
     return context_.port.write(bytes) == PortError::None;
 }
@@ -159,14 +160,19 @@ std::uint8_t FlashSequence::awaitFurtherStatus(const FlashExchange& kind) {
 }
 
 std::uint8_t FlashSequence::receiveStatus(const FlashExchange& kind, Micros timeout) {
-    const std::vector<std::uint8_t> received = context_.port.read(kind.statusSize, timeout);
-    if (received.size() < kind.statusSize) {
+    if (received_.size() < kind.statusSize) {
+        const std::vector<std::uint8_t> more =
+            context_.port.read(kind.statusSize - received_.size(), timeout);
+        received_.insert(received_.end(), more.begin(), more.end());
+    }
+    if (received_.size() < kind.statusSize) {
         context_.state.LinkError = kErrorTimeout;
         return kResultTimeout;
     }
     context_.view.setStatus(2, std::string(kind.receiveWord));
-    // Whatever came after the status frame is not part of it.
-    const StatusFrame status = checkStatusFrame(std::span(received).first(kind.statusSize));
+    const StatusFrame status = checkStatusFrame(std::span(received_).first(kind.statusSize));
+    // What came after it may be the further status that follows; the next frame sent drops it.
+    received_.erase(received_.begin(), received_.begin() + static_cast<std::ptrdiff_t>(kind.statusSize));
     return judgeStatus(status, kind.withSt2);
 }
 

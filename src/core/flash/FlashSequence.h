@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "core/flash/ProcessLog.h"
 #include "core/wizard/WizardState.h"
@@ -56,6 +57,8 @@ class FlashSequence {
     ProcessLog& log_;
     std::uint8_t retries_ = 0;
     std::uint32_t baudRate_ = kBootBaudRate;
+    // Bytes read past the last status frame: a device may send two statuses in one go.
+    std::vector<std::uint8_t> received_;
 
     static constexpr std::uint32_t kBootBaudRate = 9600;
 };

@@ -1,0 +1,7 @@
+#include "FlashBench.h"
+
+// Each subsystem's benchmark prints its own figures; add further ones below.
+int main() {
+    rq::runFlashBenchmarks();
+    return 0;
+}
