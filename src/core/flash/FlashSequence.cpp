@@ -31,7 +31,6 @@ constexpr int kDsrReads = 101;
 constexpr int kBitsPerByte = 10;
 
 // Error codes for error reporting, and the result codes of the computer's own.
-constexpr std::uint8_t kErrorNoStart = 30;
 constexpr std::uint8_t kErrorDsrHeld = 31;
 constexpr std::uint8_t kErrorResends = 32;
 constexpr std::uint8_t kErrorTimeout = 33;

@@ -19,8 +19,12 @@ struct FlashExchange {
     bool withSt2;                  // ST2 must accept too
 };
 
+// The error code of a failure that no stage handles, such as a port that refuses a setting.
+inline constexpr std::uint8_t kErrorNoStart = 30;
+
 // The seven stages that program the device through its boot firmware, on an open port at 9600,N,8,1.
-// Each stage returns 0 or its result code, and on failure leaves the error code in LinkError.
+// Each stage returns 0 or its result code, and on failure leaves the error code in LinkError, which
+// must be 0 when the stage starts.
 class FlashSequence {
   public:
     FlashSequence(StepContext& context, const ProgrammingImage& image, ProcessLog& log)

@@ -10,7 +10,6 @@ namespace rq {
 namespace {
 
 constexpr int kStepIndex = 4;
-constexpr std::uint8_t kErrorNoStart = 30;
 
 std::string fwUpdateText() {
     return joinLines(
