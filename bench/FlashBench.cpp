@@ -144,7 +144,7 @@ UpdateFigures runUpdate(bool instantLine, std::uint8_t speedIndex, const sim::De
 }
 
 void print(const std::string& name, Seconds value) {
-    std::printf("%-58s %9.3f s\n", name.c_str(), value.count());
+    std::printf("%-64s %9.3f s\n", name.c_str(), value.count());
 }
 
 void reportInstantLine() {
@@ -168,7 +168,7 @@ void reportTimedLine(std::uint8_t speedIndex, const UpdateFigures& run, const si
     const Seconds floor = run.lineTime + run.prescribedWaits + deviceWork(timings);
     print(name + "wall time", run.wall);
     print(name + "line-time floor", floor);
-    std::printf("%-58s %9.4f\n", (name + "ratio to the floor (target < 1.03)").c_str(), run.wall / floor);
+    std::printf("%-64s %9.4f\n", (name + "ratio to the floor (target < 1.03)").c_str(), run.wall / floor);
 }
 
 }  // namespace
