@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "sim/Firmwares.h"
+#include "sim/NormalFirmware.h"
 
 namespace rq::sim {
 
@@ -23,6 +24,7 @@ std::unique_ptr<SimDevice> makeRqSystem(Clock& clock, const RqSystemOptions& opt
     memory.flash.fill(0xFF);
     const auto tag = firmwareTag(1, 2, 0);
     std::copy(tag.begin(), tag.end(), memory.flash.begin());
+    if (options.faults.has("identity-nul")) memory.modelName = kNulModelName;
     device->setMemory(memory);
     return device;
 }

@@ -1,9 +1,161 @@
+#include <initializer_list>
+#include <string>
+
+#include "core/link/Dispatch.h"
+#include "core/link/Link.h"
 #include "core/wizard/DeviceSteps.h"
+#include "core/wizard/Screens.h"
+#include "core/wizard/Text.h"
 
 namespace rq {
+namespace {
 
-// Until the normal-mode link exists, no run may pass these steps.
-void subStep2ParamRead(StepContext& context) { context.state.LinkError = 99; }
-void subStep7ParamWrite(StepContext& context) { context.state.LinkError = 99; }
+constexpr std::uint8_t kMaxFlowControl = 3;
+constexpr std::size_t kModelNameLength = 8;
+constexpr std::size_t kSerialNumberLength = 6;
+
+const std::string kStep2Running = joinLines({"２．更新前パラメーターの取得", "",
+                                             "　RQシステムに記録されているパラメーターを取得しています。",
+                                             "　RQシステムの電源を切らないでしばらくお待ちください。"});
+
+// Lines 1 to 7 of step 7's text; the running and the finished text differ from line 8 on.
+const std::string kStep7Head = joinLines({"７．パラメーターの更新中", "", "　パラメーターを更新しています。",
+                                          "　更新中はRQシステムの電源を切らずにしばらくお待ちください。", "",
+                                          "　注意！：更新中にRQシステムの電源が落ちた場合",
+                                          "　　　　　動作保証をすることができません。"});
+
+std::string withLines(const std::string& text, std::initializer_list<std::string_view> lines) {
+    return text + std::string(kNewLine) + joinLines(lines);
+}
+
+void setEnabled(WizardView& view, std::initializer_list<Control> buttons, bool enabled) {
+    for (const Control button : buttons) view.setEnabled(button, enabled);
+}
+
+std::uint8_t portFailureCode(PortError error) {
+    switch (error) {
+        case PortError::InvalidPort:
+            return 11;
+        case PortError::BadSettings:
+            return 15;
+        default:
+            return 99;
+    }
+}
+
+PortError preparePort(Port& port, const CommSettings& settings) {
+    // A failed exchange that had asked to keep the port open leaves it so; start from a closed port.
+    if (port.isOpen()) port.close();
+    port.setPortNumber(settings.ComPort);
+    if (const PortError error = port.setSettings(settings.lineSettingsText()); error != PortError::None)
+        return error;
+    if (settings.FlowCtl > kMaxFlowControl) return PortError::Io;
+    if (const PortError error = port.setFlowControl(static_cast<FlowControl>(settings.FlowCtl));
+        error != PortError::None) {
+        return error;
+    }
+    return port.open();
+}
+
+// Opens the port with the user's settings; on failure LinkError holds the code and false is returned.
+bool openPort(StepContext& context) {
+    const PortError error = preparePort(context.port, context.state.commSettings);
+    if (error == PortError::None) return true;
+    context.state.LinkError = portFailureCode(error);
+    return false;
+}
+
+void showRunning(StepContext& context, int stepIndex, const std::string& info, const char* statusWord) {
+    WizardView& view = context.view;
+    markStepLabel(view, stepIndex);
+    view.setText(Control::txtInfo, info);
+    disableAllButtons(view);
+    view.setText(Control::txtProcess, "");
+    view.setStatus(1, statusWord);
+    view.setStatus(2, "Ready");
+}
+
+// Runs one batch with its progress text; the bar counts the requests sent and ends full.
+void runExchange(StepContext& context, CommandQueue& queue, const std::string& processText) {
+    const int last = static_cast<int>(queue.size()) - 1;
+    context.view.setText(Control::txtProcess, processText);
+    context.setProgress({0, last, 0});
+    subFirstSend(context, queue);
+    context.setProgressValue(last);
+}
+
+void queueAccessMode(CommandQueue& queue, std::int32_t& count, ParameterStore& store, std::uint8_t mode) {
+    store.AccessModeRequest = mode;
+    QueueCommand(queue, count, ACCESS_MODE, kWrite, store);
+}
+
+void queueAll(CommandQueue& queue, std::int32_t& count, const ParameterStore& store,
+              std::initializer_list<std::uint8_t> commands, std::uint8_t readWrite) {
+    for (const std::uint8_t command : commands) QueueCommand(queue, count, command, readWrite, store);
+}
+
+}  // namespace
+
+void subStep2ParamRead(StepContext& context) {
+    if (!openPort(context)) return;
+    showRunning(context, 1, kStep2Running, "Prameter read");
+    ParameterStore& store = context.state.params;
+    CommandQueue queue;
+    std::int32_t count = 0;
+    queueAccessMode(queue, count, store, 1);
+    queueAll(queue, count, store, {MODEL_NAME, SERIAL_NUMBER, PARAM_04, FIRMWARE_VERSION, PARAM_06}, kRead);
+    queueAccessMode(queue, count, store, 0);
+    runExchange(context, queue, "パラメーター取得中 ………");
+    if (context.state.LinkError != 0) return;
+
+    WizardView& view = context.view;
+    view.setText(Control::txtProcess, "パラメーター取得完了");
+    view.setText(Control::txtInfo, withLines(kStep2Running, {"", "　更新前パラメーターの取得が完了しました。",
+                                                             "　「次へ」をクリックしてください。"}));
+    setEnabled(view,
+               {Control::cmdFWFileSel, Control::cmdCommSetting, Control::cmdForceUpdate, Control::cmdCancel,
+                Control::cmdNext},
+               true);
+}
+
+void subStep7ParamWrite(StepContext& context) {
+    ParameterStore& store = context.state.params;
+    // Writing an identity the store does not hold would leave the device with a made-up one.
+    if (store.ModelName.size() < kModelNameLength || store.SerialNumber.size() < kSerialNumberLength) {
+        context.state.LinkError = 99;
+        return;
+    }
+    if (!openPort(context)) return;
+    showRunning(context, 6,
+                withLines(kStep7Head, {"　　　　　もし不慮の事故により電源が落ちた場合に",
+                                       "　　　　　弊社サポートまでご連絡ください。"}),
+                "Parameter update");
+
+    CommandQueue queue;
+    std::int32_t count = 0;
+    store.AccessCode = kInitialisationCode;
+    queueAccessMode(queue, count, store, 2);
+    QueueCommand(queue, count, PARAM_124, kWrite, store);
+    runExchange(context, queue, "パラメーター初期化中 ………");
+    if (context.state.LinkError != 0) return;
+
+    count = 0;
+    store.AccessCode = kAccessCode;
+    queueAccessMode(queue, count, store, 2);
+    queueAll(queue, count, store, {MODEL_NAME, SERIAL_NUMBER, PARAM_04}, kWrite);
+    queueAccessMode(queue, count, store, 0);
+    runExchange(context, queue, joinLines({"パラメーター初期化完了", "パラメーター書き込み中 ………"}));
+    if (context.state.LinkError != 0) return;
+
+    WizardView& view = context.view;
+    view.setText(Control::txtProcess, joinLines({"パラメーター初期化完了", "パラメーター書き込み完了"}));
+    view.setText(Control::txtInfo,
+                 withLines(kStep7Head,
+                           {"　　　　　もし不慮の事故により電源が落ちた場合には",
+                            "　　　　　弊社サポートまでご連絡ください。", "",
+                            "　パラメーターの更新が完了しました。", "　「次へ」をクリックしてください。"}));
+    setEnabled(view, {Control::cmdFWFileSel, Control::cmdCommSetting, Control::cmdForceUpdate}, false);
+    setEnabled(view, {Control::cmdCancel, Control::cmdNext}, true);
+}
 
 }  // namespace rq

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "core/link/CommandRecord.h"
+
+namespace rq {
+
+// Cuts the received byte stream into response frames. A frame is taken to start at the first byte
+// in the buffer; bytes beyond a complete frame are dropped with the buffer.
+class FrameCutter {
+  public:
+    enum class Result : std::uint8_t {
+        Incomplete,
+        Complete,  // `response` holds the frame
+        Oversize,  // the length byte announced more than 245 data bytes: the frame is dropped
+    };
+
+    Result feed(std::span<const std::uint8_t> bytes, CommandRecord& response);
+    // How many more bytes the frame under way needs at least.
+    std::size_t bytesWanted() const;
+    // An oversize frame's remaining bytes are dropped until the next request has been sent.
+    void requestSent() { droppingOversize_ = false; }
+    void reset();
+
+  private:
+    std::size_t frameLength() const;
+    void decode(CommandRecord& response) const;
+
+    std::vector<std::uint8_t> ReceiveBuffer;
+    bool droppingOversize_ = false;
+};
+
+}  // namespace rq

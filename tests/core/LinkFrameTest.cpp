@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "LinkTestSupport.h"
+#include "core/link/CommandRecord.h"
+#include "core/link/Dispatch.h"
+#include "core/link/FrameCutter.h"
+#include "core/link/Trace.h"
+#include "core/link/TraceBox.h"
+#include "support/RecordingView.h"
+
+namespace rq {
+namespace {
+
+using test::Bytes;
+using test::responseFrame;
+
+CommandRecord request(std::uint8_t command, std::uint8_t readWrite, const Bytes& data = {}) {
+    CommandRecord record;
+    record.Preamble.fill(0xFF);
+    record.Command = command;
+    record.ReadWrite = readWrite;
+    record.Length = static_cast<std::uint8_t>(data.size());
+    record.Data = data;
+    record.Checksum = CalcChecksum(record);
+    return record;
+}
+
+TEST(CommandRecordTest, ReadOfCommand5OnTheWire) {
+    EXPECT_EQ(encodeRequest(request(5, kRead)),
+              (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x05, 0x00, 0x00, 0x00, 0x05, 0x00}));
+}
+
+TEST(CommandRecordTest, WriteWithDataIsLengthPlus11BytesEndingInPad) {
+    const Bytes frame = encodeRequest(request(127, kWrite, {0x02, '6', '0'}));
+    EXPECT_EQ(frame, (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x00, 0x01, 0x03, 0x02, '6', '0',
+                            0x7F ^ 0x01 ^ 0x03 ^ 0x02 ^ '6' ^ '0', 0x00}));
+}
+
+TEST(CommandRecordTest, ChecksumCoversStatusButNotPreamble) {
+    CommandRecord record = request(1, kRead, {0x10, 0x20});
+    record.Status = 0x33;
+    record.Preamble = {1, 2, 3, 4, 5};
+    EXPECT_EQ(CalcChecksum(record), 0x01 ^ 0x33 ^ 0x00 ^ 0x02 ^ 0x10 ^ 0x20);
+    record.Checksum = CalcChecksum(record);
+    EXPECT_TRUE(IsChecksumValid(record));
+    record.Checksum ^= 1;
+    EXPECT_FALSE(IsChecksumValid(record));
+}
+
+TEST(CommandRecordTest, HexByte) {
+    EXPECT_EQ(HexByte(0x05), "05");
+    EXPECT_EQ(HexByte(0xAB), "AB");
+    EXPECT_EQ(HexByte(0x00), "00");
+    EXPECT_EQ(HexByte(0xFF), "FF");
+}
+
+TEST(FrameCutterTest, OneBytePiecesCompleteOnlyAtLengthPlus10) {
+    const Bytes frame = responseFrame(2, 0x00, test::bytesOf("12345 "));
+    FrameCutter cutter;
+    CommandRecord response;
+    for (std::size_t i = 0; i + 1 < frame.size(); ++i) {
+        ASSERT_EQ(cutter.feed({&frame[i], 1}, response), FrameCutter::Result::Incomplete) << "byte " << i;
+        EXPECT_EQ(cutter.bytesWanted(), i < 8 ? 8 - i : frame.size() - i - 1) << "byte " << i;
+    }
+    EXPECT_EQ(response.Command, 0) << "nothing is decoded before the frame is complete";
+    ASSERT_EQ(cutter.feed({&frame.back(), 1}, response), FrameCutter::Result::Complete);
+    EXPECT_EQ(response.Command, 2);
+    EXPECT_EQ(response.Length, 6);
+    EXPECT_EQ(response.Data, test::bytesOf("12345 "));
+    EXPECT_EQ(response.Checksum, frame.back());
+    EXPECT_TRUE(IsChecksumValid(response));
+}
+
+TEST(FrameCutterTest, ExtraBytesInTheSameReadAreDropped) {
+    Bytes bytes = responseFrame(4, 0x00, {0x09, 0x00});
+    const Bytes next = responseFrame(5, 0x00, {0x12, 0x03});
+    bytes.insert(bytes.end(), next.begin(), next.begin() + 4);
+    FrameCutter cutter;
+    CommandRecord response;
+    ASSERT_EQ(cutter.feed(bytes, response), FrameCutter::Result::Complete);
+    EXPECT_EQ(response.Command, 4);
+    EXPECT_EQ(cutter.bytesWanted(), 9u) << "the buffer starts empty again";
+}
+
+TEST(FrameCutterTest, ZeroLengthKeepsTheDataBeforeAndTakesChecksumFromOffset9) {
+    FrameCutter cutter;
+    CommandRecord response;
+    ASSERT_EQ(cutter.feed(responseFrame(1, 0x00, test::bytesOf("RQA-4021")), response),
+              FrameCutter::Result::Complete);
+    ASSERT_EQ(cutter.feed(responseFrame(127, 0x1F), response), FrameCutter::Result::Complete);
+    EXPECT_EQ(response.Length, 0);
+    EXPECT_EQ(response.Checksum, 127 ^ 0x1F);
+    EXPECT_EQ(response.Data, test::bytesOf("RQA-4021"));
+    EXPECT_TRUE(payload(response).empty());
+}
+
+TEST(FrameCutterTest, LargestFrameIs245DataBytes) {
+    FrameCutter cutter;
+    CommandRecord response;
+    const Bytes frame = responseFrame(3, 0x00, Bytes(245, 0xA5));
+    ASSERT_EQ(frame.size(), 255u);
+    EXPECT_EQ(cutter.feed(frame, response), FrameCutter::Result::Complete);
+    EXPECT_EQ(response.Data.size(), 245u);
+}
+
+TEST(FrameCutterTest, OversizeFrameIsDroppedUntilTheNextRequest) {
+    FrameCutter cutter;
+    CommandRecord response;
+    const Bytes oversize = responseFrame(1, 0x00, Bytes(246, 0x00));
+    EXPECT_EQ(cutter.feed({oversize.data(), 9}, response), FrameCutter::Result::Oversize);
+    // The zeros that follow would make a frame of their own (length 0, checksum 0) if they were kept.
+    EXPECT_EQ(cutter.feed({oversize.data() + 9, oversize.size() - 9}, response),
+              FrameCutter::Result::Incomplete);
+    EXPECT_EQ(response.Command, 0);
+    cutter.requestSent();
+    EXPECT_EQ(cutter.feed(responseFrame(1, 0x00, test::bytesOf("RQA-4021")), response),
+              FrameCutter::Result::Complete);
+    EXPECT_EQ(response.Data, test::bytesOf("RQA-4021"));
+}
+
+TEST(TraceTest, RequestAndResponseLines) {
+    struct Case {
+        CommandRecord record;
+        Direction direction;
+        std::string line;
+    };
+    CommandRecord busy = request(127, kWrite, {0x01});
+    busy.Status = 0x33;
+    busy.Preamble = {0x00, 0x11, 0xFF, 0xFF, 0xFF};
+    busy.Checksum = 0x4C;
+    const Case cases[] = {
+        {request(5, kRead), Direction::Request, "PC->RQX::CMD[005]:FF FF FF FF FF 05 00 00 00 05\r\n"},
+        {request(7, kWrite, {0xAB, 0x01}), Direction::Request,
+         "PC->RQX::CMD[007]:FF FF FF FF FF 07 00 01 02 AB 01 AE\r\n"},
+        {busy, Direction::Response, "PC<-RQX::CMD[127]:00 11 FF FF FF 7F 33 01 01 01 4C\r\n"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(traceLine(c.record, c.direction), c.line);
+}
+
+TEST(TraceTest, EntryRightAlignsTheStatusWord) {
+    std::tm time{};
+    time.tm_year = 2024 - 1900;
+    time.tm_mon = 0;
+    time.tm_mday = 31;
+    time.tm_hour = 9;
+    time.tm_min = 5;
+    time.tm_sec = 7;
+    EXPECT_EQ(traceEntry(time, "Send", "X\r\n"), "2024/01/31 09:05:07  Send X\r\n");
+    EXPECT_EQ(traceEntry(time, "Retry", "X\r\n"), "2024/01/31 09:05:07 Retry X\r\n");
+    EXPECT_EQ(traceEntry(time, "", "X\r\n"), "2024/01/31 09:05:07       X\r\n");
+}
+
+TEST(TraceBoxTest, The502ndWriteEmptiesTheBoxFirst) {
+    TraceBox box;
+    for (int i = 1; i <= 501; ++i) box.append("line " + std::to_string(i) + "\r\n");
+    EXPECT_EQ(box.lineCount(), 501);
+    EXPECT_EQ(box.text().substr(0, 10), "line 501\r\n") << "newest first";
+    box.append("line 502\r\n");
+    EXPECT_EQ(box.lineCount(), 1);
+    EXPECT_EQ(box.text(), "line 502\r\n");
+}
+
+TEST(TraceBoxTest, ClearThenOneLine) {
+    TraceBox box;
+    box.append("a\r\n");
+    box.append("b\r\n");
+    box.clear();
+    box.append("c\r\n");
+    EXPECT_EQ(box.text(), "c\r\n");
+    EXPECT_EQ(box.lineCount(), 1);
+}
+
+TEST(DispatchTest, QueueCommandKeepsCallOrderAndCounts) {
+    CommandQueue queue;
+    ParameterStore store;
+    std::int32_t count = 0;
+    QueueCommand(queue, count, 127, kWrite, store);
+    QueueCommand(queue, count, 1, kRead, store);
+    QueueCommand(queue, count, 200, kRead, store);
+    EXPECT_EQ(count, 3);
+    ASSERT_EQ(queue.size(), 3u);
+    EXPECT_EQ(queue[0].Command, 127);
+    EXPECT_EQ(queue[0].Length, 7);
+    EXPECT_EQ(queue[1].Command, 1);
+    EXPECT_EQ(queue[2].Command, 200);
+    for (const CommandRecord& record : queue) {
+        EXPECT_EQ(record.Preamble, (std::array<std::uint8_t, 5>{0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
+    }
+}
+
+TEST(DispatchTest, SharedLengthRulesAndNumbersWithoutMeaning) {
+    struct Case {
+        std::uint8_t command;
+        std::uint8_t readWrite;
+        std::uint8_t lengthAfter;  // the record held length 3 before
+    };
+    const Case cases[] = {
+        {11, kRead, 0},   {11, kWrite, 3}, {126, kRead, 0},  {126, kWrite, 3},
+        {123, kWrite, 0}, {123, kRead, 3}, {124, kWrite, 0}, {124, kRead, 3},
+        {7, kWrite, 3},   {125, kRead, 3}, {0, kRead, 3},    {128, kWrite, 3},
+    };
+    const ParameterStore store;
+    for (const Case& c : cases) {
+        CommandRecord record;
+        record.Command = c.command;
+        record.ReadWrite = c.readWrite;
+        record.Length = 3;
+        record.Data = {1, 2, 3};
+        BuildRequest(record, store);
+        EXPECT_EQ(record.Length, c.lengthAfter) << int(c.command) << "/" << int(c.readWrite);
+        EXPECT_EQ(record.Preamble[4], 0xFF);
+    }
+}
+
+TEST(DispatchTest, OnlyTheIdentityAndAccessNumbersHaveHandlersYet) {
+    const std::set<int> handled = {1, 2, 3, 4, 5, 6, 126, 127};
+    for (int command = 0; command <= 255; ++command) {
+        ParameterStore store;
+        test::RecordingView view;
+        ResponseTarget target{store, view};
+        CommandRecord response;
+        response.Command = static_cast<std::uint8_t>(command);
+        EXPECT_EQ(DispatchResponse(response, target), handled.count(command) != 0) << command;
+    }
+}
+
+TEST(DispatchTest, ResponseLandsInTheStore) {
+    ParameterStore store;
+    test::RecordingView view;
+    ResponseTarget target{store, view};
+    CommandRecord response;
+    response.Command = 2;
+    response.Length = 6;
+    response.Data = test::bytesOf("54321 ");
+    DispatchResponse(response, target);
+    EXPECT_EQ(store.SerialNumber, "54321 ");
+}
+
+}  // namespace
+}  // namespace rq

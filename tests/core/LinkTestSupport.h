@@ -1,0 +1,158 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/io/Port.h"
+
+namespace rq::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A response frame as the device puts it on the line, built here by hand.
+inline Bytes responseFrame(std::uint8_t command, std::uint8_t status, const Bytes& data = {},
+                           std::uint8_t readWrite = 0) {
+    Bytes frame = {
+        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, command, status, readWrite, static_cast<std::uint8_t>(data.size())};
+    frame.insert(frame.end(), data.begin(), data.end());
+    std::uint8_t sum = 0;
+    for (std::size_t i = 5; i < frame.size(); ++i) sum ^= frame[i];
+    frame.push_back(sum);
+    return frame;
+}
+
+inline Bytes bytesOf(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
+
+// A request frame taken apart by hand: command, read/write flag and data.
+struct SentRequest {
+    std::uint8_t command = 0;
+    std::uint8_t readWrite = 0;
+    Bytes data;
+    friend bool operator==(const SentRequest&, const SentRequest&) = default;
+};
+
+inline SentRequest parseRequest(const Bytes& frame) {
+    if (frame.size() < 11) return {};
+    return {frame[5], frame[7], Bytes(frame.begin() + 9, frame.end() - 2)};
+}
+
+inline std::vector<int> commandsOf(const std::vector<Bytes>& frames) {
+    std::vector<int> commands;
+    for (const Bytes& frame : frames) commands.push_back(frame.size() > 5 ? frame[5] : -1);
+    return commands;
+}
+
+// A port with a scripted device behind it: every write is answered at once with the pieces the
+// script returns, one piece per read.
+class ScriptedPort final : public Port {
+  public:
+    using Script = std::function<std::vector<Bytes>(const Bytes& request)>;
+
+    ScriptedPort(Clock& clock, Script script) : clock_(clock), script_(std::move(script)) {}
+
+    std::vector<Bytes> writes;
+    std::vector<Micros> writeTimes;
+    bool ctsOn = true;
+    int ctsPolls = 0;
+    PortError writeResult = PortError::None;
+
+    void setPortNumber(int number) override { number_ = number; }
+    int portNumber() const override { return number_; }
+    std::string deviceName(int) const override { return "scripted"; }
+    PortError setSettings(const std::string& text) override {
+        settings_ = text;
+        return PortError::None;
+    }
+    std::string settings() const override { return settings_; }
+    PortError setFlowControl(FlowControl) override { return PortError::None; }
+    FlowControl flowControl() const override { return FlowControl::None; }
+    PortError open() override {
+        open_ = true;
+        return PortError::None;
+    }
+    void close() override { open_ = false; }
+    bool isOpen() const override { return open_; }
+    PortError write(std::span<const std::uint8_t> bytes) override {
+        if (writeResult != PortError::None) return writeResult;
+        writes.emplace_back(bytes.begin(), bytes.end());
+        writeTimes.push_back(clock_.now());
+        for (Bytes& piece : script_(writes.back())) pending_.push_back(std::move(piece));
+        return PortError::None;
+    }
+    std::vector<std::uint8_t> read(std::size_t, Micros timeout) override {
+        if (pending_.empty()) {
+            clock_.sleep(timeout);
+            return {};
+        }
+        Bytes piece = std::move(pending_.front());
+        pending_.pop_front();
+        return piece;
+    }
+    void discardInput() override { pending_.clear(); }
+    void discardOutput() override {}
+    void setRts(bool on) override { rts = on; }
+    void setDtr(bool) override {}
+    bool cts() override {
+        ++ctsPolls;
+        return ctsOn;
+    }
+    bool dsr() override { return false; }
+
+    bool rts = false;
+
+  private:
+    Clock& clock_;
+    Script script_;
+    std::deque<Bytes> pending_;
+    int number_ = 1;
+    std::string settings_;
+    bool open_ = false;
+};
+
+// Passes everything on to another port and keeps every write.
+class TappedPort final : public Port {
+  public:
+    explicit TappedPort(Port& inner) : inner_(inner) {}
+
+    std::vector<Bytes> writes;
+    std::vector<std::string> events;  // "open", "close"
+
+    void setPortNumber(int number) override { inner_.setPortNumber(number); }
+    int portNumber() const override { return inner_.portNumber(); }
+    std::string deviceName(int number) const override { return inner_.deviceName(number); }
+    PortError setSettings(const std::string& text) override { return inner_.setSettings(text); }
+    std::string settings() const override { return inner_.settings(); }
+    PortError setFlowControl(FlowControl flow) override { return inner_.setFlowControl(flow); }
+    FlowControl flowControl() const override { return inner_.flowControl(); }
+    PortError open() override {
+        events.push_back("open");
+        return inner_.open();
+    }
+    void close() override {
+        events.push_back("close");
+        inner_.close();
+    }
+    bool isOpen() const override { return inner_.isOpen(); }
+    PortError write(std::span<const std::uint8_t> bytes) override {
+        writes.emplace_back(bytes.begin(), bytes.end());
+        return inner_.write(bytes);
+    }
+    std::vector<std::uint8_t> read(std::size_t atLeast, Micros timeout) override {
+        return inner_.read(atLeast, timeout);
+    }
+    void discardInput() override { inner_.discardInput(); }
+    void discardOutput() override { inner_.discardOutput(); }
+    void setRts(bool on) override { inner_.setRts(on); }
+    void setDtr(bool on) override { inner_.setDtr(on); }
+    bool cts() override { return inner_.cts(); }
+    bool dsr() override { return inner_.dsr(); }
+
+  private:
+    Port& inner_;
+};
+
+}  // namespace rq::test
