@@ -1,0 +1,77 @@
+#include "gui/GuiOptions.h"
+
+#include <QCommandLineParser>
+
+namespace rq::gui {
+namespace {
+
+const QString kSimulate = QStringLiteral("simulate");
+const QString kSimFault = QStringLiteral("sim-fault");
+const QString kSimLine = QStringLiteral("sim-line");
+const QString kTrace = QStringLiteral("trace");
+const QString kFirmware = QStringLiteral("firmware");
+const QString kScreenshot = QStringLiteral("screenshot");
+const QString kHelp = QStringLiteral("help");
+
+void describe(QCommandLineParser& parser) {
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOption({kSimulate, {}});
+    parser.addOption({kSimFault, {}, QStringLiteral("NAME[=VALUE]")});
+    parser.addOption({kSimLine, {}, QStringLiteral("instant|real")});
+    parser.addOption({kTrace, {}});
+    parser.addOption({kFirmware, {}, QStringLiteral("FILE")});
+    parser.addOption({kScreenshot, {}, QStringLiteral("FILE")});
+    parser.addOption({{kHelp, QStringLiteral("h")}, {}});
+}
+
+}  // namespace
+
+std::string guiUsageText() {
+    return "Usage: rqfwup [options]\n"
+           "The RQ system firmware update wizard.\n"
+           "\n"
+           "  --simulate               attach the simulated RQ system at COM1 and show its front panel\n"
+           "  --sim-fault NAME[=VALUE] a fault of the simulated device (repeatable; 'help' lists them)\n"
+           "  --sim-line instant|real  whether bytes take their time on the simulated line (real)\n"
+           "  --trace                  switch the traffic trace on and show its window\n"
+           "  --firmware FILE          select this firmware file at start\n"
+           "  --help                   show this text\n"
+           "\n"
+           "The trace can also be switched on with View > Communication monitoring window (Ctrl+D).\n";
+}
+
+GuiCommand parseGuiCommandLine(const std::vector<std::string>& args) {
+    QStringList arguments{QStringLiteral("rqfwup")};
+    for (const std::string& arg : args) arguments << QString::fromStdString(arg);
+    QCommandLineParser parser;
+    describe(parser);
+    if (!parser.parse(arguments)) return UsageError{parser.errorText().toStdString()};
+    if (parser.isSet(kHelp)) return ShowUsage{};
+    if (!parser.positionalArguments().isEmpty()) {
+        return UsageError{"unexpected argument '" + parser.positionalArguments().constFirst().toStdString() + "'"};
+    }
+
+    GuiOptions options;
+    options.simulate = parser.isSet(kSimulate);
+    options.trace = parser.isSet(kTrace);
+    options.firmwarePath = parser.value(kFirmware).toStdString();
+    options.screenshotPath = parser.value(kScreenshot).toStdString();
+    const QStringList faults = parser.values(kSimFault);
+    if (faults.contains(QStringLiteral("help"))) return ShowFaultHelp{};
+    if (!options.simulate && (!faults.isEmpty() || parser.isSet(kSimLine))) {
+        return UsageError{"--sim-fault and --sim-line need --simulate"};
+    }
+    for (const QString& fault : faults) {
+        if (const auto reason = options.simulation.faults.add(fault.toStdString())) return UsageError{*reason};
+    }
+    if (parser.isSet(kSimLine)) {
+        const QString line = parser.value(kSimLine);
+        if (line != QStringLiteral("instant") && line != QStringLiteral("real")) {
+            return UsageError{"--sim-line takes instant or real, not '" + line.toStdString() + "'"};
+        }
+        options.simulation.instantLine = line == QStringLiteral("instant");
+    }
+    return options;
+}
+
+}  // namespace rq::gui

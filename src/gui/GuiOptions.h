@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "sim/RqSystem.h"
+
+namespace rq::gui {
+
+struct GuiOptions {
+    bool simulate = false;
+    sim::RqSystemOptions simulation;
+    bool trace = false;
+    std::string firmwarePath;    // chosen at start as if through cmdFWFileSel; empty: none
+    std::string screenshotPath;  // saves an image of the window and ends; empty: runs normally
+};
+struct ShowUsage {};
+struct ShowFaultHelp {};
+struct UsageError {
+    std::string reason;
+};
+using GuiCommand = std::variant<GuiOptions, ShowUsage, ShowFaultHelp, UsageError>;
+
+// The arguments after the program's name. Needs no application object, so that --help works
+// without a display.
+GuiCommand parseGuiCommandLine(const std::vector<std::string>& args);
+std::string guiUsageText();
+
+}  // namespace rq::gui

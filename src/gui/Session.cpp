@@ -1,0 +1,42 @@
+#include "gui/Session.h"
+
+#include <QDockWidget>
+
+#include "gui/SimPanel.h"
+#include "platform/QtPort.h"
+#include "sim/SimPort.h"
+
+namespace rq::gui {
+namespace {
+
+constexpr int kSimulatedPort = 1;
+
+}  // namespace
+
+Session::Session(const GuiOptions& options) {
+    if (options.simulate) {
+        device_ = sim::makeRqSystem(clock_, options.simulation);
+        device_->setFwSwitch(false);
+        device_->setPower(true);
+    }
+    window_ = std::make_unique<frmMain>(portFactory(), clock_);
+    if (device_) {
+        auto* dock = new QDockWidget(QStringLiteral("Simulated RQ system"), window_.get());
+        dock->setObjectName(QStringLiteral("dockSimulatedDevice"));
+        dock->setFeatures(QDockWidget::NoDockWidgetFeatures);
+        dock->setWidget(new SimPanel(*device_, dock));
+        window_->addDockWidget(Qt::RightDockWidgetArea, dock);
+    }
+    window_->wizard().post([](Wizard& wizard) { wizard.start(); });
+    if (options.trace) window_->showTraceWindow();
+    if (!options.firmwarePath.empty()) window_->selectFirmwareFile(QString::fromStdString(options.firmwarePath));
+}
+
+Session::~Session() = default;
+
+WizardThread::PortFactory Session::portFactory() {
+    if (!device_) return [] { return std::make_unique<QtPort>(); };
+    return [device = device_.get()] { return std::make_unique<sim::SimPort>(*device, kSimulatedPort); };
+}
+
+}  // namespace rq::gui

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <memory>
+
+#include "gui/GuiOptions.h"
+#include "gui/frmMain.h"
+#include "platform/SteadyClock.h"
+#include "sim/SimDevice.h"
+
+namespace rq::gui {
+
+// One run of the window: the clock, the simulated RQ system when asked for, and the main window with
+// its wizard, started.
+class Session {
+public:
+    explicit Session(const GuiOptions& options);
+    ~Session();
+
+    frmMain& window() { return *window_; }
+    sim::SimDevice* device() { return device_.get(); }
+
+private:
+    WizardThread::PortFactory portFactory();
+
+    SteadyClock clock_;
+    std::unique_ptr<sim::SimDevice> device_;
+    std::unique_ptr<frmMain> window_;  // after the device: its wizard talks to it until it ends
+};
+
+}  // namespace rq::gui

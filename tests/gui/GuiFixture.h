@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+
+#include "ModalAnswerer.h"
+#include "gui/Session.h"
+
+namespace rq::test {
+
+inline std::string lf(std::string text) {
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
+    return text;
+}
+
+// The real window on the simulated RQ system, offscreen.
+class GuiFixture : public testing::Test {
+protected:
+    static constexpr int kWaitMillis = 5000;
+
+    void SetUp() override { start(simulatedOptions()); }
+    void TearDown() override {
+        EXPECT_TRUE(waitIdle());
+        session.reset();
+    }
+
+    static gui::GuiOptions simulatedOptions() {
+        gui::GuiOptions options;
+        options.simulate = true;
+        options.simulation.instantLine = true;
+        return options;
+    }
+
+    void start(const gui::GuiOptions& options) {
+        session.reset();
+        session = std::make_unique<gui::Session>(options);
+        window().show();
+        ASSERT_TRUE(waitIdle());
+    }
+
+    gui::frmMain& window() { return session->window(); }
+
+    bool waitIdle() {
+        return QTest::qWaitFor([this] { return !session || !window().wizard().busy(); }, kWaitMillis);
+    }
+
+    template <typename Widget = QWidget>
+    Widget* find(const char* name, QWidget* in = nullptr) {
+        QWidget* parent = in ? in : static_cast<QWidget*>(&window());
+        auto* found = parent->findChild<Widget*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    std::string text(const char* name) {
+        QWidget* widget = find(name);
+        if (auto* label = qobject_cast<QLabel*>(widget)) return label->text().toStdString();
+        if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text().toStdString();
+        if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) return box->toPlainText().toStdString();
+        return widget ? widget->windowTitle().toStdString() : std::string();
+    }
+    bool enabled(const char* name) { return find(name)->isEnabled(); }
+    bool bold(const char* name) { return find(name)->font().bold(); }
+
+    // Clicks a button and waits until the wizard has done with it.
+    void click(const char* name, QWidget* in = nullptr) {
+        auto* button = find<QAbstractButton>(name, in);
+        ASSERT_NE(button, nullptr);
+        button->click();
+        ASSERT_TRUE(waitIdle()) << name;
+    }
+
+    // A value from the wizard's own state, read on the wizard's thread.
+    template <typename Read>
+    auto fromWizard(Read read) {
+        decltype(read(std::declval<Wizard&>())) value{};
+        std::atomic<bool> done = false;
+        window().wizard().post([&](Wizard& wizard) {
+            value = read(wizard);
+            done = true;
+        });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, kWaitMillis));
+        return value;
+    }
+
+    ModalAnswerer answerer;
+    std::unique_ptr<gui::Session> session;
+};
+
+}  // namespace rq::test

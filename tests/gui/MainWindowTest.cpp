@@ -1,0 +1,282 @@
+#include <QAction>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QProgressBar>
+
+#include "GuiFixture.h"
+#include "core/TempDir.h"
+#include "core/wizard/ErrorMessages.h"
+#include "gui/frmDebug.h"
+#include "sim/FirmwareGenerator.h"
+
+namespace rq::test {
+namespace {
+
+constexpr const char* kButtons[] = {"cmdFWFileSel", "cmdCommSetting", "cmdForceUpdate", "cmdCancel", "cmdNext"};
+
+using MainWindowTest = GuiFixture;
+
+TEST_F(MainWindowTest, CaptionsAtStart) {
+    const std::string caption = window().windowTitle().toStdString();
+    EXPECT_EQ(caption, "RQ SYSTEM  Firmware update tool (Ver1.0.0)");
+    const std::pair<const char*, const char*> captions[] = {
+        {"lblProcess01", "１．開始"},
+        {"lblProcess02", "２．更新前パラメーター取得"},
+        {"lblProcess03", "３．バージョン確認"},
+        {"lblProcess04", "４．ファームウェア更新準備"},
+        {"lblProcess05", "５．ファームウェア更新"},
+        {"lblProcess06", "６．パラメーター更新準備"},
+        {"lblProcess07", "７．パラメーター更新"},
+        {"lblProcess08", "８．終了"},
+        {"lblFWFileTitle", "更新用ファイル："},
+        {"lblFWFile", ""},
+        {"cmdFWFileSel", "選択"},
+        {"lblFWOldTitle", "更新前"},
+        {"lblFWOld", "Unkonwn"},
+        {"lblFWTo", "--->"},
+        {"lblFWNewTitle", "更新後"},
+        {"lblFWNew", "No select"},
+        {"txtProcess", ""},
+        {"cmdCommSetting", "通信設定"},
+        {"cmdForceUpdate", "強制更新"},
+        {"cmdCancel", "中止"},
+        {"cmdNext", "次へ ＞"},
+        {"stsAppStatusPanel1", "Update start"},
+        {"stsAppStatusPanel2", ""},
+    };
+    for (const auto& [name, expected] : captions) EXPECT_EQ(text(name), expected) << name;
+    EXPECT_EQ(find<QWidget>("fraProcess")->property("title").toString().toStdString(), "処理状況");
+    EXPECT_EQ(find<QWidget>("fraFWInfo")->property("title").toString().toStdString(), "ファームウェア情報");
+    auto* bar = find<QProgressBar>("prgProcess");
+    EXPECT_EQ(bar->minimum(), 0);
+    EXPECT_EQ(bar->maximum(), 1);
+    EXPECT_EQ(bar->value(), 0);
+}
+
+TEST_F(MainWindowTest, Step1Screen) {
+    EXPECT_EQ(text("txtInfo"),
+              "１．開始\n\n　①RQシステムとパソコンをUSBケーブルで接続してください。\n"
+              "　②右上の「選択」をクリックして更新用ファームウェアの\n　　ファイルを選択してください。\n"
+              "　③左下の「通信設定」をクリックして通信ポートの設定を\n　　行ってください。\n"
+              "　④RQシステムを通常モードで起動してください。\n\n"
+              "　上記の作業が終わりましたら、「次へ」をクリックしてください。");
+    EXPECT_TRUE(bold("lblProcess01"));
+    EXPECT_FALSE(bold("lblProcess02"));
+    for (const char* button : kButtons) EXPECT_TRUE(enabled(button)) << button;
+}
+
+TEST_F(MainWindowTest, TheTextBoxesUseAFixedPitchFont) {
+    for (const char* name : {"txtInfo", "txtProcess"}) {
+        const QFontInfo font(find(name)->font());
+        EXPECT_TRUE(font.fixedPitch()) << name << " " << font.family().toStdString();
+    }
+}
+
+TEST_F(MainWindowTest, AFailedStep2ShowsItsMessageAndStep1Again) {
+    session->device()->setPower(false);  // nothing answers, whatever step 2 does
+    click("cmdNext");
+    const auto code = fromWizard([](Wizard& wizard) { return wizard.lastShownError(); });
+    const auto expected = errorMessage(code);
+    ASSERT_TRUE(expected.has_value()) << int(code);
+    ASSERT_EQ(answerer.messages.size(), 1u);
+    EXPECT_EQ(answerer.messages[0].title, expected->title);
+    EXPECT_EQ(answerer.messages[0].text, lf(expected->text));
+    EXPECT_TRUE(bold("lblProcess01"));
+    EXPECT_FALSE(bold("lblProcess02"));
+    EXPECT_EQ(text("stsAppStatusPanel1"), "Update start");
+    for (const char* button : kButtons) EXPECT_TRUE(enabled(button)) << button;
+    EXPECT_EQ(fromWizard([](Wizard& wizard) { return int(wizard.state().StepIndex); }), 0);
+}
+
+void typeSerialAndSet(QWidget* dialog, const QString& serial) {
+    auto* entry = dialog->findChild<QLineEdit*>(QStringLiteral("txtSerial"));
+    entry->setText(serial);
+    dialog->findChild<QAbstractButton*>(QStringLiteral("cmdSet"))->click();
+}
+
+TEST_F(MainWindowTest, ForcedUpdateSetStoresTheEntryAndShowsStep3) {
+    answerer.then([](QWidget* dialog) {
+        EXPECT_EQ(dialog->windowTitle().toStdString(), "Forced update config");
+        typeSerialAndSet(dialog, QStringLiteral("12a45"));  // refused: the dialog stays open
+        EXPECT_TRUE(dialog->isVisible());
+        typeSerialAndSet(dialog, QStringLiteral("12345"));
+    });
+    click("cmdForceUpdate");
+    EXPECT_TRUE(answerer.allHandled());
+    ASSERT_EQ(answerer.messages.size(), 1u);
+    EXPECT_EQ(answerer.messages[0].title, "入力エラー");
+    EXPECT_EQ(answerer.messages[0].text,
+              "シリアルナンバーに数値以外の文字が入力されいます。\n"
+              "正しいナンバーを入力してから再度「Set」ボタンをクリックしてください。");
+    EXPECT_TRUE(bold("lblProcess03"));
+    EXPECT_EQ(text("stsAppStatusPanel1"), "Version check");
+    EXPECT_EQ(text("lblFWOld"), "Ver.0.0.0");
+    EXPECT_FALSE(enabled("cmdNext"));  // no firmware file yet
+    const auto [model, serial] = fromWizard([](Wizard& wizard) {
+        return std::pair(wizard.state().params.ModelName, wizard.state().params.SerialNumber);
+    });
+    EXPECT_EQ(model, "RQA-4021");
+    EXPECT_EQ(serial, "12345 ");
+}
+
+TEST_F(MainWindowTest, ForcedUpdateCancelStoresNothingAndShowsStep3) {
+    answerer.then([](QWidget* dialog) {
+        auto* models = dialog->findChild<QComboBox*>(QStringLiteral("cboModel"));
+        ASSERT_EQ(models->count(), 2);
+        EXPECT_EQ(models->itemText(1).toStdString(), "RQA-4020");
+        models->setCurrentIndex(1);
+        dialog->findChild<QLineEdit*>(QStringLiteral("txtSerial"))->setText(QStringLiteral("12345"));
+        dialog->findChild<QAbstractButton*>(QStringLiteral("cmdCancel"))->click();
+    });
+    click("cmdForceUpdate");
+    EXPECT_TRUE(answerer.allHandled());
+    EXPECT_TRUE(answerer.messages.empty());
+    EXPECT_TRUE(bold("lblProcess03"));
+    EXPECT_EQ(text("stsAppStatusPanel1"), "Version check");
+    EXPECT_EQ(fromWizard([](Wizard& wizard) { return wizard.state().params.SerialNumber; }), "");
+}
+
+TEST_F(MainWindowTest, ChosenFirmwareFileIsShownAndStep3CanGoOn) {
+    TempDir dir;
+    const std::string path = dir.path("RQ-1.3.0.bin");
+    ASSERT_TRUE(sim::writeFirmwareFile(path, {}));
+    answerer.then([path](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("Bin code (*.bin)")});
+        dialog->selectFile(QString::fromStdString(path));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    click("cmdFWFileSel");
+    EXPECT_TRUE(answerer.allHandled());
+    EXPECT_EQ(text("lblFWFile"), "RQ-1.3.0.bin");
+    EXPECT_EQ(text("lblFWNew"), "Ver 1.3.0");
+    EXPECT_TRUE(answerer.messages.empty());
+
+    answerer.then([](QWidget* dialog) { dialog->findChild<QAbstractButton*>(QStringLiteral("cmdCancel"))->click(); });
+    click("cmdForceUpdate");
+    EXPECT_TRUE(enabled("cmdNext"));
+    click("cmdNext");
+    EXPECT_TRUE(bold("lblProcess04"));
+    EXPECT_EQ(text("stsAppStatusPanel1"), "Firmware update");
+}
+
+TEST_F(MainWindowTest, ACancelledFileDialogChangesNothing) {
+    answerer.then([](QWidget* dialog) { qobject_cast<QDialog*>(dialog)->reject(); });
+    click("cmdFWFileSel");
+    EXPECT_EQ(text("lblFWFile"), "");
+    EXPECT_EQ(text("lblFWNew"), "No select");
+    EXPECT_TRUE(answerer.messages.empty());
+}
+
+TEST_F(MainWindowTest, CancelEndsTheProgram) {
+    click("cmdCancel");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !window().isVisible(); }, kWaitMillis));
+    EXPECT_TRUE(fromWizard([](Wizard& wizard) { return wizard.ended(); }));
+}
+
+TEST_F(MainWindowTest, TheCloseBoxIsRefusedWhileAWizardCallRuns) {
+    std::atomic<bool> release = false;
+    window().wizard().post([&](Wizard&) {
+        while (!release) QThread::msleep(1);
+    });
+    EXPECT_FALSE(window().close());
+    EXPECT_TRUE(window().isVisible());
+    release = true;
+    ASSERT_TRUE(waitIdle());
+    EXPECT_TRUE(window().close());
+    EXPECT_FALSE(window().isVisible());
+}
+
+TEST_F(MainWindowTest, ClicksWhileTheWizardIsBusyAreDropped) {
+    std::atomic<bool> release = false;
+    window().wizard().post([&](Wizard&) {
+        while (!release) QThread::msleep(1);
+    });
+    find<QAbstractButton>("cmdNext")->click();
+    release = true;
+    ASSERT_TRUE(waitIdle());
+    EXPECT_TRUE(bold("lblProcess01"));
+    EXPECT_TRUE(answerer.messages.empty());
+}
+
+TEST_F(MainWindowTest, TheTraceMenuEntrySwitchesTracingOnAndShowsTheLog) {
+    EXPECT_FALSE(fromWizard([](Wizard& wizard) { return wizard.state().TraceEnabled; }));
+    auto* action = window().findChild<QAction*>(QStringLiteral("actTraceWindow"));
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->text().toStdString(), "Communication monitoring window");
+    EXPECT_EQ(action->shortcut(), QKeySequence(QStringLiteral("Ctrl+D")));
+    action->trigger();
+    ASSERT_TRUE(waitIdle());
+    auto* log = find<gui::frmDebug>("frmDebug");
+    EXPECT_TRUE(log->isVisible());
+    EXPECT_EQ(log->windowTitle().toStdString(), "Communication monitoring window");
+    EXPECT_TRUE(fromWizard([](Wizard& wizard) { return wizard.state().TraceEnabled; }));
+}
+
+TEST_F(MainWindowTest, TraceLinesGoIntoTheLogNewestFirst) {
+    auto* log = find<gui::frmDebug>("frmDebug");
+    auto* box = find<QPlainTextEdit>("txtDebugText", log);
+    window().showTraceWindow();
+    window().traceLine("2024/01/02 10:00:00  Send PC->RQX::CMD[005]:FF FF FF FF FF 05 00 00 00 05\r\n");
+    window().traceLine("2024/01/02 10:00:00  Recv PC<-RQX::CMD[005]:FF FF FF FF FF 05 00 00 00 05\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log->lineCount() == 2; }, kWaitMillis));
+    EXPECT_EQ(box->toPlainText().toStdString(),
+              "2024/01/02 10:00:00  Recv PC<-RQX::CMD[005]:FF FF FF FF FF 05 00 00 00 05\n"
+              "2024/01/02 10:00:00  Send PC->RQX::CMD[005]:FF FF FF FF FF 05 00 00 00 05\n");
+
+    click("cmdClear", log);
+    EXPECT_EQ(box->toPlainText().toStdString(), "");
+    window().traceLine("one\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log->lineCount() == 1; }, kWaitMillis));
+    EXPECT_EQ(box->toPlainText().toStdString(), "one\n");
+
+    click("cmdClose", log);
+    EXPECT_FALSE(log->isVisible());
+    window().traceLine("two\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log->lineCount() == 2; }, kWaitMillis));
+    window().showTraceWindow();
+    EXPECT_EQ(box->toPlainText().toStdString(), "two\none\n");
+}
+
+TEST_F(MainWindowTest, TheLogStartsAgainAfter501Lines) {
+    auto* log = find<gui::frmDebug>("frmDebug");
+    for (int i = 0; i < 502; ++i) window().traceLine("line " + std::to_string(i) + "\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log->lineCount() == 1; }, kWaitMillis));
+    EXPECT_EQ(find<QPlainTextEdit>("txtDebugText", log)->toPlainText().toStdString(), "line 501\n");
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowClosesTheLog) {
+    window().showTraceWindow();
+    ASSERT_TRUE(waitIdle());
+    auto* log = find<gui::frmDebug>("frmDebug");
+    EXPECT_TRUE(log->isVisible());
+    EXPECT_TRUE(window().close());
+    EXPECT_FALSE(log->isVisible());
+}
+
+TEST_F(MainWindowTest, TraceOptionSwitchesTracingOnAtStart) {
+    auto options = simulatedOptions();
+    options.trace = true;
+    start(options);
+    EXPECT_TRUE(find<gui::frmDebug>("frmDebug")->isVisible());
+    EXPECT_TRUE(fromWizard([](Wizard& wizard) { return wizard.state().TraceEnabled; }));
+}
+
+TEST_F(MainWindowTest, FirmwareOptionSelectsTheFileAtStart) {
+    TempDir dir;
+    const std::string path = dir.path("start.bin");
+    sim::GeneratedFirmware firmware;
+    firmware.version = {2, 0, 7};
+    ASSERT_TRUE(sim::writeFirmwareFile(path, firmware));
+    auto options = simulatedOptions();
+    options.firmwarePath = path;
+    start(options);
+    EXPECT_EQ(text("lblFWFile"), "start.bin");
+    EXPECT_EQ(text("lblFWNew"), "Ver 2.0.7");
+    EXPECT_TRUE(fromWizard([](Wizard& wizard) { return wizard.state().firmware.valid; }));
+}
+
+}  // namespace
+}  // namespace rq::test

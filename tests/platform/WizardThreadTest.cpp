@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+#include <atomic>
+#include <mutex>
+
+#include "platform/SteadyClock.h"
+#include "platform/WizardThread.h"
+#include "sim/RqSystem.h"
+#include "sim/SimPort.h"
+#include "support/RecordingView.h"
+
+namespace rq {
+namespace {
+
+// A SimPort that tells on which thread it was made and destroyed.
+class ThreadNotingPort final : public Port {
+  public:
+    ThreadNotingPort(sim::SimDevice& device, std::atomic<QThread*>& madeOn, std::atomic<QThread*>& endedOn)
+        : inner_(device), endedOn_(endedOn) {
+        madeOn = QThread::currentThread();
+    }
+    ~ThreadNotingPort() override { endedOn_ = QThread::currentThread(); }
+
+    void setPortNumber(int number) override { inner_.setPortNumber(number); }
+    int portNumber() const override { return inner_.portNumber(); }
+    std::string deviceName(int number) const override { return inner_.deviceName(number); }
+    PortError setSettings(const std::string& text) override { return inner_.setSettings(text); }
+    std::string settings() const override { return inner_.settings(); }
+    PortError setFlowControl(FlowControl flow) override { return inner_.setFlowControl(flow); }
+    FlowControl flowControl() const override { return inner_.flowControl(); }
+    PortError open() override { return inner_.open(); }
+    void close() override { inner_.close(); }
+    bool isOpen() const override { return inner_.isOpen(); }
+    PortError write(std::span<const std::uint8_t> bytes) override { return inner_.write(bytes); }
+    std::vector<std::uint8_t> read(std::size_t atLeast, Micros timeout) override {
+        return inner_.read(atLeast, timeout);
+    }
+    void discardInput() override { inner_.discardInput(); }
+    void discardOutput() override { inner_.discardOutput(); }
+    void setRts(bool on) override { inner_.setRts(on); }
+    void setDtr(bool on) override { inner_.setDtr(on); }
+    bool cts() override { return inner_.cts(); }
+    bool dsr() override { return inner_.dsr(); }
+
+  private:
+    sim::SimPort inner_;
+    std::atomic<QThread*>& endedOn_;
+};
+
+class WizardThreadTest : public testing::Test {
+  protected:
+    std::unique_ptr<WizardThread> makeThread() {
+        return std::make_unique<WizardThread>(
+            [this] { return std::make_unique<ThreadNotingPort>(*device, portMadeOn, portEndedOn); }, clock,
+            view);
+    }
+
+    SteadyClock clock;
+    std::unique_ptr<sim::SimDevice> device = sim::makeRqSystem(clock, {});
+    test::RecordingView view;  // only the wizard thread touches it until the thread is idle
+    std::atomic<QThread*> portMadeOn = nullptr;
+    std::atomic<QThread*> portEndedOn = nullptr;
+};
+
+TEST_F(WizardThreadTest, RunsEveryCallOnItsOwnThreadInOrder) {
+    auto thread = makeThread();
+    std::mutex mutex;
+    std::vector<int> order;
+    std::vector<QThread*> threads;
+    for (int i = 0; i < 20; ++i) {
+        thread->post([&, i](Wizard&) {
+            std::lock_guard lock(mutex);
+            order.push_back(i);
+            threads.push_back(QThread::currentThread());
+        });
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!thread->busy(), 5000);
+    std::lock_guard lock(mutex);
+    std::vector<int> expected(20);
+    for (int i = 0; i < 20; ++i) expected[i] = i;
+    EXPECT_EQ(order, expected);
+    for (QThread* ran : threads) {
+        EXPECT_NE(ran, QThread::currentThread());
+        EXPECT_EQ(ran, portMadeOn.load());
+    }
+}
+
+TEST_F(WizardThreadTest, IsBusyUntilThePostedCallHasFinished) {
+    auto thread = makeThread();
+    QSignalSpy finished(thread.get(), &WizardThread::callFinished);
+    std::atomic<bool> release = false;
+    thread->post([&](Wizard&) {
+        while (!release) QThread::msleep(1);
+    });
+    EXPECT_TRUE(thread->busy());
+    QTest::qWait(20);
+    EXPECT_TRUE(thread->busy());
+    EXPECT_EQ(finished.count(), 0);
+    release = true;
+    QTRY_VERIFY_WITH_TIMEOUT(!thread->busy(), 5000);
+    EXPECT_EQ(finished.count(), 1);
+}
+
+TEST_F(WizardThreadTest, TheWizardDrivesTheViewFromTheWizardThread) {
+    auto thread = makeThread();
+    thread->post([](Wizard& wizard) { wizard.start(); });
+    QTRY_VERIFY_WITH_TIMEOUT(!thread->busy(), 5000);
+    EXPECT_EQ(view.texts[Control::lblFWOld], "Unkonwn");
+    EXPECT_EQ(view.status1, "Update start");
+}
+
+TEST_F(WizardThreadTest, ThePortEndsOnTheThreadItWasMadeOn) {
+    auto thread = makeThread();
+    thread->post([](Wizard&) {});
+    QTRY_VERIFY_WITH_TIMEOUT(!thread->busy(), 5000);
+    thread.reset();
+    ASSERT_NE(portMadeOn.load(), nullptr);
+    EXPECT_EQ(portEndedOn.load(), portMadeOn.load());
+    EXPECT_NE(portMadeOn.load(), QThread::currentThread());
+}
+
+}  // namespace
+}  // namespace rq
