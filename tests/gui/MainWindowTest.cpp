@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFontMetricsF>
 #include <QLineEdit>
 #include <QProgressBar>
 
@@ -66,10 +67,16 @@ TEST_F(MainWindowTest, Step1Screen) {
     for (const char* button : kButtons) EXPECT_TRUE(enabled(button)) << button;
 }
 
+// Indentation with ideographic spaces lines up only when two half-width characters are as wide as one
+// full-width character, whatever the characters.
 TEST_F(MainWindowTest, TheTextBoxesUseAFixedPitchFont) {
     for (const char* name : {"txtInfo", "txtProcess"}) {
-        const QFontInfo font(find(name)->font());
-        EXPECT_TRUE(font.fixedPitch()) << name << " " << font.family().toStdString();
+        const QFontMetricsF metrics(find(name)->font());
+        const qreal width = metrics.horizontalAdvance(QStringLiteral("0000000000"));
+        for (const QString& line : {QStringLiteral("iiiiiiiiii"), QStringLiteral("WWWWW....."),
+                                    QStringLiteral("\u3000\u3000\u3000\u3000\u3000"),
+                                    QStringLiteral("\u66f4\u65b0\u300c\u6b21\u3078")})
+            EXPECT_NEAR(metrics.horizontalAdvance(line), width, 0.5) << name << " " << line.toStdString();
     }
 }
 
