@@ -152,7 +152,10 @@ TEST_F(MainWindowTest, ChosenFirmwareFileIsShownAndStep3CanGoOn) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("Bin code (*.bin)")});
-        dialog->selectFile(QString::fromStdString(path));
+        // Typed as a user would: the dialog's own selection waits for its directory listing.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(QString::fromStdString(path));
         static_cast<QDialog*>(dialog)->accept();
     });
     click("cmdFWFileSel");
