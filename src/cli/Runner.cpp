@@ -50,10 +50,6 @@ private:
 std::optional<int> UpdateRun::attachPort() {
     if (!options_.simulate) {
         HardwarePort hardware = makeHardwarePort(options_.port);
-        if (!hardware.port) {
-            err_ << "rqfwup-cli: no serial port '" << options_.port << "'\n";
-            return kUsageStatus;
-        }
         port_ = std::move(hardware.port);
         portNumber_ = hardware.number;
         return std::nullopt;
