@@ -35,9 +35,10 @@ std::string guiUsageText() {
            "  --sim-line instant|real  whether bytes take their time on the simulated line (real)\n"
            "  --trace                  switch the traffic trace on and show its window\n"
            "  --firmware FILE          select this firmware file at start\n"
+           "  --screenshot FILE        save an image of the window once it has drawn its first screen, then end\n"
            "  --help                   show this text\n"
            "\n"
-           "The trace can also be switched on with View > Communication monitoring window (Ctrl+D).\n";
+           "The trace can also be switched on with 表示(V) > Communication monitoring window (Ctrl+D).\n";
 }
 
 GuiCommand parseGuiCommandLine(const std::vector<std::string>& args) {

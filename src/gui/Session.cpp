@@ -21,7 +21,10 @@ Session::Session(const GuiOptions& options) {
     }
     window_ = std::make_unique<frmMain>(portFactory(), clock_);
     if (device_) {
-        auto* dock = new QDockWidget(QStringLiteral("Simulated RQ system"), window_.get());
+        const QString title = QStringLiteral("Simulated RQ system");
+        auto* dock = new QDockWidget(title, window_.get());
+        // The title bar would otherwise cut the title to the panel's narrow width.
+        dock->setMinimumWidth(dock->fontMetrics().horizontalAdvance(title) + 2 * dock->fontMetrics().height());
         dock->setObjectName(QStringLiteral("dockSimulatedDevice"));
         dock->setFeatures(QDockWidget::NoDockWidgetFeatures);
         dock->setWidget(new SimPanel(*device_, dock));
