@@ -12,7 +12,7 @@ class TempDir {
 public:
     TempDir() {
         path_ = std::filesystem::temp_directory_path() /
-                ("rqfwup-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                ("rqfwup-test-" + std::to_string(::getpid()) + "-" +
                  std::to_string(counter()++));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
