@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <cctype>
+
+#include "TempDir.h"
+#include "core/wizard/DeviceSteps.h"
+#include "core/wizard/Wizard.h"
+#include "sim/FirmwareGenerator.h"
+#include "sim/NormalFirmware.h"
+#include "sim/RqSystem.h"
+#include "sim/SimPort.h"
+#include "sim/VirtualClock.h"
+#include "support/RecordingView.h"
+
+namespace rq {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Request {
+    int command;
+    std::string bytes;  // as the trace writes them
+};
+
+// The requests the trace shows, in the order they went out.
+std::vector<Request> requests(const test::RecordingView& view) {
+    std::vector<Request> sent;
+    const std::string marker = "PC->RQX::CMD[";
+    for (const std::string& line : view.traceLines) {
+        const auto at = line.find(marker);
+        if (at == std::string::npos) continue;
+        const std::size_t number = at + marker.size();
+        sent.push_back(
+            {std::stoi(line.substr(number, 3)), line.substr(number + 5, line.size() - number - 7)});
+    }
+    return sent;
+}
+
+std::vector<int> commands(const test::RecordingView& view) {
+    std::vector<int> numbers;
+    for (const Request& request : requests(view)) numbers.push_back(request.command);
+    return numbers;
+}
+
+// Steps 2 and 7 against the simulated RQ system in normal mode.
+class ParamStepsTest : public ::testing::Test {
+  protected:
+    sim::VirtualClock clock;
+    std::unique_ptr<sim::SimDevice> device;
+    std::unique_ptr<sim::SimPort> port;
+    test::RecordingView view;
+    WizardState state;
+    std::unique_ptr<StepContext> context;
+
+    void prepare(std::vector<const char*> faults = {}) {
+        sim::RqSystemOptions options;
+        options.instantLine = true;
+        for (const char* fault : faults) ASSERT_EQ(options.faults.add(fault), std::nullopt) << fault;
+        device = sim::makeRqSystem(clock, options);
+        device->setPower(true);
+        port = std::make_unique<sim::SimPort>(*device);
+        view = {};
+        state.LinkError = 0;
+        state.TraceEnabled = true;
+        context = std::make_unique<StepContext>(StepContext{state, *port, clock, view});
+    }
+    void holdIdentity(const std::string& model, const std::string& serial, std::uint8_t param04) {
+        state.params.ModelName = model;
+        state.params.SerialNumber = serial;
+        state.params.Param04Value = param04;
+    }
+    std::vector<int> maxima() const {
+        std::vector<int> seen;
+        for (const Progress& progress : view.progressHistory)
+            if (seen.empty() || seen.back() != progress.maximum) seen.push_back(progress.maximum);
+        return seen;
+    }
+};
+
+TEST_F(ParamStepsTest, BackupReadsTheIdentityBetweenTwoAccessModes) {
+    prepare();
+    subStep2ParamRead(*context);
+    ASSERT_EQ(state.LinkError, 0);
+    EXPECT_EQ(commands(view), (std::vector<int>{127, 1, 2, 4, 5, 6, 127}));
+    const std::vector<Request> sent = requests(view);
+    EXPECT_TRUE(sent.front().bytes.starts_with("FF FF FF FF FF 7F 00 01 07 01 36 30 32 34 33 31 "));
+    EXPECT_EQ(sent[4].bytes, "FF FF FF FF FF 05 00 00 00 05");  // the trace leaves out the pad byte
+
+    const sim::DeviceMemory memory = device->memory();
+    EXPECT_EQ(state.params.ModelName, memory.modelName);
+    EXPECT_EQ(state.params.SerialNumber, memory.serialNumber);
+    EXPECT_EQ(state.params.Param04Value, memory.param04);
+    EXPECT_EQ(state.params.Param06Value, memory.param06);
+    EXPECT_EQ(state.params.FirmwareVersion, sim::flashFirmwareVersion(memory));
+    EXPECT_EQ(maxima(), std::vector<int>{6});
+    EXPECT_EQ(view.progress().value, 6);
+    EXPECT_EQ(view.text(Control::txtProcess), "パラメーター取得完了");
+    EXPECT_FALSE(port->isOpen());
+}
+
+TEST_F(ParamStepsTest, RestoreInitialisesThenWritesTheStoredValues) {
+    prepare();
+    holdIdentity("RQA-4020", "54321 ", 0x2A);  // as a forced update enters them
+    subStep7ParamWrite(*context);
+    ASSERT_EQ(state.LinkError, 0);
+    EXPECT_EQ(commands(view), (std::vector<int>{127, 124, 127, 1, 2, 4, 127}));
+    const std::vector<Request> sent = requests(view);
+    EXPECT_TRUE(sent[0].bytes.starts_with("FF FF FF FF FF 7F 00 01 09 02 34 38 31 35 37 32 30 33 "))
+        << sent[0].bytes;
+    EXPECT_TRUE(sent[2].bytes.starts_with("FF FF FF FF FF 7F 00 01 07 02 36 30 32 34 33 31 "))
+        << sent[2].bytes;
+    EXPECT_TRUE(sent[3].bytes.starts_with("FF FF FF FF FF 01 00 01 08 52 51 41 2D 34 30 32 30 "))
+        << sent[3].bytes;
+    EXPECT_TRUE(sent[6].bytes.starts_with("FF FF FF FF FF 7F 00 01 07 00 36 30 32 34 33 31 "))
+        << sent[6].bytes;
+
+    const sim::DeviceMemory memory = device->memory();
+    EXPECT_EQ(memory.modelName, "RQA-4020");
+    EXPECT_EQ(memory.serialNumber, "54321 ");
+    EXPECT_EQ(memory.param04, 0x2A);
+    EXPECT_EQ(maxima(), (std::vector<int>{1, 4}));
+    EXPECT_EQ(view.text(Control::txtProcess), "パラメーター初期化完了\r\nパラメーター書き込み完了");
+    EXPECT_FALSE(port->isOpen());
+}
+
+TEST_F(ParamStepsTest, AnIdentityWithNulBytesComesBackByteForByte) {
+    prepare({"identity-nul"});
+    subStep2ParamRead(*context);
+    ASSERT_EQ(state.LinkError, 0);
+    ASSERT_EQ(state.params.ModelName, std::string(sim::kNulModelName));
+    sim::DeviceMemory blank = device->memory();
+    blank.modelName = "XXXXXXXX";
+    device->setMemory(blank);
+
+    subStep7ParamWrite(*context);
+    ASSERT_EQ(state.LinkError, 0);
+    EXPECT_EQ(device->memory().modelName, std::string(sim::kNulModelName));
+}
+
+TEST_F(ParamStepsTest, ARestoreWithoutAWholeIdentitySendsNothing) {
+    const std::pair<std::string, std::string> identities[] = {
+        {"", ""}, {"RQA-402", "12345 "}, {"RQA-4021", "12345"}};
+    for (const auto& [model, serial] : identities) {
+        prepare();
+        const sim::DeviceMemory before = device->memory();
+        holdIdentity(model, serial, 0);
+        subStep7ParamWrite(*context);
+        EXPECT_EQ(state.LinkError, 99) << model << "/" << serial;
+        EXPECT_TRUE(view.traceLines.empty());
+        EXPECT_EQ(device->memory().modelName, before.modelName);
+    }
+}
+
+TEST_F(ParamStepsTest, FaultsOfTheDevice) {
+    struct Case {
+        const char* fault;
+        bool restore;
+        std::uint8_t linkError;
+        std::size_t sends;  // 0: not checked
+    };
+    const Case cases[] = {
+        {"silent-after=0", false, 12, 11},    {"silent-after=3", false, 12, 3 + 11},
+        {"refuse=10", false, 0, 7 + 10},      {"refuse=11", false, 12, 11},
+        {"busy=30", false, 0, 7 + 30},        {"bad-sum=2", false, 0, 7 + 1},
+        {"oversize-response", false, 12, 11}, {"cts-off", false, 13, 0},
+        {"silent-124", true, 13, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        prepare({c.fault});
+        holdIdentity("RQA-4021", "12345 ", 4);
+        const Micros start = clock.now();
+        c.restore ? subStep7ParamWrite(*context) : subStep2ParamRead(*context);
+        EXPECT_EQ(state.LinkError, c.linkError);
+        if (c.sends != 0) {
+            EXPECT_EQ(requests(view).size(), c.sends);
+        }
+        if (c.restore) {
+            EXPECT_GE(clock.now() - start, Micros(60s));
+        }
+    }
+}
+
+// A whole update from step 1 to step 8, then a backup on the same device as a later run would make.
+TEST(ParamWizardTest, AfterAnUpdateTheDeviceRunsTheFilesVersionWithItsOwnIdentity) {
+    test::TempDir dir;
+    const std::string path = dir.path("fw.bin");
+    ASSERT_TRUE(sim::writeFirmwareFile(path, {{2, 5, 9}}));
+    sim::VirtualClock clock;
+    sim::RqSystemOptions options;
+    options.instantLine = true;
+    ASSERT_EQ(options.faults.add("identity-nul"), std::nullopt);
+    auto device = sim::makeRqSystem(clock, options);
+    device->setPower(true);
+    const sim::DeviceMemory original = device->memory();
+    sim::SimPort port(*device);
+
+    test::RecordingView view;
+    Wizard update(port, clock, view);
+    update.start();
+    update.selectFirmwareFile({path, "fw.bin"});
+    for (int step = 0; step < 7; ++step) {
+        if (update.state().StepIndex == 3 || update.state().StepIndex == 5) {
+            device->setPower(false);
+            device->setFwSwitch(update.state().StepIndex == 3);
+            device->setPower(true);
+        }
+        update.cmdNext();
+        ASSERT_TRUE(view.messages.empty()) << view.messages.front().text;
+    }
+    ASSERT_EQ(update.state().StepIndex, 7);
+
+    const sim::DeviceMemory after = device->memory();
+    EXPECT_EQ(after.modelName, original.modelName);
+    EXPECT_EQ(after.serialNumber, original.serialNumber);
+    EXPECT_EQ(after.param04, original.param04);
+
+    test::RecordingView laterView;
+    Wizard later(port, clock, laterView);
+    later.start();
+    later.selectFirmwareFile({path, "fw.bin"});
+    later.cmdNext();
+    ASSERT_EQ(later.state().LinkError, 0);
+    later.cmdNext();
+    EXPECT_EQ(later.state().params.FirmwareVersion, (std::array<std::uint8_t, 2>{25, 9}));
+    EXPECT_EQ(later.state().params.ModelName, std::string(sim::kNulModelName));
+    EXPECT_EQ(later.state().params.SerialNumber, original.serialNumber);
+    EXPECT_EQ(laterView.text(Control::lblFWOld), "Ver.2.5.9");
+}
+
+}  // namespace
+}  // namespace rq
