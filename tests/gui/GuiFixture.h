@@ -86,6 +86,7 @@ protected:
             done = true;
         });
         EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, kWaitMillis));
+        EXPECT_TRUE(waitIdle()) << "a click right after this would be dropped as too early";
         return value;
     }
 

@@ -4,6 +4,7 @@
 #include <QFontMetricsF>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <algorithm>
 
 #include "GuiFixture.h"
 #include "core/TempDir.h"
@@ -14,7 +15,8 @@
 namespace rq::test {
 namespace {
 
-constexpr const char* kButtons[] = {"cmdFWFileSel", "cmdCommSetting", "cmdForceUpdate", "cmdCancel", "cmdNext"};
+constexpr const char* kButtons[] = {"cmdFWFileSel", "cmdCommSetting", "cmdForceUpdate", "cmdCancel",
+                                    "cmdNext"};
 
 using MainWindowTest = GuiFixture;
 
@@ -164,12 +166,43 @@ TEST_F(MainWindowTest, ChosenFirmwareFileIsShownAndStep3CanGoOn) {
     EXPECT_EQ(text("lblFWNew"), "Ver 1.3.0");
     EXPECT_TRUE(answerer.messages.empty());
 
-    answerer.then([](QWidget* dialog) { dialog->findChild<QAbstractButton*>(QStringLiteral("cmdCancel"))->click(); });
+    answerer.then(
+        [](QWidget* dialog) { dialog->findChild<QAbstractButton*>(QStringLiteral("cmdCancel"))->click(); });
     click("cmdForceUpdate");
     EXPECT_TRUE(enabled("cmdNext"));
     click("cmdNext");
     EXPECT_TRUE(bold("lblProcess04"));
     EXPECT_EQ(text("stsAppStatusPanel1"), "Firmware update");
+}
+
+TEST_F(MainWindowTest, AWholeUpdateOnTheSimulatedDevice) {
+    TempDir dir;
+    const std::string path = dir.path("RQ-1.3.0.bin");
+    ASSERT_TRUE(sim::writeFirmwareFile(path, {}));
+    window().selectFirmwareFile(QString::fromStdString(path));
+    ASSERT_TRUE(waitIdle());
+    bool barFull = false;  // the bar at 512 of 512, as step 5 leaves it
+    auto* bar = find<QProgressBar>("prgProcess");
+    QObject::connect(bar, &QProgressBar::valueChanged, bar, [&barFull, bar](int value) {
+        barFull = barFull || (value == 512 && bar->maximum() == 512);
+    });
+
+    std::string afterStep5;
+    for (int step = 1; step < 8; ++step) {
+        const int stepIndex = fromWizard([](Wizard& wizard) { return int(wizard.state().StepIndex); });
+        if (stepIndex == 3 || stepIndex == 5) {  // the screens ask for the FW switch to be moved, power off
+            click("simPower");
+            click(stepIndex == 3 ? "simFwWrite" : "simFwNormal");
+            click("simPower");
+        }
+        click("cmdNext");
+        if (stepIndex == 3) afterStep5 = text("txtInfo");
+        ASSERT_TRUE(answerer.messages.empty()) << answerer.messages.front().text;
+    }
+    EXPECT_TRUE(lf(afterStep5).ends_with("　更新作業が終了しました。「次へ」をクリックしてください。"));
+    EXPECT_TRUE(barFull);
+    EXPECT_TRUE(bold("lblProcess08"));
+    EXPECT_EQ(text("cmdNext"), "終了");
 }
 
 TEST_F(MainWindowTest, ACancelledFileDialogChangesNothing) {
