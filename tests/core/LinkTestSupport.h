@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/io/Port.h"
+#include "support/ForwardingPort.h"
 
 namespace rq::test {
 
@@ -114,45 +115,25 @@ class ScriptedPort final : public Port {
 };
 
 // Passes everything on to another port and keeps every write.
-class TappedPort final : public Port {
+class TappedPort final : public test::ForwardingPort {
   public:
-    explicit TappedPort(Port& inner) : inner_(inner) {}
+    using ForwardingPort::ForwardingPort;
 
     std::vector<Bytes> writes;
     std::vector<std::string> events;  // "open", "close"
 
-    void setPortNumber(int number) override { inner_.setPortNumber(number); }
-    int portNumber() const override { return inner_.portNumber(); }
-    std::string deviceName(int number) const override { return inner_.deviceName(number); }
-    PortError setSettings(const std::string& text) override { return inner_.setSettings(text); }
-    std::string settings() const override { return inner_.settings(); }
-    PortError setFlowControl(FlowControl flow) override { return inner_.setFlowControl(flow); }
-    FlowControl flowControl() const override { return inner_.flowControl(); }
     PortError open() override {
         events.push_back("open");
-        return inner_.open();
+        return ForwardingPort::open();
     }
     void close() override {
         events.push_back("close");
-        inner_.close();
+        ForwardingPort::close();
     }
-    bool isOpen() const override { return inner_.isOpen(); }
     PortError write(std::span<const std::uint8_t> bytes) override {
         writes.emplace_back(bytes.begin(), bytes.end());
-        return inner_.write(bytes);
+        return ForwardingPort::write(bytes);
     }
-    std::vector<std::uint8_t> read(std::size_t atLeast, Micros timeout) override {
-        return inner_.read(atLeast, timeout);
-    }
-    void discardInput() override { inner_.discardInput(); }
-    void discardOutput() override { inner_.discardOutput(); }
-    void setRts(bool on) override { inner_.setRts(on); }
-    void setDtr(bool on) override { inner_.setDtr(on); }
-    bool cts() override { return inner_.cts(); }
-    bool dsr() override { return inner_.dsr(); }
-
-  private:
-    Port& inner_;
 };
 
 }  // namespace rq::test

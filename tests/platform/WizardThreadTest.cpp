@@ -9,43 +9,23 @@
 #include "platform/WizardThread.h"
 #include "sim/RqSystem.h"
 #include "sim/SimPort.h"
+#include "support/ForwardingPort.h"
 #include "support/RecordingView.h"
 
 namespace rq {
 namespace {
 
 // A SimPort that tells on which thread it was made and destroyed.
-class ThreadNotingPort final : public Port {
+class ThreadNotingPort final : public test::ForwardingPort {
   public:
     ThreadNotingPort(sim::SimDevice& device, std::atomic<QThread*>& madeOn, std::atomic<QThread*>& endedOn)
-        : inner_(device), endedOn_(endedOn) {
+        : ForwardingPort(simPort_), simPort_(device), endedOn_(endedOn) {
         madeOn = QThread::currentThread();
     }
     ~ThreadNotingPort() override { endedOn_ = QThread::currentThread(); }
 
-    void setPortNumber(int number) override { inner_.setPortNumber(number); }
-    int portNumber() const override { return inner_.portNumber(); }
-    std::string deviceName(int number) const override { return inner_.deviceName(number); }
-    PortError setSettings(const std::string& text) override { return inner_.setSettings(text); }
-    std::string settings() const override { return inner_.settings(); }
-    PortError setFlowControl(FlowControl flow) override { return inner_.setFlowControl(flow); }
-    FlowControl flowControl() const override { return inner_.flowControl(); }
-    PortError open() override { return inner_.open(); }
-    void close() override { inner_.close(); }
-    bool isOpen() const override { return inner_.isOpen(); }
-    PortError write(std::span<const std::uint8_t> bytes) override { return inner_.write(bytes); }
-    std::vector<std::uint8_t> read(std::size_t atLeast, Micros timeout) override {
-        return inner_.read(atLeast, timeout);
-    }
-    void discardInput() override { inner_.discardInput(); }
-    void discardOutput() override { inner_.discardOutput(); }
-    void setRts(bool on) override { inner_.setRts(on); }
-    void setDtr(bool on) override { inner_.setDtr(on); }
-    bool cts() override { return inner_.cts(); }
-    bool dsr() override { return inner_.dsr(); }
-
   private:
-    sim::SimPort inner_;
+    sim::SimPort simPort_;
     std::atomic<QThread*>& endedOn_;
 };
 
