@@ -24,13 +24,17 @@ bool isInstructionStep(int stepIndex) {
 }
 
 class UpdateRun {
-public:
+  public:
     UpdateRun(const UpdateOptions& options, std::ostream& out, std::ostream& err, std::istream& in)
-        : options_(options), err_(err), in_(in), view_(out, clock_, options.json), promptOut_(options.json ? err : out) {}
+        : options_(options),
+          err_(err),
+          in_(in),
+          view_(out, clock_, options.json),
+          promptOut_(options.json ? err : out) {}
 
     int execute();
 
-private:
+  private:
     std::optional<int> attachPort();
     bool waitForEnter(const std::string& button);
     void workFrontPanel(int stepIndex);
@@ -88,7 +92,8 @@ void UpdateRun::workFrontPanel(int stepIndex) {
     device_->setFwSwitch(write);
     view_.note(std::string("simulated RQ system: FW switch to ") + (write ? "W" : "-"));
     device_->setPower(true);
-    view_.note(std::string("simulated RQ system: power on, pilot LED ") + (write ? "green and red in turn" : "green"));
+    view_.note(std::string("simulated RQ system: power on, pilot LED ") +
+               (write ? "green and red in turn" : "green"));
 }
 
 int UpdateRun::execute() {
@@ -134,15 +139,16 @@ int UpdateRun::execute() {
 }
 
 int makeFirmware(const MakeFirmwareOptions& options, std::ostream& out, std::ostream& err) {
-    sim::GeneratedFirmware spec;
-    spec.version = options.version;
-    spec.dataLength = options.dataLength;
-    if (!sim::writeFirmwareFile(options.outputPath, spec)) {
+    sim::GeneratedFirmware firmware;
+    firmware.version = options.version;
+    firmware.dataLength = options.dataLength;
+    if (!sim::writeFirmwareFile(options.outputPath, firmware)) {
         err << "rqfwup-cli: cannot write " << options.outputPath << "\n";
         return 1;
     }
-    out << "wrote " << options.outputPath << ": version " << int(spec.version[0]) << "." << int(spec.version[1]) << "."
-        << int(spec.version[2]) << ", " << spec.dataLength << " data bytes\n";
+    out << "wrote " << options.outputPath << ": version " << int(firmware.version[0]) << "."
+        << int(firmware.version[1]) << "." << int(firmware.version[2]) << ", " << firmware.dataLength
+        << " data bytes\n";
     return 0;
 }
 
@@ -150,14 +156,16 @@ int makeFirmware(const MakeFirmwareOptions& options, std::ostream& out, std::ost
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::istream& in) {
     const Command command = parseCommandLine(args);
-    if (const auto* update = std::get_if<UpdateOptions>(&command)) return UpdateRun(*update, out, err, in).execute();
+    if (const auto* update = std::get_if<UpdateOptions>(&command))
+        return UpdateRun(*update, out, err, in).execute();
     if (const auto* make = std::get_if<MakeFirmwareOptions>(&command)) return makeFirmware(*make, out, err);
     if (std::holds_alternative<ShowHelp>(command)) {
         out << usageText();
         return 0;
     }
     if (std::holds_alternative<ShowVersion>(command)) {
-        out << "rqfwup-cli " << RQ_VERSION_MAJOR << "." << RQ_VERSION_MINOR << "." << RQ_VERSION_PATCH << "\n";
+        out << "rqfwup-cli " << RQ_VERSION_MAJOR << "." << RQ_VERSION_MINOR << "." << RQ_VERSION_PATCH
+            << "\n";
         return 0;
     }
     if (std::holds_alternative<ShowFaultHelp>(command)) {

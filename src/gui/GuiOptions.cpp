@@ -35,7 +35,8 @@ std::string guiUsageText() {
            "  --sim-line instant|real  whether bytes take their time on the simulated line (real)\n"
            "  --trace                  switch the traffic trace on and show its window\n"
            "  --firmware FILE          select this firmware file at start\n"
-           "  --screenshot FILE        save an image of the window once it has drawn its first screen, then end\n"
+           "  --screenshot FILE        save an image of the window once it has drawn its first screen, then "
+           "end\n"
            "  --help                   show this text\n"
            "\n"
            "The trace can also be switched on with 表示(V) > Communication monitoring window (Ctrl+D).\n";
@@ -49,7 +50,8 @@ GuiCommand parseGuiCommandLine(const std::vector<std::string>& args) {
     if (!parser.parse(arguments)) return UsageError{parser.errorText().toStdString()};
     if (parser.isSet(kHelp)) return ShowUsage{};
     if (!parser.positionalArguments().isEmpty()) {
-        return UsageError{"unexpected argument '" + parser.positionalArguments().constFirst().toStdString() + "'"};
+        return UsageError{"unexpected argument '" + parser.positionalArguments().constFirst().toStdString() +
+                          "'"};
     }
 
     GuiOptions options;
@@ -63,7 +65,8 @@ GuiCommand parseGuiCommandLine(const std::vector<std::string>& args) {
         return UsageError{"--sim-fault and --sim-line need --simulate"};
     }
     for (const QString& fault : faults) {
-        if (const auto reason = options.simulation.faults.add(fault.toStdString())) return UsageError{*reason};
+        if (const auto reason = options.simulation.faults.add(fault.toStdString()))
+            return UsageError{*reason};
     }
     if (parser.isSet(kSimLine)) {
         const QString line = parser.value(kSimLine);

@@ -24,7 +24,8 @@ QString displayText(const std::string& text) {
 }
 
 QFont fixedPitchFont() {
-    QFont font = fontOf({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("Noto Sans Mono CJK JP")}, QFont::Monospace);
+    QFont font =
+        fontOf({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("Noto Sans Mono CJK JP")}, QFont::Monospace);
     font.setFixedPitch(true);
     return font;
 }
@@ -34,7 +35,8 @@ QFont proportionalFont() {
 }
 
 void showMessageBox(QWidget* parent, const std::string& title, const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), displayText(text), QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), displayText(text), QMessageBox::Ok,
+                    parent);
     box.exec();
 }
 

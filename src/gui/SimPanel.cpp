@@ -17,9 +17,12 @@ constexpr int kPollMillis = 50;
 
 QColor lampColour(sim::Led led) {
     switch (led) {
-        case sim::Led::Green: return QColor(0x2e, 0xcc, 0x40);
-        case sim::Led::Red: return QColor(0xe0, 0x20, 0x1b);
-        case sim::Led::Off: break;
+        case sim::Led::Green:
+            return QColor(0x2e, 0xcc, 0x40);
+        case sim::Led::Red:
+            return QColor(0xe0, 0x20, 0x1b);
+        case sim::Led::Off:
+            break;
     }
     return QColor(0x55, 0x55, 0x55);
 }

@@ -14,16 +14,16 @@ namespace rq::gui {
 class PilotLed final : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit PilotLed(QWidget* parent = nullptr);
     void setLed(sim::Led led);
     sim::Led led() const { return led_; }
     QSize sizeHint() const override { return {28, 28}; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     sim::Led led_ = sim::Led::Off;
 };
 
@@ -32,10 +32,10 @@ private:
 class SimPanel final : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit SimPanel(sim::SimDevice& device, QWidget* parent = nullptr);
 
-private:
+  private:
     // The device can change by itself (it may lose power), so the panel follows it.
     void refresh();
 

@@ -18,7 +18,8 @@ frmDebug::frmDebug(QWidget* parent) : QWidget(parent, Qt::Window), txtDebugText_
     txtDebugText_->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtDebugText_->setFont(fixedPitchFont());
     const QFontMetrics metrics(txtDebugText_->font());
-    txtDebugText_->setMinimumSize(metrics.horizontalAdvance(QLatin1Char('0')) * 110, metrics.lineSpacing() * 20);
+    txtDebugText_->setMinimumSize(metrics.horizontalAdvance(QLatin1Char('0')) * 110,
+                                  metrics.lineSpacing() * 20);
 
     auto* cmdClear = new QPushButton(QStringLiteral("Clear"), this);
     cmdClear->setObjectName(QStringLiteral("cmdClear"));

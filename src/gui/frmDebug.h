@@ -13,13 +13,13 @@ namespace rq::gui {
 class frmDebug final : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit frmDebug(QWidget* parent = nullptr);
 
     void appendEntry(const std::string& entry);
     int lineCount() const { return box_.lineCount(); }
 
-private:
+  private:
     void cmdClearClicked();
 
     TraceBox box_;

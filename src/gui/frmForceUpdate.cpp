@@ -34,10 +34,11 @@ frmForceUpdate::frmForceUpdate(QWidget* parent)
     cboModel_->setCurrentIndex(0);
     txtSerial_->setObjectName(QStringLiteral("txtSerial"));
 
-    auto* lblSerialInfo = namedLabel("lblSerialInfo",
-                                     QStringLiteral("更新を行う製品のシリアルナンバー（5桁の数値）を入力してください。"
-                                                    "シリアルナンバーは製品に貼付されている銘板シールをご覧ください。"),
-                                     this);
+    auto* lblSerialInfo =
+        namedLabel("lblSerialInfo",
+                   QStringLiteral("更新を行う製品のシリアルナンバー（5桁の数値）を入力してください。"
+                                  "シリアルナンバーは製品に貼付されている銘板シールをご覧ください。"),
+                   this);
     lblSerialInfo->setWordWrap(true);
 
     auto* cmdSet = new QPushButton(QStringLiteral("設定"), this);
@@ -51,7 +52,8 @@ frmForceUpdate::frmForceUpdate(QWidget* parent)
     auto* grid = new QGridLayout;
     grid->addWidget(namedLabel("lblModelTitle", QStringLiteral("製品型番："), this), 0, 0);
     grid->addWidget(cboModel_, 0, 1);
-    grid->addWidget(namedLabel("lblModelInfo", QStringLiteral("更新を行う製品の型番を選択してください。"), this), 1, 1);
+    grid->addWidget(
+        namedLabel("lblModelInfo", QStringLiteral("更新を行う製品の型番を選択してください。"), this), 1, 1);
     grid->addWidget(namedLabel("lblSerialTitle", QStringLiteral("シリアルナンバー："), this), 2, 0);
     grid->addWidget(txtSerial_, 2, 1);
     grid->addWidget(lblSerialInfo, 3, 1);

@@ -14,13 +14,13 @@ namespace rq::gui {
 class frmForceUpdate final : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit frmForceUpdate(QWidget* parent = nullptr);
 
     // What Set accepted; nullopt after Cancel.
     const std::optional<ModelSerialEntry>& entry() const { return entry_; }
 
-private:
+  private:
     void cmdSetClicked();
 
     QComboBox* cboModel_;

@@ -22,16 +22,21 @@ namespace rq::gui {
 namespace {
 
 constexpr Control kAllControls[] = {
-    Control::frmMain,      Control::lblProcess01,   Control::lblProcess02,   Control::lblProcess03,
-    Control::lblProcess04, Control::lblProcess05,   Control::lblProcess06,   Control::lblProcess07,
-    Control::lblProcess08, Control::lblFWFile,      Control::lblFWOld,       Control::lblFWNew,
-    Control::txtInfo,      Control::txtProcess,     Control::cmdFWFileSel,   Control::cmdCommSetting,
+    Control::frmMain,        Control::lblProcess01, Control::lblProcess02, Control::lblProcess03,
+    Control::lblProcess04,   Control::lblProcess05, Control::lblProcess06, Control::lblProcess07,
+    Control::lblProcess08,   Control::lblFWFile,    Control::lblFWOld,     Control::lblFWNew,
+    Control::txtInfo,        Control::txtProcess,   Control::cmdFWFileSel, Control::cmdCommSetting,
     Control::cmdForceUpdate, Control::cmdCancel,    Control::cmdNext,
 };
 
-constexpr const char* kStepCaptions[] = {"１．開始",           "２．更新前パラメーター取得", "３．バージョン確認",
-                                         "４．ファームウェア更新準備", "５．ファームウェア更新", "６．パラメーター更新準備",
-                                         "７．パラメーター更新", "８．終了"};
+constexpr const char* kStepCaptions[] = {"１．開始",
+                                         "２．更新前パラメーター取得",
+                                         "３．バージョン確認",
+                                         "４．ファームウェア更新準備",
+                                         "５．ファームウェア更新",
+                                         "６．パラメーター更新準備",
+                                         "７．パラメーター更新",
+                                         "８．終了"};
 
 // The instruction texts run to 15 lines of at most 32 full-width characters.
 constexpr int kInfoLines = 15;

@@ -23,7 +23,7 @@ class frmPortConf;
 class frmMain final : public QMainWindow, public WizardView {
     Q_OBJECT
 
-public:
+  public:
     frmMain(WizardThread::PortFactory makePort, Clock& clock, QWidget* parent = nullptr);
     ~frmMain() override;
 
@@ -47,10 +47,10 @@ public:
     void showSettingsDialog(const std::optional<PortConfModel>& model) override;
     void endProgram() override;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     QWidget* buildSteps();
     QWidget* buildFirmwareInfo();
     QLayout* buildButtons();

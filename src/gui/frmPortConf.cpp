@@ -2,8 +2,8 @@
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -108,7 +108,8 @@ void frmPortConf::load(const PortConfModel& model) {
 void frmPortConf::showCentred() {
     adjustSize();
     const QRect screenArea = (screen() ? screen() : QGuiApplication::primaryScreen())->geometry();
-    move(screenArea.x() + (screenArea.width() - width()) / 2, screenArea.y() + (screenArea.height() - height()) / 2);
+    move(screenArea.x() + (screenArea.width() - width()) / 2,
+         screenArea.y() + (screenArea.height() - height()) / 2);
     show();
     raise();
     activateWindow();

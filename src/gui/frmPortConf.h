@@ -13,7 +13,7 @@ namespace rq::gui {
 class frmPortConf final : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit frmPortConf(QWidget* parent = nullptr);
 
     // Fills the lists and their preselection as the wizard loaded them.
@@ -22,11 +22,11 @@ public:
     void showCentred();
     void reject() override;
 
-signals:
+  signals:
     void setClicked(const rq::PortConfSelection& selection);
     void cancelled();
 
-private:
+  private:
     void cmdSetClicked();
     PortConfSelection selection() const;
 

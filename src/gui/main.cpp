@@ -2,7 +2,7 @@
 #include <QTimer>
 #include <iostream>
 
-#include "gui/Session.h"
+#include "gui/Application.h"
 #include "sim/Faults.h"
 
 namespace {
@@ -43,10 +43,10 @@ int main(int argc, char** argv) {
     const auto& options = std::get<rq::gui::GuiOptions>(command);
 
     QApplication app(argc, argv);
-    rq::gui::Session session(options);
-    session.window().show();
+    rq::gui::Application application(options);
+    application.window().show();
     if (!options.screenshotPath.empty()) {
-        saveScreenshotWhenIdle(session.window(), QString::fromStdString(options.screenshotPath));
+        saveScreenshotWhenIdle(application.window(), QString::fromStdString(options.screenshotPath));
     }
     return app.exec();
 }

@@ -30,8 +30,9 @@ const std::vector<FaultInfo>& faultCatalogue() {
         {"security-second-silent", "", "send no second status after the security data"},
         {"verify-mismatch", "N", "flash block N differs from what is verified"},
         {"verify-st2", "N:HH", "answer verified block N with ST2 HH"},
-        {"bad-sum", "STAGE|N", "a wrong SUM at a boot stage (reset, ofs, baudrate, erase, write, security, "
-                               "verify), or a wrong checksum on normal-mode response N"},
+        {"bad-sum", "STAGE|N",
+         "a wrong SUM at a boot stage (reset, ofs, baudrate, erase, write, security, "
+         "verify), or a wrong checksum on normal-mode response N"},
         {"power-off-at-block", "N", "lose power while block N is written"},
         // Normal-mode firmware.
         {"silent-after", "N", "no answer after N exchanges"},
@@ -50,24 +51,28 @@ std::string faultHelp() {
     for (const FaultInfo& fault : faultCatalogue()) {
         std::string name(fault.name);
         if (!fault.value.empty()) name += "=" + std::string(fault.value);
-        help += "  " + name + std::string(name.size() < 26 ? 26 - name.size() : 1, ' ') + std::string(fault.help) + "\n";
+        help += "  " + name + std::string(name.size() < 26 ? 26 - name.size() : 1, ' ') +
+                std::string(fault.help) + "\n";
     }
     return help;
 }
 
-std::optional<std::string> Faults::add(std::string_view spec) {
-    const auto equals = spec.find('=');
-    const std::string_view name = spec.substr(0, equals);
-    const std::string_view value = equals == std::string_view::npos ? std::string_view() : spec.substr(equals + 1);
+std::optional<std::string> Faults::add(std::string_view entry) {
+    const auto equals = entry.find('=');
+    const std::string_view name = entry.substr(0, equals);
+    const std::string_view value =
+        equals == std::string_view::npos ? std::string_view() : entry.substr(equals + 1);
     for (const FaultInfo& fault : faultCatalogue()) {
         if (fault.name != name) continue;
         if (fault.value.empty() != (equals == std::string_view::npos)) {
-            return fault.value.empty() ? "fault " + std::string(name) + " takes no value"
-                                       : "fault " + std::string(name) + " needs a value: " +
-                                             std::string(name) + "=" + std::string(fault.value);
+            return fault.value.empty()
+                       ? "fault " + std::string(name) + " takes no value"
+                       : "fault " + std::string(name) + " needs a value: " + std::string(name) + "=" +
+                             std::string(fault.value);
         }
         values_[std::string(name)] = std::string(value);
-        const bool wellFormed = (fault.value == "N" && number(name)) || (fault.value == "HH" && hexByte(name)) ||
+        const bool wellFormed = (fault.value == "N" && number(name)) ||
+                                (fault.value == "HH" && hexByte(name)) ||
                                 (fault.value == "N:HH" && numberAndHexByte(name)) ||
                                 (fault.value != "N" && fault.value != "HH" && fault.value != "N:HH" &&
                                  (fault.value.empty() || !value.empty()));

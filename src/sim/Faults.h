@@ -23,7 +23,7 @@ std::string faultHelp();
 class Faults {
 public:
     // Adds one; returns a one-line reason when the name is unknown or the value is missing or not wanted.
-    std::optional<std::string> add(std::string_view spec);
+    std::optional<std::string> add(std::string_view entry);
 
     bool has(std::string_view name) const { return values_.count(std::string(name)) != 0; }
     std::optional<std::string> text(std::string_view name) const;

@@ -14,9 +14,9 @@ struct GeneratedFirmware {
 
 // A valid firmware file: the header text, the version bytes at 33, 35 and 37, then deterministic data
 // that starts with the version tag the simulated device reads.
-std::vector<std::uint8_t> generateFirmware(const GeneratedFirmware& spec);
+std::vector<std::uint8_t> generateFirmware(const GeneratedFirmware& wanted);
 
 // Writes it; false when the file cannot be written.
-bool writeFirmwareFile(const std::string& path, const GeneratedFirmware& spec);
+bool writeFirmwareFile(const std::string& path, const GeneratedFirmware& wanted);
 
 }  // namespace rq::sim

@@ -1,33 +1,34 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QAbstractButton>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <memory>
 
 #include "ModalAnswerer.h"
-#include "gui/Session.h"
+#include "gui/Application.h"
 
 namespace rq::test {
 
 inline std::string lf(std::string text) {
-    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+        text.erase(at, 1);
     return text;
 }
 
 // The real window on the simulated RQ system, offscreen.
 class GuiFixture : public testing::Test {
-protected:
+  protected:
     static constexpr int kWaitMillis = 5000;
 
     void SetUp() override { start(simulatedOptions()); }
     void TearDown() override {
         EXPECT_TRUE(waitIdle());
-        session.reset();
+        application.reset();
     }
 
     static gui::GuiOptions simulatedOptions() {
@@ -38,16 +39,16 @@ protected:
     }
 
     void start(const gui::GuiOptions& options) {
-        session.reset();
-        session = std::make_unique<gui::Session>(options);
+        application.reset();
+        application = std::make_unique<gui::Application>(options);
         window().show();
         ASSERT_TRUE(waitIdle());
     }
 
-    gui::frmMain& window() { return session->window(); }
+    gui::frmMain& window() { return application->window(); }
 
     bool waitIdle() {
-        return QTest::qWaitFor([this] { return !session || !window().wizard().busy(); }, kWaitMillis);
+        return QTest::qWaitFor([this] { return !application || !window().wizard().busy(); }, kWaitMillis);
     }
 
     template <typename Widget = QWidget>
@@ -91,7 +92,7 @@ protected:
     }
 
     ModalAnswerer answerer;
-    std::unique_ptr<gui::Session> session;
+    std::unique_ptr<gui::Application> application;
 };
 
 }  // namespace rq::test

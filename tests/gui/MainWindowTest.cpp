@@ -83,7 +83,7 @@ TEST_F(MainWindowTest, TheTextBoxesUseAFixedPitchFont) {
 }
 
 TEST_F(MainWindowTest, AFailedStep2ShowsItsMessageAndStep1Again) {
-    session->device()->setPower(false);  // nothing answers, whatever step 2 does
+    application->device()->setPower(false);  // nothing answers, whatever step 2 does
     click("cmdNext");
     const auto code = fromWizard([](Wizard& wizard) { return wizard.lastShownError(); });
     const auto expected = errorMessage(code);

@@ -14,7 +14,7 @@ namespace rq::test {
 // Answers the modal windows the program opens, as a user would: every message box is read and closed
 // with OK; any other modal window is given to the next of the queued handlers.
 class ModalAnswerer : public QObject {
-public:
+  public:
     struct Message {
         std::string title;
         std::string text;
@@ -31,7 +31,7 @@ public:
 
     std::vector<Message> messages;
 
-private:
+  private:
     void answer() {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || modal == handled_) return;

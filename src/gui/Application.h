@@ -11,15 +11,15 @@ namespace rq::gui {
 
 // One run of the window: the clock, the simulated RQ system when asked for, and the main window with
 // its wizard, started.
-class Session {
-public:
-    explicit Session(const GuiOptions& options);
-    ~Session();
+class Application {
+  public:
+    explicit Application(const GuiOptions& options);
+    ~Application();
 
     frmMain& window() { return *window_; }
     sim::SimDevice* device() { return device_.get(); }
 
-private:
+  private:
     WizardThread::PortFactory portFactory();
 
     SteadyClock clock_;

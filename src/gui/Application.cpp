@@ -1,4 +1,4 @@
-#include "gui/Session.h"
+#include "gui/Application.h"
 
 #include <QDockWidget>
 
@@ -13,7 +13,7 @@ constexpr int kSimulatedPort = 1;
 
 }  // namespace
 
-Session::Session(const GuiOptions& options) {
+Application::Application(const GuiOptions& options) {
     if (options.simulate) {
         device_ = sim::makeRqSystem(clock_, options.simulation);
         device_->setFwSwitch(false);
@@ -24,7 +24,8 @@ Session::Session(const GuiOptions& options) {
         const QString title = QStringLiteral("Simulated RQ system");
         auto* dock = new QDockWidget(title, window_.get());
         // The title bar would otherwise cut the title to the panel's narrow width.
-        dock->setMinimumWidth(dock->fontMetrics().horizontalAdvance(title) + 2 * dock->fontMetrics().height());
+        dock->setMinimumWidth(dock->fontMetrics().horizontalAdvance(title) +
+                              2 * dock->fontMetrics().height());
         dock->setObjectName(QStringLiteral("dockSimulatedDevice"));
         dock->setFeatures(QDockWidget::NoDockWidgetFeatures);
         dock->setWidget(new SimPanel(*device_, dock));
@@ -32,12 +33,13 @@ Session::Session(const GuiOptions& options) {
     }
     window_->wizard().post([](Wizard& wizard) { wizard.start(); });
     if (options.trace) window_->showTraceWindow();
-    if (!options.firmwarePath.empty()) window_->selectFirmwareFile(QString::fromStdString(options.firmwarePath));
+    if (!options.firmwarePath.empty())
+        window_->selectFirmwareFile(QString::fromStdString(options.firmwarePath));
 }
 
-Session::~Session() = default;
+Application::~Application() = default;
 
-WizardThread::PortFactory Session::portFactory() {
+WizardThread::PortFactory Application::portFactory() {
     if (!device_) return [] { return std::make_unique<QtPort>(); };
     return [device = device_.get()] { return std::make_unique<sim::SimPort>(*device, kSimulatedPort); };
 }
