@@ -27,7 +27,9 @@ bool changes(Map& known, const typename Map::key_type& key, const Value& value) 
     return true;
 }
 
-std::string controlField(Control control) { return "\"control\":" + jsonString(controlName(control)); }
+std::string controlField(Control control) {
+    return "\"control\":" + jsonString(controlName(control));
+}
 
 }  // namespace
 
@@ -45,7 +47,9 @@ std::string CliView::stamp() const {
     return std::to_string(std::chrono::duration_cast<Millis>(clock_.now()).count());
 }
 
-void CliView::emit(const std::string& fields) { out_ << "{\"t\":" << stamp() << "," << fields << "}\n" << std::flush; }
+void CliView::emit(const std::string& fields) {
+    out_ << "{\"t\":" << stamp() << "," << fields << "}\n" << std::flush;
+}
 
 void CliView::printBlock(const std::string& heading, const std::string& text) {
     out_ << "--- " << heading << " ---\n" << withoutCarriageReturns(text) << "\n" << std::flush;
@@ -96,7 +100,8 @@ void CliView::setProgress(const Progress& progress) {
 void CliView::setStatus(int panel, const std::string& text) {
     if (!changes(status_, panel, text)) return;
     if (json_) {
-        emit("\"control\":\"stsAppStatus\",\"panel\":" + std::to_string(panel) + ",\"text\":" + jsonString(text));
+        emit("\"control\":\"stsAppStatus\",\"panel\":" + std::to_string(panel) +
+             ",\"text\":" + jsonString(text));
     } else if (panel == 1 && !text.empty()) {
         out_ << "[" << text << "]\n" << std::flush;
     }
@@ -124,8 +129,12 @@ void CliView::showMessage(const std::string& title, const std::string& text) {
     }
 }
 
-std::optional<FileChoice> CliView::chooseFirmwareFile() { return fileChoice_; }
+std::optional<FileChoice> CliView::chooseFirmwareFile() {
+    return fileChoice_;
+}
 
-std::optional<ModelSerialEntry> CliView::askModelAndSerial() { return modelSerial_; }
+std::optional<ModelSerialEntry> CliView::askModelAndSerial() {
+    return modelSerial_;
+}
 
 }  // namespace rq::cli

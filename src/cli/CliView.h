@@ -13,7 +13,7 @@ namespace rq::cli {
 // The window without a window: every change it would show goes to standard output, as text for a
 // person or as one JSON object per line. The dialogs are answered from the command line.
 class CliView final : public WizardView {
-public:
+  public:
     CliView(std::ostream& out, const Clock& clock, bool json);
 
     void setFirmwareChoice(const std::string& path);
@@ -35,7 +35,7 @@ public:
     void showSettingsDialog(const std::optional<PortConfModel>&) override {}
     void endProgram() override {}
 
-private:
+  private:
     void emit(const std::string& fields);  // one JSON object with the time first
     std::string stamp() const;
     void printBlock(const std::string& heading, const std::string& text);

@@ -42,7 +42,7 @@ std::optional<std::array<std::uint8_t, 3>> parseVersion(const std::string& text)
 
 // Walks the words after the subcommand; each option handler takes its own values.
 class ArgReader {
-public:
+  public:
     ArgReader(const std::vector<std::string>& args, std::size_t start) : args_(args), at_(start) {}
     bool done() const { return at_ >= args_.size(); }
     const std::string& next() { return args_[at_++]; }
@@ -51,15 +51,18 @@ public:
         return next();
     }
 
-private:
+  private:
     const std::vector<std::string>& args_;
     std::size_t at_;
 };
 
-std::string missingValue(const std::string& option) { return option + " needs a value"; }
+std::string missingValue(const std::string& option) {
+    return option + " needs a value";
+}
 
 // Returns an error reason, or nullopt when the option was taken.
-std::optional<std::string> takeUpdateOption(const std::string& option, ArgReader& reader, UpdateOptions& options) {
+std::optional<std::string> takeUpdateOption(const std::string& option, ArgReader& reader,
+                                            UpdateOptions& options) {
     const auto flag = [&](bool& target) -> std::optional<std::string> {
         target = true;
         return std::nullopt;
@@ -77,7 +80,8 @@ std::optional<std::string> takeUpdateOption(const std::string& option, ArgReader
         options.port = *value;
     } else if (option == "--baud") {
         const auto baud = wholeNumber(*value);
-        if (!baud || *baud == 0 || *baud > kMaxBaud) return "--baud takes a speed from 1 to 4000000, not '" + *value + "'";
+        if (!baud || *baud == 0 || *baud > kMaxBaud)
+            return "--baud takes a speed from 1 to 4000000, not '" + *value + "'";
         settings.CommBaudrate = std::to_string(*baud);
     } else if (option == "--parity") {
         if (value->size() != 1 || std::string_view("ENOSM").find((*value)[0]) == std::string_view::npos) {
@@ -97,17 +101,20 @@ std::optional<std::string> takeUpdateOption(const std::string& option, ArgReader
         settings.FlowCtl = static_cast<std::uint8_t>(*flow);
     } else if (option == "--program-baud") {
         const auto index = position(kUpBaudrates, *value);
-        if (!index) return "--program-baud takes 9600, 19200, 31250, 38400, 76800 or 153600, not '" + *value + "'";
+        if (!index)
+            return "--program-baud takes 9600, 19200, 31250, 38400, 76800 or 153600, not '" + *value + "'";
         settings.UpBaudrateIndex = static_cast<std::uint8_t>(*index);
     } else if (option == "--force") {
         const auto serial = reader.value();
         if (!serial) return "--force needs MODEL and SERIAL";
-        if (!position(kForceUpdateModels, *value)) return "--force takes the model RQA-4021 or RQA-4020, not '" + *value + "'";
+        if (!position(kForceUpdateModels, *value))
+            return "--force takes the model RQA-4021 or RQA-4020, not '" + *value + "'";
         options.force = std::make_pair(*value, *serial);
     } else if (option == "--sim-fault") {
         options.simFaults.push_back(*value);
     } else if (option == "--sim-line") {
-        if (*value != "instant" && *value != "real") return "--sim-line takes instant or real, not '" + *value + "'";
+        if (*value != "instant" && *value != "real")
+            return "--sim-line takes instant or real, not '" + *value + "'";
         options.simLineInstant = *value == "instant";
     } else {
         return "unknown option " + option;
@@ -121,7 +128,8 @@ Command parseUpdate(const std::vector<std::string>& args) {
     while (!reader.done()) {
         const std::string& word = reader.next();
         if (word.rfind("--", 0) != 0) {
-            if (!options.firmwarePath.empty()) return UsageError{"one firmware file only, not also '" + word + "'"};
+            if (!options.firmwarePath.empty())
+                return UsageError{"one firmware file only, not also '" + word + "'"};
             options.firmwarePath = word;
             continue;
         }
@@ -146,11 +154,13 @@ Command parseMakeFirmware(const std::vector<std::string>& args) {
             if (!value) return UsageError{missingValue(word)};
             if (word == "--version") {
                 const auto version = parseVersion(*value);
-                if (!version) return UsageError{"--version takes A.B.C with numbers 0 to 255, not '" + *value + "'"};
+                if (!version)
+                    return UsageError{"--version takes A.B.C with numbers 0 to 255, not '" + *value + "'"};
                 options.version = *version;
             } else {
                 const auto length = wholeNumber(*value);
-                if (!length || *length > kMaxGeneratedData) return UsageError{"--length takes 0 to 16777216, not '" + *value + "'"};
+                if (!length || *length > kMaxGeneratedData)
+                    return UsageError{"--length takes 0 to 16777216, not '" + *value + "'"};
                 options.dataLength = static_cast<std::size_t>(*length);
             }
         } else if (word.rfind("--", 0) == 0) {

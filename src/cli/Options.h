@@ -13,8 +13,8 @@ namespace rq::cli {
 
 struct UpdateOptions {
     std::string firmwarePath;
-    std::string port = "COM1";  // COMn or a device path
-    CommSettings settings;      // the options' values, start values otherwise
+    std::string port = "COM1";                                 // COMn or a device path
+    CommSettings settings;                                     // the options' values, start values otherwise
     std::optional<std::pair<std::string, std::string>> force;  // MODEL, SERIAL
     bool yes = false;
     bool json = false;
@@ -37,7 +37,8 @@ struct UsageError {
     std::string reason;  // one line
 };
 
-using Command = std::variant<UpdateOptions, MakeFirmwareOptions, ShowHelp, ShowVersion, ShowFaultHelp, UsageError>;
+using Command =
+    std::variant<UpdateOptions, MakeFirmwareOptions, ShowHelp, ShowVersion, ShowFaultHelp, UsageError>;
 
 Command parseCommandLine(const std::vector<std::string>& args);
 std::string usageText();

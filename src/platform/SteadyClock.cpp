@@ -8,6 +8,8 @@ Micros SteadyClock::now() const {
     return std::chrono::duration_cast<Micros>(std::chrono::steady_clock::now() - start_);
 }
 
-void SteadyClock::sleepUntil(Micros when) { std::this_thread::sleep_until(start_ + when); }
+void SteadyClock::sleepUntil(Micros when) {
+    std::this_thread::sleep_until(start_ + when);
+}
 
 }  // namespace rq

@@ -21,17 +21,17 @@ std::string faultHelp();
 
 // The faults asked for, as NAME or NAME=VALUE.
 class Faults {
-public:
+  public:
     // Adds one; returns a one-line reason when the name is unknown or the value is missing or not wanted.
     std::optional<std::string> add(std::string_view entry);
 
     bool has(std::string_view name) const { return values_.count(std::string(name)) != 0; }
     std::optional<std::string> text(std::string_view name) const;
-    std::optional<long> number(std::string_view name) const;               // "N"
-    std::optional<std::uint8_t> hexByte(std::string_view name) const;      // "HH"
+    std::optional<long> number(std::string_view name) const;                                     // "N"
+    std::optional<std::uint8_t> hexByte(std::string_view name) const;                            // "HH"
     std::optional<std::pair<long, std::uint8_t>> numberAndHexByte(std::string_view name) const;  // "N:HH"
 
-private:
+  private:
     std::map<std::string, std::string, std::less<>> values_;
 };
 

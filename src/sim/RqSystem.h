@@ -9,9 +9,9 @@ namespace rq::sim {
 
 // How long the simulated device takes for its own work (line time aside).
 struct DeviceTimings {
-    Micros reply{200};          // between a complete request and the first byte of its answer
-    Micros chipErase{20'000};   // a real chip takes seconds
-    Micros blockWrite{1'000};   // one 256-byte block
+    Micros reply{200};         // between a complete request and the first byte of its answer
+    Micros chipErase{20'000};  // a real chip takes seconds
+    Micros blockWrite{1'000};  // one 256-byte block
     Micros blockVerify{200};
     Micros securitySet{2'000};
     Micros parameterInit{50'000};  // PARAM_124

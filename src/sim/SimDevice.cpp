@@ -8,13 +8,15 @@ namespace {
 constexpr Micros kLedBlinkPeriod{500'000};
 
 // What a receiver at the wrong speed or framing makes of a byte: something else, every time.
-std::uint8_t garbled(std::uint8_t byte) { return static_cast<std::uint8_t>(byte ^ 0x5A); }
+std::uint8_t garbled(std::uint8_t byte) {
+    return static_cast<std::uint8_t>(byte ^ 0x5A);
+}
 
 }  // namespace
 
 // The DeviceLine a firmware is handed while it handles one byte.
 class SimDevice::Line final : public DeviceLine {
-public:
+  public:
     Line(SimDevice& device, Micros at) : device_(device), at_(at) {}
     Micros now() const override { return at_; }
     void send(std::span<const std::uint8_t> bytes, Micros notBefore) override {
@@ -26,7 +28,7 @@ public:
     DeviceMemory& memory() override { return device_.memory_; }
     void powerOff() override { device_.powerOffLocked(); }
 
-private:
+  private:
     SimDevice& device_;
     Micros at_;
 };
@@ -126,7 +128,8 @@ void SimDevice::advanceLocked(Micros until) {
         Firmware* firmware = runningLocked();
         if (firmware == nullptr) continue;
         Line line(*this, transfer.arrival);
-        firmware->receive(transfer.sentWith == deviceSettings_ ? transfer.byte : garbled(transfer.byte), line);
+        firmware->receive(transfer.sentWith == deviceSettings_ ? transfer.byte : garbled(transfer.byte),
+                          line);
     }
 }
 
@@ -164,7 +167,8 @@ void SimDevice::hostWrite(std::span<const std::uint8_t> bytes, const LineSetting
     advanceLocked(now);
 }
 
-std::vector<std::uint8_t> SimDevice::hostRead(std::size_t atLeast, Micros timeout, const LineSettings& hostSettings) {
+std::vector<std::uint8_t> SimDevice::hostRead(std::size_t atLeast, Micros timeout,
+                                              const LineSettings& hostSettings) {
     std::unique_lock lock(mutex_);
     const Micros deadline = clock_.now() + timeout;
     while (true) {

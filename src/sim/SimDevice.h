@@ -29,7 +29,7 @@ struct DeviceMemory {
 
 // The device's end of the cable, as a firmware sees it while it handles a byte.
 class DeviceLine {
-public:
+  public:
     virtual ~DeviceLine() = default;
     virtual Micros now() const = 0;  // when the byte being handled arrived
     // Sends bytes to the computer; the first starts no earlier than `notBefore`.
@@ -42,7 +42,7 @@ public:
 
 // One of the device's two programs: normal mode or the boot firmware.
 class Firmware {
-public:
+  public:
     virtual ~Firmware() = default;
     // Starts from scratch and returns the line settings it listens at.
     virtual LineSettings powerOn(DeviceMemory& memory) = 0;
@@ -57,7 +57,7 @@ enum class Led : std::uint8_t { Off, Green, Red };
 // computer, byte by byte in time. Safe to use from the window's thread (the front panel) and the
 // wizard's thread (the port) at once.
 class SimDevice {
-public:
+  public:
     SimDevice(Clock& clock, std::unique_ptr<Firmware> normal, std::unique_ptr<Firmware> boot);
 
     // Front panel.
@@ -84,7 +84,7 @@ public:
     bool hostDsr(bool dtr);
     Micros lineTime(std::size_t bytes, const LineSettings& settings) const;
 
-private:
+  private:
     struct Transfer {
         Micros arrival;  // when the last bit has arrived
         std::uint8_t byte;

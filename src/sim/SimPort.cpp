@@ -9,7 +9,8 @@ bool supported(const LineSettings& settings) {
 
 }  // namespace
 
-SimPort::SimPort(SimDevice& device, int devicePortNumber) : device_(device), devicePortNumber_(devicePortNumber) {}
+SimPort::SimPort(SimDevice& device, int devicePortNumber)
+    : device_(device), devicePortNumber_(devicePortNumber) {}
 
 std::string SimPort::deviceName(int number) const {
     return number == devicePortNumber_ ? "simulated RQ system" : "";
@@ -38,7 +39,9 @@ PortError SimPort::open() {
     return PortError::None;
 }
 
-void SimPort::close() { open_ = false; }
+void SimPort::close() {
+    open_ = false;
+}
 
 PortError SimPort::write(std::span<const std::uint8_t> bytes) {
     if (!open_) return PortError::NotOpen;
@@ -62,7 +65,11 @@ void SimPort::discardOutput() {
     if (open_) device_.hostDiscardOutput();
 }
 
-bool SimPort::cts() { return open_ && device_.hostCts(rts_); }
-bool SimPort::dsr() { return open_ && device_.hostDsr(dtr_); }
+bool SimPort::cts() {
+    return open_ && device_.hostCts(rts_);
+}
+bool SimPort::dsr() {
+    return open_ && device_.hostDsr(dtr_);
+}
 
 }  // namespace rq::sim

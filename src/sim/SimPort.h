@@ -8,7 +8,7 @@ namespace rq::sim {
 // The computer's serial port with the simulated RQ system on the other end of the cable, at one
 // port number. Like a common USB adapter it refuses 4 data bits and 1.5 stop bits.
 class SimPort final : public Port {
-public:
+  public:
     SimPort(SimDevice& device, int devicePortNumber = 1);
 
     void setPortNumber(int number) override { number_ = number; }
@@ -39,7 +39,7 @@ public:
     // Every line settings text the port was given while open, for tests of the speed switch.
     const std::vector<std::string>& appliedSettings() const { return applied_; }
 
-private:
+  private:
     SimDevice& device_;
     int devicePortNumber_;
     int number_ = 1;

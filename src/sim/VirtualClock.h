@@ -8,7 +8,7 @@ namespace rq::sim {
 
 // Time that passes only when someone waits: a 65-second time-out costs nothing.
 class VirtualClock final : public Clock {
-public:
+  public:
     Micros now() const override { return Micros(now_.load()); }
     void sleepUntil(Micros when) override {
         auto current = now_.load();
@@ -16,7 +16,7 @@ public:
         }
     }
 
-private:
+  private:
     std::atomic<Micros::rep> now_{0};
 };
 

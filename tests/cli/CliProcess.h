@@ -1,11 +1,12 @@
 #pragma once
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
 #include <string>
-#include <sys/wait.h>
 
 namespace rq::test {
 
@@ -17,7 +18,8 @@ struct ProcessResult {
 
 // Runs the rqfwup-cli of this build with `args`, standard input closed.
 inline ProcessResult runCli(const std::string& args) {
-    const std::string errFile = std::filesystem::temp_directory_path() / ("rqfwup-cli-err-" + std::to_string(::getpid()));
+    const std::string errFile =
+        std::filesystem::temp_directory_path() / ("rqfwup-cli-err-" + std::to_string(::getpid()));
     const std::string command = std::string(RQ_CLI_PATH) + " " + args + " </dev/null 2>" + errFile;
     ProcessResult result;
     FILE* pipe = popen(command.c_str(), "r");

@@ -12,7 +12,7 @@ namespace {
 using test::runCli;
 
 class CliTest : public ::testing::Test {
-protected:
+  protected:
     std::filesystem::path dir = std::filesystem::temp_directory_path() /
                                 ("rqfwup-cli-" + std::to_string(::getpid()) + "-" +
                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -73,18 +73,22 @@ TEST_F(CliTest, ARunThatStopsAtABadFileShowsTheBoxAndExitsWithItsCode) {
     const auto result = runCli("update " + file("bad.bin") + " --simulate --yes --json");
     EXPECT_EQ(result.status, 22);
     EXPECT_NE(result.out.find("{\"t\":"), std::string::npos);
-    EXPECT_NE(result.out.find(",\"control\":\"frmMain\",\"text\":\"RQ SYSTEM  Firmware update tool (Ver1.0.0)\"}"),
-              std::string::npos);
+    EXPECT_NE(
+        result.out.find(",\"control\":\"frmMain\",\"text\":\"RQ SYSTEM  Firmware update tool (Ver1.0.0)\"}"),
+        std::string::npos);
     EXPECT_NE(result.out.find(",\"stepIndex\":0}"), std::string::npos);
     EXPECT_NE(result.out.find(",\"control\":\"lblFWFile\",\"text\":\"bad.bin\"}"), std::string::npos);
-    EXPECT_NE(result.out.find(",\"messageBox\":{\"title\":\"更新用ファイル・エラー\",\"text\":\"更新ファイルが正しくありません。"
+    EXPECT_NE(result.out.find(",\"messageBox\":{\"title\":\"更新用ファイル・エラー\",\"text\":"
+                              "\"更新ファイルが正しくありません。"
                               "\\r\\n\\r\\n　更新用ファイルを選択しなおしてください。\\r\\n"),
               std::string::npos);
     EXPECT_NE(result.out.find(",\"control\":\"txtInfo\",\"text\":\"１．開始\\r\\n\\r\\n"), std::string::npos);
     EXPECT_NE(result.out.find(",\"control\":\"lblProcess01\",\"bold\":true}"), std::string::npos);
-    EXPECT_NE(result.out.find(",\"control\":\"stsAppStatus\",\"panel\":1,\"text\":\"Update start\"}"), std::string::npos);
+    EXPECT_NE(result.out.find(",\"control\":\"stsAppStatus\",\"panel\":1,\"text\":\"Update start\"}"),
+              std::string::npos);
     EXPECT_EQ(result.out.find("stepIndex\":1"), std::string::npos);  // never left step 1
-    for (std::size_t start = 0, end; (end = result.out.find('\n', start)) != std::string::npos; start = end + 1) {
+    for (std::size_t start = 0, end; (end = result.out.find('\n', start)) != std::string::npos;
+         start = end + 1) {
         const std::string line = result.out.substr(start, end - start);
         EXPECT_EQ(line.rfind("{\"t\":", 0), 0u) << line;
         EXPECT_EQ(line.back(), '}') << line;
@@ -123,9 +127,9 @@ TEST_F(CliTest, TheGeneratorWritesAFileTheWizardTakes) {
 }
 
 TEST(CliOptions, ValuesReachTheSettings) {
-    const auto command = cli::parseCommandLine({"update", "fw.bin", "--baud", "115200", "--parity", "E", "--data-bits",
-                                                "7", "--stop-bits", "1.5", "--flow", "both", "--program-baud",
-                                                "153600", "--port", "/dev/ttyUSB0"});
+    const auto command = cli::parseCommandLine({"update", "fw.bin", "--baud", "115200", "--parity", "E",
+                                                "--data-bits", "7", "--stop-bits", "1.5", "--flow", "both",
+                                                "--program-baud", "153600", "--port", "/dev/ttyUSB0"});
     const auto* options = std::get_if<cli::UpdateOptions>(&command);
     ASSERT_NE(options, nullptr);
     EXPECT_EQ(options->settings.lineSettingsText(), "115200,E,7,1.5");

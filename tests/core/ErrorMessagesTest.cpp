@@ -82,7 +82,8 @@ TEST(ErrorMessages, EndingsAreWordForWord) {
 TEST(ErrorMessages, CodesWithoutARowShowNothing) {
     for (int code = 0; code < 256; ++code) {
         static const std::set<int> kListed = {11, 12, 13, 15, 21, 22, 23, 30, 31, 32, 33, 34, 35, 36, 37, 99};
-        EXPECT_EQ(errorMessage(static_cast<std::uint8_t>(code)).has_value(), kListed.count(code) == 1) << code;
+        EXPECT_EQ(errorMessage(static_cast<std::uint8_t>(code)).has_value(), kListed.count(code) == 1)
+            << code;
     }
 }
 

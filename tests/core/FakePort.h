@@ -10,7 +10,7 @@ namespace rq::test {
 
 // A port layer whose ports open or not as a test says; it records what it was asked to do.
 class FakePort final : public Port {
-public:
+  public:
     std::set<int> openable;
     std::vector<std::string> log;
 
@@ -44,7 +44,7 @@ public:
     bool cts() override { return true; }
     bool dsr() override { return false; }
 
-private:
+  private:
     int number_ = 1;
     std::string settings_ = "9600,N,8,1";
     FlowControl flow_ = FlowControl::None;

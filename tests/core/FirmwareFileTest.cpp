@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "FakePort.h"
 #include "TempDir.h"
 #include "core/firmware/FirmwareFile.h"
 #include "core/wizard/Wizard.h"
@@ -9,7 +10,6 @@
 #include "sim/SimPort.h"
 #include "sim/VirtualClock.h"
 #include "support/RecordingView.h"
-#include "FakePort.h"
 
 namespace rq {
 namespace {
@@ -68,7 +68,7 @@ TEST(FirmwareFileRead, VersionCaption) {
 }
 
 class FileSelectionTest : public ::testing::Test {
-protected:
+  protected:
     test::TempDir dir;
     test::FakePort port;
     sim::VirtualClock clock;
@@ -107,7 +107,8 @@ TEST_F(FileSelectionTest, ErrorsShowTheirCodeAndClearItAgain) {
     std::filesystem::create_directory(dir.path("folder.bin"));
     const Case cases[] = {
         {dir.path("absent.bin"), "更新用ファイルの名前が正しくありません。", true, "good.bin"},
-        {dir.file("bad.bin", std::vector<std::uint8_t>(100, 'x')), "更新ファイルが正しくありません。", false, "bad.bin"},
+        {dir.file("bad.bin", std::vector<std::uint8_t>(100, 'x')), "更新ファイルが正しくありません。", false,
+         "bad.bin"},
         {dir.path("folder.bin"), "更新用ファイルが開けません。", false, "folder.bin"},
         {dir.file("short.bin", {1, 2, 3}), "更新用ファイルが開けません。", false, "short.bin"},
     };

@@ -124,8 +124,7 @@ TEST_F(LinkEngineTest, RefusedAndBrokenAnswersCountAsFailedAttempts) {
 
 TEST_F(LinkEngineTest, AcceptedStatusesAreDispatched) {
     for (int status = 0; status <= 0xFF; ++status) {
-        if (status == 0x33)
-            continue;  // busy is answered by resending for as long as it lasts; see below
+        if (status == 0x33) continue;  // busy is answered by resending for as long as it lasts; see below
         state = {};
         port.writes.clear();
         port.open();

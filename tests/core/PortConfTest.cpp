@@ -85,7 +85,7 @@ TEST(PortConfSet, StoresEveryChoice) {
 }
 
 class SettingsDialogTest : public ::testing::Test {
-protected:
+  protected:
     test::FakePort port;
     sim::VirtualClock clock;
     test::RecordingView view;

@@ -9,11 +9,10 @@ namespace rq::test {
 
 // A folder of its own for one test, removed afterwards.
 class TempDir {
-public:
+  public:
     TempDir() {
         path_ = std::filesystem::temp_directory_path() /
-                ("rqfwup-test-" + std::to_string(::getpid()) + "-" +
-                 std::to_string(counter()++));
+                ("rqfwup-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter()++));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
@@ -27,7 +26,7 @@ public:
     }
     std::string path(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     static int& counter() {
         static int value = 0;
         return value;

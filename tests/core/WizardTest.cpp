@@ -34,7 +34,7 @@ std::string buttons(const RecordingView& view) {
 }
 
 class WizardTest : public ::testing::Test {
-protected:
+  protected:
     test::FakePort port;
     sim::VirtualClock clock;
     RecordingView view;
@@ -70,15 +70,16 @@ TEST_F(WizardTest, InstructionScreens) {
         const char* status;
     };
     const Case cases[] = {
-        {subStep1Start, 0, "１．開始", "　上記の作業が終わりましたら、「次へ」をクリックしてください。", 10, "11111",
-         "Update start"},
+        {subStep1Start, 0, "１．開始", "　上記の作業が終わりましたら、「次へ」をクリックしてください。", 10,
+         "11111", "Update start"},
         {subStep3VersionCheck, 2, "３．ファームウェアのバージョン確認",
          "　更新処理を中断する場合は「中止」をクリックしてください。", 11, "11110", "Version check"},
-        {subStep4FwPrepare, 3, "４．ファームウェアの更新準備", "　更新処理を中断する場合は「中止」をクリックしてください。",
-         15, "11111", "Firmware update"},
-        {subStep6ParamPrepare, 5, "６．パラメーターの更新準備", "　　　　　RQシステムの動作を保証することができません。",
-         13, "00001", "Parameter update"},
-        {subStep8End, 7, "８．更新作業の終了", "　更新作業を最初からやり直してください。", 9, "00001", "Update end"},
+        {subStep4FwPrepare, 3, "４．ファームウェアの更新準備",
+         "　更新処理を中断する場合は「中止」をクリックしてください。", 15, "11111", "Firmware update"},
+        {subStep6ParamPrepare, 5, "６．パラメーターの更新準備",
+         "　　　　　RQシステムの動作を保証することができません。", 13, "00001", "Parameter update"},
+        {subStep8End, 7, "８．更新作業の終了", "　更新作業を最初からやり直してください。", 9, "00001",
+         "Update end"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.first);
@@ -106,10 +107,13 @@ TEST_F(WizardTest, InstructionScreens) {
 
 TEST_F(WizardTest, Step4AndStep6TellWhichWayTheSwitchGoes) {
     subStep4FwPrepare(context);
-    EXPECT_EQ(lines(view.text(Control::txtInfo))[4], "　②RQシステムの前面パネルにある「FW」スイッチを「W」側へ");
+    EXPECT_EQ(lines(view.text(Control::txtInfo))[4],
+              "　②RQシステムの前面パネルにある「FW」スイッチを「W」側へ");
     subStep6ParamPrepare(context);
-    EXPECT_EQ(lines(view.text(Control::txtInfo))[4], "　②RQシステムの前面パネルにある「FW」スイッチを「-」側へ");
-    EXPECT_EQ(lines(view.text(Control::txtInfo))[7], "　　パイロットLEDが「緑」に点灯していることを確認してから");
+    EXPECT_EQ(lines(view.text(Control::txtInfo))[4],
+              "　②RQシステムの前面パネルにある「FW」スイッチを「-」側へ");
+    EXPECT_EQ(lines(view.text(Control::txtInfo))[7],
+              "　　パイロットLEDが「緑」に点灯していることを確認してから");
 }
 
 TEST_F(WizardTest, Step3ShowsTheDeviceVersionAndResetsTheBar) {

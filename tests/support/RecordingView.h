@@ -12,7 +12,7 @@ namespace rq::test {
 
 // A WizardView that keeps what the window would show, and answers dialogs from scripted replies.
 class RecordingView : public WizardView {
-public:
+  public:
     struct Message {
         std::string title;
         std::string text;
@@ -32,8 +32,8 @@ public:
     bool busy = false;
     bool ended = false;
 
-    std::deque<std::optional<FileChoice>> fileChoices;          // nullopt: the dialog is cancelled
-    std::deque<std::optional<ModelSerialEntry>> modelSerials;   // nullopt: Cancel
+    std::deque<std::optional<FileChoice>> fileChoices;         // nullopt: the dialog is cancelled
+    std::deque<std::optional<ModelSerialEntry>> modelSerials;  // nullopt: Cancel
 
     std::string text(Control control) const {
         const auto it = texts.find(control);
@@ -58,13 +58,17 @@ public:
     void setBusyPointer(bool value) override { busy = value; }
     void stepIndexChanged(int stepIndex) override { stepIndexes.push_back(stepIndex); }
     void traceLine(const std::string& line) override { traceLines.push_back(line); }
-    void showMessage(const std::string& title, const std::string& value) override { messages.push_back({title, value}); }
+    void showMessage(const std::string& title, const std::string& value) override {
+        messages.push_back({title, value});
+    }
     std::optional<FileChoice> chooseFirmwareFile() override { return take(fileChoices); }
     std::optional<ModelSerialEntry> askModelAndSerial() override { return take(modelSerials); }
-    void showSettingsDialog(const std::optional<PortConfModel>& model) override { settingsDialogs.push_back(model); }
+    void showSettingsDialog(const std::optional<PortConfModel>& model) override {
+        settingsDialogs.push_back(model);
+    }
     void endProgram() override { ended = true; }
 
-private:
+  private:
     template <typename T>
     static std::optional<T> take(std::deque<std::optional<T>>& replies) {
         if (replies.empty()) return std::nullopt;

@@ -16,7 +16,8 @@ FirmwareRead readFirmwareFile(const std::string& path) {
 
     std::ifstream file(path, std::ios::binary);
     if (!file) return {FirmwareLoad::Unreadable, 0, {}};
-    std::vector<std::uint8_t> contents(static_cast<std::size_t>(std::min<std::uint64_t>(size, kFirmwareReadLimit)));
+    std::vector<std::uint8_t> contents(
+        static_cast<std::size_t>(std::min<std::uint64_t>(size, kFirmwareReadLimit)));
     file.read(reinterpret_cast<char*>(contents.data()), static_cast<std::streamsize>(contents.size()));
     if (file.bad() || static_cast<std::size_t>(file.gcount()) != contents.size()) {
         return {FirmwareLoad::Unreadable, 0, {}};

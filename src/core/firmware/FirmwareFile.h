@@ -17,8 +17,8 @@ inline constexpr std::size_t kFirmwareReadLimit = kFirmwareHeaderSize + kFlashSi
 struct FirmwareFile {
     std::string path;
     std::string title;
-    std::uint64_t length = 0;             // from the file system
-    std::vector<std::uint8_t> contents;   // at most kFirmwareReadLimit bytes of the file
+    std::uint64_t length = 0;            // from the file system
+    std::vector<std::uint8_t> contents;  // at most kFirmwareReadLimit bytes of the file
     bool valid = false;
 };
 

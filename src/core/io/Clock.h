@@ -9,7 +9,7 @@ using Millis = std::chrono::milliseconds;
 
 // Time as the device work sees it. Tests use a virtual clock, so a long time-out costs nothing.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual Micros now() const = 0;
     virtual void sleepUntil(Micros when) = 0;

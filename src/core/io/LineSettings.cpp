@@ -27,12 +27,23 @@ std::optional<std::uint32_t> parseNumber(std::string_view field) {
 std::optional<Parity> parseParity(std::string_view field) {
     if (field.size() != 1) return std::nullopt;
     switch (field[0]) {
-        case 'E': case 'e': return Parity::Even;
-        case 'N': case 'n': return Parity::None;
-        case 'O': case 'o': return Parity::Odd;
-        case 'S': case 's': return Parity::Space;
-        case 'M': case 'm': return Parity::Mark;
-        default: return std::nullopt;
+        case 'E':
+        case 'e':
+            return Parity::Even;
+        case 'N':
+        case 'n':
+            return Parity::None;
+        case 'O':
+        case 'o':
+            return Parity::Odd;
+        case 'S':
+        case 's':
+            return Parity::Space;
+        case 'M':
+        case 'm':
+            return Parity::Mark;
+        default:
+            return std::nullopt;
     }
 }
 

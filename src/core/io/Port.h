@@ -23,7 +23,7 @@ enum class FlowControl : std::uint8_t { None = 0, XonXoff = 1, RtsCts = 2, Both 
 // open they take effect at once. A port without modem-control lines ignores RTS and DTR, reads CTS
 // as on and DSR as off.
 class Port {
-public:
+  public:
     virtual ~Port() = default;
 
     virtual void setPortNumber(int number) = 0;

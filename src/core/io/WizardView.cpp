@@ -6,10 +6,10 @@ namespace rq {
 
 std::string_view controlName(Control control) {
     static constexpr std::array<std::string_view, 19> kNames = {
-        "frmMain",      "lblProcess01", "lblProcess02",   "lblProcess03",   "lblProcess04",
-        "lblProcess05", "lblProcess06", "lblProcess07",   "lblProcess08",   "lblFWFile",
-        "lblFWOld",     "lblFWNew",     "txtInfo",        "txtProcess",     "cmdFWFileSel",
-        "cmdCommSetting", "cmdForceUpdate", "cmdCancel",  "cmdNext",
+        "frmMain",        "lblProcess01",   "lblProcess02", "lblProcess03", "lblProcess04",
+        "lblProcess05",   "lblProcess06",   "lblProcess07", "lblProcess08", "lblFWFile",
+        "lblFWOld",       "lblFWNew",       "txtInfo",      "txtProcess",   "cmdFWFileSel",
+        "cmdCommSetting", "cmdForceUpdate", "cmdCancel",    "cmdNext",
     };
     return kNames.at(static_cast<std::size_t>(control));
 }

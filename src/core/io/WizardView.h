@@ -59,8 +59,8 @@ struct FoundPort {
 
 struct PortConfModel {
     std::vector<FoundPort> ports;
-    int portIndex = 0;      // selected row of cmbComPort
-    int baudIndex = -1;     // -1: nothing selected
+    int portIndex = 0;   // selected row of cmbComPort
+    int baudIndex = -1;  // -1: nothing selected
     int upBaudIndex = 3;
     int parityIndex = -1;
     int dataBitsIndex = -1;
@@ -82,7 +82,7 @@ struct PortConfSelection {
 // Everything the wizard shows. The window, the headless runner and the tests each implement it. Calls
 // come from the wizard's thread, in order; the modal ones return when the user has answered.
 class WizardView {
-public:
+  public:
     virtual ~WizardView() = default;
 
     virtual void setText(Control control, const std::string& text) = 0;
@@ -95,7 +95,7 @@ public:
     virtual void traceLine(const std::string& line) = 0;
 
     virtual void showMessage(const std::string& title, const std::string& text) = 0;
-    virtual std::optional<FileChoice> chooseFirmwareFile() = 0;  // nullopt: the dialog was cancelled
+    virtual std::optional<FileChoice> chooseFirmwareFile() = 0;       // nullopt: the dialog was cancelled
     virtual std::optional<ModelSerialEntry> askModelAndSerial() = 0;  // nullopt: Cancel
     // Modeless: returns at once. Without a model the open dialog is only brought to the front.
     virtual void showSettingsDialog(const std::optional<PortConfModel>& model) = 0;

@@ -6,7 +6,7 @@ namespace rq {
 
 // The text of the traffic log: newest entry first, emptied before the write that follows 501 lines.
 class TraceBox {
-public:
+  public:
     // `entry` is one whole trace line, CR LF included.
     void append(const std::string& entry) {
         if (TraceLineCount > kMaxLines) clear();
@@ -20,7 +20,7 @@ public:
     const std::string& text() const { return text_; }
     int lineCount() const { return TraceLineCount; }
 
-private:
+  private:
     static constexpr int kMaxLines = 500;
     std::string text_;
     int TraceLineCount = 0;

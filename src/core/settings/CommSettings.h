@@ -22,6 +22,7 @@ struct CommSettings {
 };
 
 // The speeds of flash programming, by UpBaudrateIndex.
-inline constexpr std::array<std::string_view, 6> kUpBaudrates = {"9600", "19200", "31250", "38400", "76800", "153600"};
+inline constexpr std::array<std::string_view, 6> kUpBaudrates = {"9600",  "19200", "31250",
+                                                                 "38400", "76800", "153600"};
 
 }  // namespace rq

@@ -78,7 +78,8 @@ void applyPortConf(const PortConfSelection& selection, CommSettings& settings) {
     if (inRange(kStopBitsNames, selection.stopBitsIndex)) {
         settings.StopBits = std::string(kStopBitsNames[selection.stopBitsIndex]);
     }
-    if (inRange(kFlowNames, selection.flowIndex)) settings.FlowCtl = static_cast<std::uint8_t>(selection.flowIndex);
+    if (inRange(kFlowNames, selection.flowIndex))
+        settings.FlowCtl = static_cast<std::uint8_t>(selection.flowIndex);
 }
 
 }  // namespace rq

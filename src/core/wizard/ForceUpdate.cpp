@@ -7,8 +7,12 @@
 namespace rq {
 namespace {
 
-bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
-bool isSign(char c) { return c == '+' || c == '-'; }
+bool isDigit(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+bool isSign(char c) {
+    return c == '+' || c == '-';
+}
 
 std::string_view trimBlanks(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -66,7 +70,8 @@ bool isNumericText(std::string_view text) {
 
 std::optional<ErrorMessage> checkSerialEntry(std::string_view entry) {
     if (!isNumericText(entry)) {
-        return ErrorMessage{"入力エラー", joinLines({"シリアルナンバーに数値以外の文字が入力されいます。", kRetry})};
+        return ErrorMessage{"入力エラー",
+                            joinLines({"シリアルナンバーに数値以外の文字が入力されいます。", kRetry})};
     }
     if (entry.size() != 5) {
         return ErrorMessage{"入力エラー", joinLines({"シリアルナンバーの桁数が正しくありません。", kRetry})};

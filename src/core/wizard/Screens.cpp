@@ -8,8 +8,8 @@
 namespace rq {
 namespace {
 
-constexpr std::array<Control, 5> kButtons = {Control::cmdFWFileSel, Control::cmdCommSetting, Control::cmdForceUpdate,
-                                             Control::cmdCancel, Control::cmdNext};
+constexpr std::array<Control, 5> kButtons = {Control::cmdFWFileSel, Control::cmdCommSetting,
+                                             Control::cmdForceUpdate, Control::cmdCancel, Control::cmdNext};
 
 // One entry per button of kButtons; nullopt leaves the button as it is.
 using ButtonStates = std::array<std::optional<bool>, 5>;
@@ -46,55 +46,70 @@ void markStepLabel(WizardView& view, int stepIndex) {
     if (stepIndex < 7) view.setBold(stepLabel(stepIndex + 1), false);
 }
 
-void disableAllButtons(WizardView& view) { setButtons(view, {false, false, false, false, false}); }
+void disableAllButtons(WizardView& view) {
+    setButtons(view, {false, false, false, false, false});
+}
 
 void subStep1Start(StepContext& context) {
     show(context, {0,
                    joinLines({"１．開始", "", "　①RQシステムとパソコンをUSBケーブルで接続してください。",
-                              "　②右上の「選択」をクリックして更新用ファームウェアの", "　　ファイルを選択してください。",
+                              "　②右上の「選択」をクリックして更新用ファームウェアの",
+                              "　　ファイルを選択してください。",
                               "　③左下の「通信設定」をクリックして通信ポートの設定を", "　　行ってください。",
                               "　④RQシステムを通常モードで起動してください。", "",
                               "　上記の作業が終わりましたら、「次へ」をクリックしてください。"}),
-                   {true, true, true, true, true}, "Update start", false});
+                   {true, true, true, true, true},
+                   "Update start",
+                   false});
 }
 
 void subStep3VersionCheck(StepContext& context) {
     context.view.setText(Control::lblFWOld, deviceVersionCaption(context.state.params));
-    show(context, {2,
-                   joinLines({"３．ファームウェアのバージョン確認", "", "　右上に表示されている更新前、更新後のファームウェア",
-                              "　バージョンを確認してください。", "　更新用ファームウェアのファイルが未選択の場合は",
-                              "　処理を続けることが出来ません。", "　右上の「選択」をクリックしてファイルを選択してください。",
-                              "", "　確認が終わりましたら「次へ」をクリックしてください。", "",
-                              "　更新処理を中断する場合は「中止」をクリックしてください。"}),
-                   {std::nullopt, true, true, true, context.state.firmware.valid}, "Version check", true});
+    show(context,
+         {2,
+          joinLines({"３．ファームウェアのバージョン確認", "",
+                     "　右上に表示されている更新前、更新後のファームウェア",
+                     "　バージョンを確認してください。", "　更新用ファームウェアのファイルが未選択の場合は",
+                     "　処理を続けることが出来ません。",
+                     "　右上の「選択」をクリックしてファイルを選択してください。", "",
+                     "　確認が終わりましたら「次へ」をクリックしてください。", "",
+                     "　更新処理を中断する場合は「中止」をクリックしてください。"}),
+          {std::nullopt, true, true, true, context.state.firmware.valid},
+          "Version check",
+          true});
 }
 
 void subStep4FwPrepare(StepContext& context) {
     show(context, {3,
                    joinLines({"４．ファームウェアの更新準備", "", "　ファームウェアの更新を行います。",
                               "　①RQシステムの主電源を切ってください。",
-                              "　②RQシステムの前面パネルにある「FW」スイッチを「W」側へ", "　　動かしてください。",
-                              "　③RQシステムの主電源を入れてください。",
+                              "　②RQシステムの前面パネルにある「FW」スイッチを「W」側へ",
+                              "　　動かしてください。", "　③RQシステムの主電源を入れてください。",
                               "　　パイロットLEDが「緑⇔赤」と交互に点滅していることを",
                               "　　確認してから「次へ」をクリックしてください。", "",
                               "　注意！：「次へ」をクリックすることでファームウェアの",
-                              "　　　　　更新が始まります。更新が始まると処理を中断する", "　　　　　ことはできません。", "",
+                              "　　　　　更新が始まります。更新が始まると処理を中断する",
+                              "　　　　　ことはできません。", "",
                               "　更新処理を中断する場合は「中止」をクリックしてください。"}),
-                   {std::nullopt, true, true, true, true}, "Firmware update", false});
+                   {std::nullopt, true, true, true, true},
+                   "Firmware update",
+                   false});
 }
 
 void subStep6ParamPrepare(StepContext& context) {
     show(context, {5,
                    joinLines({"６．パラメーターの更新準備", "", "　パラメーターの更新を行います。",
                               "　①RQシステムの主電源を切ってください。",
-                              "　②RQシステムの前面パネルにある「FW」スイッチを「-」側へ", "　　動かしてください。",
-                              "　③RQシステムの主電源を入れてください。",
+                              "　②RQシステムの前面パネルにある「FW」スイッチを「-」側へ",
+                              "　　動かしてください。", "　③RQシステムの主電源を入れてください。",
                               "　　パイロットLEDが「緑」に点灯していることを確認してから",
                               "　　「次へ」をクリックしてください。", "",
                               "　注意！：「次へ」をクリックすることでパラメーターの更新が",
                               "　　　　　始まります。ここで更新処理を中断した場合には",
                               "　　　　　RQシステムの動作を保証することができません。"}),
-                   {false, false, false, false, true}, "Parameter update", true});
+                   {false, false, false, false, true},
+                   "Parameter update",
+                   true});
 }
 
 void subStep8End(StepContext& context) {
@@ -102,9 +117,11 @@ void subStep8End(StepContext& context) {
                    joinLines({"８．更新作業の終了", "", "　更新作業が終了しました。",
                               "　RQシステムを再起動しファームウェアのバージョンが",
                               "　「更新後」のバージョンと同じことを確認してください。", "",
-                              "　もしバージョンが「更新前」のバージョンのままの場合", "　更新が失敗しています。",
-                              "　更新作業を最初からやり直してください。"}),
-                   {false, false, false, false, true}, "Update end", true});
+                              "　もしバージョンが「更新前」のバージョンのままの場合",
+                              "　更新が失敗しています。", "　更新作業を最初からやり直してください。"}),
+                   {false, false, false, false, true},
+                   "Update end",
+                   true});
     context.view.setText(Control::cmdNext, "終了");
 }
 

@@ -10,8 +10,8 @@ namespace rq {
 namespace {
 
 using StepHandler = void (*)(StepContext&);
-constexpr StepHandler kStepHandlers[] = {subStep1Start,     subStep2ParamRead,    subStep3VersionCheck,
-                                         subStep4FwPrepare, subStep5FwUpdate,     subStep6ParamPrepare,
+constexpr StepHandler kStepHandlers[] = {subStep1Start,      subStep2ParamRead, subStep3VersionCheck,
+                                         subStep4FwPrepare,  subStep5FwUpdate,  subStep6ParamPrepare,
                                          subStep7ParamWrite, subStep8End};
 constexpr int kLastStep = 7;
 
@@ -77,7 +77,9 @@ void Wizard::cmdCancel() {
     context_.view.endProgram();
 }
 
-void Wizard::closeRequest() { ended_ = true; }
+void Wizard::closeRequest() {
+    ended_ = true;
+}
 
 void Wizard::cmdForceUpdate() {
     if (const auto entry = context_.view.askModelAndSerial()) storeModelAndSerial(*entry, state_.params);
@@ -110,7 +112,8 @@ void Wizard::portConfCancel() {
         port.setPortNumber(savedPortNumber_);
         const bool settingsTaken = port.setSettings(savedPortSettings_) == PortError::None;
         const bool flowTaken = port.setFlowControl(savedFlow_) == PortError::None;
-        if (!settingsTaken || !flowTaken) context_.view.showMessage("RQ_FW_UP", "ポートの設定が無効です再設定してください。");
+        if (!settingsTaken || !flowTaken)
+            context_.view.showMessage("RQ_FW_UP", "ポートの設定が無効です再設定してください。");
     }
     portConfOpen_ = false;
 }

@@ -9,7 +9,7 @@ namespace rq {
 // The step machine of the main window. Every handler runs on the wizard's own thread and talks to the
 // window only through WizardView.
 class Wizard {
-public:
+  public:
     Wizard(Port& port, Clock& clock, WizardView& view);
 
     void start();  // the window has loaded
@@ -35,7 +35,7 @@ public:
     const WizardState& state() const { return state_; }
     WizardState& state() { return state_; }
 
-private:
+  private:
     void subRunStep();
     void subShowError();
     void setStepIndex(int stepIndex);
