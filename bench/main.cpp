@@ -1,7 +1,9 @@
 #include "FlashBench.h"
+#include "LinkBench.h"
 
-// Each subsystem's benchmark prints its own figures; add further ones below.
+// Each subsystem's benchmark prints its own figures.
 int main() {
+    rq::runLinkBenchmarks();
     rq::runFlashBenchmarks();
     return 0;
 }

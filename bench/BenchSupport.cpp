@@ -1,0 +1,28 @@
+#include "BenchSupport.h"
+
+#include <cstdio>
+
+#include "core/io/LineSettings.h"
+
+namespace rq::bench {
+
+void MeteredPort::carried(std::size_t bytes) {
+    const auto settings = parseLineSettings(port_.settings());
+    if (!settings) return;
+    const Seconds time(static_cast<double>(bytes) * bitsPerCharacter(*settings) / settings->baud);
+    lineTime_ += time;
+    if (!exchanges_.empty()) exchanges_.back() += time;
+}
+
+void print(const std::string& name, Seconds value) {
+    std::printf("%-72s %9.3f s\n", name.c_str(), value.count());
+}
+
+void printAgainstFloor(const std::string& name, Seconds wall, Seconds floor, const std::string& target) {
+    print(name + "wall time", wall);
+    print(name + "floor", floor);
+    std::printf("%-72s %9.4f\n", (name + "ratio to the floor (target < " + target + ")").c_str(),
+                wall / floor);
+}
+
+}  // namespace rq::bench

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "core/io/Clock.h"
+#include "core/io/Port.h"
+#include "core/io/WizardView.h"
+
+namespace rq::bench {
+
+using Seconds = std::chrono::duration<double>;
+
+// The clock the step sees: real time, adding up every wait the step itself asks for.
+class MeteredClock final : public Clock {
+  public:
+    explicit MeteredClock(Clock& real) : real_(real) {}
+    Micros now() const override { return real_.now(); }
+    void sleepUntil(Micros when) override {
+        waited_ += std::max(when - now(), Micros(0));
+        real_.sleepUntil(when);
+    }
+    Micros waited() const { return waited_; }
+
+  private:
+    Clock& real_;
+    Micros waited_{0};
+};
+
+// The port the step sees: the simulated one, adding up the time each byte it carries takes on the line.
+class MeteredPort final : public Port {
+  public:
+    explicit MeteredPort(Port& port) : port_(port) {}
+    Seconds lineTime() const { return lineTime_; }
+    // The line time of each exchange: a frame sent and what came back before the next one.
+    const std::vector<Seconds>& exchanges() const { return exchanges_; }
+
+    void setPortNumber(int number) override { port_.setPortNumber(number); }
+    int portNumber() const override { return port_.portNumber(); }
+    std::string deviceName(int number) const override { return port_.deviceName(number); }
+    PortError setSettings(const std::string& text) override { return port_.setSettings(text); }
+    std::string settings() const override { return port_.settings(); }
+    PortError setFlowControl(FlowControl flow) override { return port_.setFlowControl(flow); }
+    FlowControl flowControl() const override { return port_.flowControl(); }
+    PortError open() override { return port_.open(); }
+    void close() override { port_.close(); }
+    bool isOpen() const override { return port_.isOpen(); }
+    PortError write(std::span<const std::uint8_t> bytes) override {
+        exchanges_.emplace_back(0);
+        carried(bytes.size());
+        return port_.write(bytes);
+    }
+    std::vector<std::uint8_t> read(std::size_t atLeast, Micros timeout) override {
+        std::vector<std::uint8_t> bytes = port_.read(atLeast, timeout);
+        carried(bytes.size());
+        return bytes;
+    }
+    void discardInput() override { port_.discardInput(); }
+    void discardOutput() override { port_.discardOutput(); }
+    void setRts(bool on) override { port_.setRts(on); }
+    void setDtr(bool on) override { port_.setDtr(on); }
+    bool cts() override { return port_.cts(); }
+    bool dsr() override { return port_.dsr(); }
+
+  private:
+    void carried(std::size_t bytes);
+
+    Port& port_;
+    Seconds lineTime_{0};
+    std::vector<Seconds> exchanges_;
+};
+
+// A window nobody looks at.
+class SilentView final : public WizardView {
+  public:
+    void setText(Control, const std::string&) override {}
+    void setBold(Control, bool) override {}
+    void setEnabled(Control, bool) override {}
+    void setProgress(const Progress&) override {}
+    void setStatus(int, const std::string&) override {}
+    void setBusyPointer(bool) override {}
+    void stepIndexChanged(int) override {}
+    void traceLine(const std::string&) override {}
+    void showMessage(const std::string&, const std::string&) override {}
+    std::optional<FileChoice> chooseFirmwareFile() override { return std::nullopt; }
+    std::optional<ModelSerialEntry> askModelAndSerial() override { return std::nullopt; }
+    void showSettingsDialog(const std::optional<PortConfModel>&) override {}
+    void endProgram() override {}
+};
+
+// One figure a line, in seconds.
+void print(const std::string& name, Seconds value);
+// A figure against its floor: both, and their ratio.
+void printAgainstFloor(const std::string& name, Seconds wall, Seconds floor, const std::string& target);
+
+}  // namespace rq::bench
