@@ -56,7 +56,7 @@ void report(const ParamStep& step, sim::SimDevice& device, WizardState& state,
     const Seconds wall = realClock.now() - start;
     const std::string name = std::string(step.name) + ", line timed at 307200: ";
     if (state.LinkError != 0) std::printf("%sFAILED with %d\n", name.c_str(), state.LinkError);
-    std::printf("%-64s %9zu\n", (name + "exchanges").c_str(), port.exchanges().size());
+    std::printf("%-72s %9zu\n", (name + "exchanges").c_str(), port.exchanges().size());
     printAgainstFloor(name, wall, floorOf(step, port.exchanges(), timings), "1.10");
 }
 
