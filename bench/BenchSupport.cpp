@@ -9,9 +9,7 @@ namespace rq::bench {
 void MeteredPort::carried(std::size_t bytes) {
     const auto settings = parseLineSettings(port_.settings());
     if (!settings) return;
-    const Seconds time(static_cast<double>(bytes) * bitsPerCharacter(*settings) / settings->baud);
-    lineTime_ += time;
-    if (!exchanges_.empty()) exchanges_.back() += time;
+    lineTime_ += Seconds(static_cast<double>(bytes) * bitsPerCharacter(*settings) / settings->baud);
 }
 
 void print(const std::string& name, Seconds value) {

@@ -34,8 +34,8 @@ class MeteredPort final : public Port {
   public:
     explicit MeteredPort(Port& port) : port_(port) {}
     Seconds lineTime() const { return lineTime_; }
-    // The line time of each exchange: a frame sent and what came back before the next one.
-    const std::vector<Seconds>& exchanges() const { return exchanges_; }
+    // Frames written, each one exchange with the device; repeated requests count again.
+    std::size_t exchanges() const { return exchanges_; }
 
     void setPortNumber(int number) override { port_.setPortNumber(number); }
     int portNumber() const override { return port_.portNumber(); }
@@ -48,7 +48,7 @@ class MeteredPort final : public Port {
     void close() override { port_.close(); }
     bool isOpen() const override { return port_.isOpen(); }
     PortError write(std::span<const std::uint8_t> bytes) override {
-        exchanges_.emplace_back(0);
+        ++exchanges_;
         carried(bytes.size());
         return port_.write(bytes);
     }
@@ -69,7 +69,7 @@ class MeteredPort final : public Port {
 
     Port& port_;
     Seconds lineTime_{0};
-    std::vector<Seconds> exchanges_;
+    std::size_t exchanges_ = 0;
 };
 
 // A window nobody looks at.

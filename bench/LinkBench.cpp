@@ -1,8 +1,7 @@
 #include "LinkBench.h"
 
 #include <cstdio>
-#include <functional>
-#include <vector>
+#include <string>
 
 #include "BenchSupport.h"
 #include "core/wizard/DeviceSteps.h"
@@ -15,49 +14,59 @@ namespace {
 
 using namespace bench;
 
+// The link's response timer: an accepted answer is followed by the next request one tick later.
 constexpr Micros kResponseTick = Millis(10);
 
 struct ParamStep {
     const char* name;
     void (*run)(StepContext&);
-    std::vector<std::size_t> batches;  // requests per batch, in order
-    std::size_t initialisingExchange;  // the one the device answers after initialising; SIZE_MAX: none
+    std::size_t batches;          // the last answer of a batch ends it without waiting for a tick
+    std::size_t initialisations;  // PARAM_124 requests the device answers after initialising
 };
 
-// The least a step can take: each exchange's line time and the device's reply, then, unless it ends its
-// batch, the tick that starts at the answer; the initialisation takes the device's own time on top.
-Seconds floorOf(const ParamStep& step, const std::vector<Seconds>& exchanges,
-                const sim::DeviceTimings& timings) {
-    Seconds floor{0};
-    std::size_t at = 0;
-    for (const std::size_t batch : step.batches) {
-        for (std::size_t i = 0; i < batch && at < exchanges.size(); ++i, ++at) {
-            Seconds exchange = exchanges[at] + Seconds(timings.reply);
-            if (at == step.initialisingExchange) exchange += Seconds(timings.parameterInit);
-            if (i + 1 < batch) exchange += Seconds(kResponseTick);
-            floor += exchange;
-        }
-    }
-    return floor;
+struct StepFigures {
+    int linkError = 0;
+    Seconds wall{0};
+    Seconds lineTime{0};
+    std::size_t exchanges = 0;
+};
+
+// The least the step can take: every byte's line time, the device's reply to each request and its
+// initialisations, and one tick after every answer that leaves requests in its batch.
+Seconds floorOf(const ParamStep& step, const StepFigures& run, const sim::DeviceTimings& timings) {
+    const auto exchanges = static_cast<Micros::rep>(run.exchanges);
+    const auto ticks = exchanges - static_cast<Micros::rep>(step.batches);
+    const auto initialisations = static_cast<Micros::rep>(step.initialisations);
+    return run.lineTime + exchanges * timings.reply + ticks * kResponseTick +
+           initialisations * timings.parameterInit;
 }
 
-void report(const ParamStep& step, sim::SimDevice& device, WizardState& state,
-            const sim::DeviceTimings& timings) {
+StepFigures runStep(const ParamStep& step, sim::SimDevice& device, WizardState& state) {
     SteadyClock realClock;
     sim::SimPort simPort(device);
     MeteredPort port(simPort);
-    MeteredClock clock(realClock);
     SilentView view;
-    StepContext context{state, port, clock, view};
+    StepContext context{state, port, realClock, view};
     state.LinkError = 0;
 
     const Micros start = realClock.now();
     step.run(context);
-    const Seconds wall = realClock.now() - start;
+    StepFigures figures;
+    figures.wall = realClock.now() - start;
+    figures.linkError = state.LinkError;
+    figures.lineTime = port.lineTime();
+    figures.exchanges = port.exchanges();
+    return figures;
+}
+
+void report(const ParamStep& step, const StepFigures& run, const sim::DeviceTimings& timings) {
     const std::string name = std::string(step.name) + ", line timed at 307200: ";
-    if (state.LinkError != 0) std::printf("%sFAILED with %d\n", name.c_str(), state.LinkError);
-    std::printf("%-72s %9zu\n", (name + "exchanges").c_str(), port.exchanges().size());
-    printAgainstFloor(name, wall, floorOf(step, port.exchanges(), timings), "1.10");
+    if (run.linkError != 0) {
+        std::printf("%sFAILED with code %d\n", name.c_str(), run.linkError);
+        return;
+    }
+    std::printf("%-72s %9zu\n", (name + "exchanges").c_str(), run.exchanges);
+    printAgainstFloor(name, run.wall, floorOf(step, run, timings), "1.10");
 }
 
 }  // namespace
@@ -67,9 +76,11 @@ void runLinkBenchmarks() {
     const sim::RqSystemOptions options;  // a timed line and the device's usual times
     auto device = sim::makeRqSystem(clock, options);
     device->setPower(true);
-    WizardState state;  // the restore writes back what the backup read
-    report({"parameter backup", subStep2ParamRead, {7}, SIZE_MAX}, *device, state, options.timings);
-    report({"parameter restore", subStep7ParamWrite, {2, 5}, 1}, *device, state, options.timings);
+    WizardState state;  // the restore writes back the identity the backup read
+    for (const ParamStep& step : {ParamStep{"parameter backup", subStep2ParamRead, 1, 0},
+                                  ParamStep{"parameter restore", subStep7ParamWrite, 2, 1}}) {
+        report(step, runStep(step, *device, state), options.timings);
+    }
 }
 
 }  // namespace rq
