@@ -7,9 +7,9 @@
 namespace rq::bench {
 
 void MeteredPort::carried(std::size_t bytes) {
-    const auto settings = parseLineSettings(port_.settings());
-    if (!settings) return;
-    lineTime_ += Seconds(static_cast<double>(bytes) * bitsPerCharacter(*settings) / settings->baud);
+    const auto line = parseLineSettings(settings());
+    if (!line) return;
+    lineTime_ += Seconds(static_cast<double>(bytes) * bitsPerCharacter(*line) / line->baud);
 }
 
 void print(const std::string& name, Seconds value) {

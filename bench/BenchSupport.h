@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/io/Clock.h"
-#include "core/io/Port.h"
+#include "core/io/ForwardingPort.h"
 #include "core/io/WizardView.h"
 
 namespace rq::bench {
@@ -30,44 +30,27 @@ class MeteredClock final : public Clock {
 };
 
 // The port the step sees: the simulated one, adding up the time each byte it carries takes on the line.
-class MeteredPort final : public Port {
+class MeteredPort final : public ForwardingPort {
   public:
-    explicit MeteredPort(Port& port) : port_(port) {}
+    explicit MeteredPort(Port& port) : ForwardingPort(port) {}
     Seconds lineTime() const { return lineTime_; }
     // Frames written, each one exchange with the device; repeated requests count again.
     std::size_t exchanges() const { return exchanges_; }
 
-    void setPortNumber(int number) override { port_.setPortNumber(number); }
-    int portNumber() const override { return port_.portNumber(); }
-    std::string deviceName(int number) const override { return port_.deviceName(number); }
-    PortError setSettings(const std::string& text) override { return port_.setSettings(text); }
-    std::string settings() const override { return port_.settings(); }
-    PortError setFlowControl(FlowControl flow) override { return port_.setFlowControl(flow); }
-    FlowControl flowControl() const override { return port_.flowControl(); }
-    PortError open() override { return port_.open(); }
-    void close() override { port_.close(); }
-    bool isOpen() const override { return port_.isOpen(); }
     PortError write(std::span<const std::uint8_t> bytes) override {
         ++exchanges_;
         carried(bytes.size());
-        return port_.write(bytes);
+        return ForwardingPort::write(bytes);
     }
     std::vector<std::uint8_t> read(std::size_t atLeast, Micros timeout) override {
-        std::vector<std::uint8_t> bytes = port_.read(atLeast, timeout);
+        std::vector<std::uint8_t> bytes = ForwardingPort::read(atLeast, timeout);
         carried(bytes.size());
         return bytes;
     }
-    void discardInput() override { port_.discardInput(); }
-    void discardOutput() override { port_.discardOutput(); }
-    void setRts(bool on) override { port_.setRts(on); }
-    void setDtr(bool on) override { port_.setDtr(on); }
-    bool cts() override { return port_.cts(); }
-    bool dsr() override { return port_.dsr(); }
 
   private:
     void carried(std::size_t bytes);
 
-    Port& port_;
     Seconds lineTime_{0};
     std::size_t exchanges_ = 0;
 };

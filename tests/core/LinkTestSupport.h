@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/io/ForwardingPort.h"
 #include "core/io/Port.h"
-#include "support/ForwardingPort.h"
 
 namespace rq::test {
 
@@ -115,7 +115,7 @@ class ScriptedPort final : public Port {
 };
 
 // Passes everything on to another port and keeps every write.
-class TappedPort final : public test::ForwardingPort {
+class TappedPort final : public ForwardingPort {
   public:
     using ForwardingPort::ForwardingPort;
 

@@ -5,18 +5,18 @@
 #include <atomic>
 #include <mutex>
 
+#include "core/io/ForwardingPort.h"
 #include "platform/SteadyClock.h"
 #include "platform/WizardThread.h"
 #include "sim/RqSystem.h"
 #include "sim/SimPort.h"
-#include "support/ForwardingPort.h"
 #include "support/RecordingView.h"
 
 namespace rq {
 namespace {
 
 // A SimPort that tells on which thread it was made and destroyed.
-class ThreadNotingPort final : public test::ForwardingPort {
+class ThreadNotingPort final : public ForwardingPort {
   public:
     ThreadNotingPort(sim::SimDevice& device, std::atomic<QThread*>& madeOn, std::atomic<QThread*>& endedOn)
         : ForwardingPort(simPort_), simPort_(device), endedOn_(endedOn) {

@@ -2,9 +2,9 @@
 
 #include "core/io/Port.h"
 
-namespace rq::test {
+namespace rq {
 
-// A Port that hands every call to another one; tests override what they watch.
+// A Port that hands every call to another one; wrappers override what they watch.
 class ForwardingPort : public Port {
   public:
     explicit ForwardingPort(Port& inner) : inner_(inner) {}
@@ -34,4 +34,4 @@ class ForwardingPort : public Port {
     Port& inner_;
 };
 
-}  // namespace rq::test
+}  // namespace rq
