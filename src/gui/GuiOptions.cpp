@@ -35,8 +35,7 @@ std::string guiUsageText() {
            "  --sim-line instant|real  whether bytes take their time on the simulated line (real)\n"
            "  --trace                  switch the traffic trace on and show its window\n"
            "  --firmware FILE          select this firmware file at start\n"
-           "  --screenshot FILE        save an image of the window once it has drawn its first screen, then "
-           "end\n"
+           "  --screenshot FILE        save an image of the first screen to FILE, then end\n"
            "  --help                   show this text\n"
            "\n"
            "The trace can also be switched on with 表示(V) > Communication monitoring window (Ctrl+D).\n";
