@@ -341,8 +341,11 @@ class BootFirmware final : public Firmware {
     }
 
     static std::vector<std::uint8_t> statusFrame(std::initializer_list<std::uint8_t> statuses, bool badSum) {
-        std::vector<std::uint8_t> bytes = {kStx, static_cast<std::uint8_t>(statuses.size())};
-        bytes.insert(bytes.end(), statuses.begin(), statuses.end());
+        std::vector<std::uint8_t> bytes;
+        bytes.reserve(statuses.size() + 4);
+        bytes.push_back(kStx);
+        bytes.push_back(static_cast<std::uint8_t>(statuses.size()));
+        for (const std::uint8_t status : statuses) bytes.push_back(status);
         const auto sum = static_cast<std::uint8_t>(0x100 - sumOf(std::span(bytes).subspan(1)));
         bytes.push_back(static_cast<std::uint8_t>(badSum ? sum + 1 : sum));
         bytes.push_back(kEtx);

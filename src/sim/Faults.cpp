@@ -50,9 +50,9 @@ std::string faultHelp() {
     std::string help;
     for (const FaultInfo& fault : faultCatalogue()) {
         std::string name(fault.name);
-        if (!fault.value.empty()) name += "=" + std::string(fault.value);
-        help += "  " + name + std::string(name.size() < 26 ? 26 - name.size() : 1, ' ') +
-                std::string(fault.help) + "\n";
+        if (!fault.value.empty()) name.append("=").append(fault.value);
+        help.append("  ").append(name).append(name.size() < 26 ? 26 - name.size() : 1, ' ');
+        help.append(fault.help).append("\n");
     }
     return help;
 }

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 
 namespace rq::test {
 
@@ -16,7 +17,7 @@ PseudoTerminal::PseudoTerminal() {
         controller_ = -1;
         return;
     }
-    path_ = name;
+    path_.assign(name, ::strnlen(name, sizeof name));
     // Raw on both ends, so bytes pass unchanged.
     termios raw{};
     tcgetattr(terminal_, &raw);
