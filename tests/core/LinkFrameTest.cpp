@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 #include "LinkTestSupport.h"
@@ -214,15 +215,20 @@ TEST(DispatchTest, SharedLengthRulesAndNumbersWithoutMeaning) {
     }
 }
 
-TEST(DispatchTest, OnlyTheIdentityAndAccessNumbersHaveHandlersYet) {
-    const std::set<int> handled = {1, 2, 3, 4, 5, 6, 126, 127};
+TEST(DispatchTest, OnlyTheIdentityAndAccessNumbersTakeAResponseYet) {
+    // Each number with a handler gets a payload of its own length; the others get one of 8 bytes.
+    const std::map<int, std::size_t> handled = {{1, 8}, {2, 6}, {3, 1},   {4, 2},
+                                                {5, 2}, {6, 2}, {126, 6}, {127, 1}};
     for (int command = 0; command <= 255; ++command) {
         ParameterStore store;
         test::RecordingView view;
         ResponseTarget target{store, view};
         CommandRecord response;
         response.Command = static_cast<std::uint8_t>(command);
-        EXPECT_EQ(DispatchResponse(response, target), handled.count(command) != 0) << command;
+        const auto it = handled.find(command);
+        response.Data.assign(it == handled.end() ? 8 : it->second, 1);
+        response.Length = static_cast<std::uint8_t>(response.Data.size());
+        EXPECT_EQ(DispatchResponse(response, target), it != handled.end()) << command;
     }
 }
 

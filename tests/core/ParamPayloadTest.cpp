@@ -91,13 +91,23 @@ class PayloadHandlersTest : public ::testing::Test {
     ParameterStore store = storedIdentity();
     test::RecordingView view;
 
-    void respond(std::uint8_t command, const Bytes& data) {
+    bool respond(std::uint8_t command, const Bytes& data, std::uint8_t requestReadWrite = kRead) {
         CommandRecord response;
         response.Command = command;
         response.Length = static_cast<std::uint8_t>(data.size());
         response.Data = data;
-        ResponseTarget target{store, view};
-        DispatchResponse(response, target);
+        ResponseTarget target{store, view, requestReadWrite};
+        return DispatchResponse(response, target);
+    }
+
+    void expectIdentityUnchanged() {
+        const ParameterStore before = storedIdentity();
+        EXPECT_EQ(store.ModelName, before.ModelName);
+        EXPECT_EQ(store.SerialNumber, before.SerialNumber);
+        EXPECT_EQ(store.Param03Value, before.Param03Value);
+        EXPECT_EQ(store.Param04Value, before.Param04Value);
+        EXPECT_EQ(store.FirmwareVersion, before.FirmwareVersion);
+        EXPECT_EQ(store.Param06Value, before.Param06Value);
     }
 };
 
@@ -127,14 +137,21 @@ TEST_F(PayloadHandlersTest, AnyOtherLengthLeavesTheStoreAlone) {
         {5, {1, 2, 3}},
         {6, {}},
     };
-    for (const auto& [command, data] : wrong) respond(command, data);
-    const ParameterStore before = storedIdentity();
-    EXPECT_EQ(store.ModelName, before.ModelName);
-    EXPECT_EQ(store.SerialNumber, before.SerialNumber);
-    EXPECT_EQ(store.Param03Value, before.Param03Value);
-    EXPECT_EQ(store.Param04Value, before.Param04Value);
-    EXPECT_EQ(store.FirmwareVersion, before.FirmwareVersion);
-    EXPECT_EQ(store.Param06Value, before.Param06Value);
+    for (const auto& [command, data] : wrong) EXPECT_FALSE(respond(command, data)) << int(command);
+    expectIdentityUnchanged();
+}
+
+TEST_F(PayloadHandlersTest, TheAnswerToAWriteNeverChangesTheIdentity) {
+    const std::pair<std::uint8_t, Bytes> answers[] = {
+        {1, bytesOf("VQA-4025")}, {2, bytesOf("99999 ")}, {3, {1}}, {4, {1, 0}}, {5, {1, 1}}, {6, {1, 0}},
+    };
+    for (const auto& [command, data] : answers) {
+        EXPECT_FALSE(respond(command, data, kWrite)) << int(command);
+        EXPECT_TRUE(respond(command, data, kRead)) << int(command);
+        store = storedIdentity();
+        respond(command, data, kWrite);
+    }
+    expectIdentityUnchanged();
 }
 
 TEST_F(PayloadHandlersTest, AccessModeAnswers) {

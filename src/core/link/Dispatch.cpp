@@ -6,7 +6,7 @@ namespace rq {
 namespace {
 
 using Builder = void (*)(CommandRecord&, const ParameterStore&);
-using Handler = void (*)(const CommandRecord&, ResponseTarget&);
+using Handler = bool (*)(const CommandRecord&, ResponseTarget&);
 
 struct Route {
     Builder build = nullptr;   // nullptr: the record goes out as it is
@@ -68,8 +68,7 @@ void BuildRequest(CommandRecord& record, const ParameterStore& store) {
 bool DispatchResponse(const CommandRecord& response, ResponseTarget& target) {
     const Route* route = routeOf(response.Command);
     if (route == nullptr || route->handle == nullptr) return false;
-    route->handle(response, target);
-    return true;
+    return route->handle(response, target);
 }
 
 }  // namespace rq

@@ -157,7 +157,7 @@ void Link::acceptOrRefuse() {
     if (!IsChecksumValid(ResponseRecord)) {
         ResponseAccepted = false;
     } else if (accepted(ResponseRecord.Status)) {
-        ResponseTarget target{context_.state.params, context_.view};
+        ResponseTarget target{context_.state.params, context_.view, SendBuffer[7]};
         DispatchResponse(ResponseRecord, target);
         ResponseAccepted = true;
     } else if (ResponseRecord.Status == kBusyStatus) {

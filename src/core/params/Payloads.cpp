@@ -34,11 +34,26 @@ std::string characters(std::span<const std::uint8_t> bytes) {
     return std::string(bytes.begin(), bytes.end());
 }
 
+// The identity the backup read is what step 7 writes back: the answer to a write never changes it.
+bool answersRead(const ResponseTarget& target) {
+    return target.requestReadWrite != kWrite;
+}
+
 // The single byte of a one-byte payload, or the first of a two-byte one.
 template <std::size_t Size>
-void takeFirstByte(const CommandRecord& response, std::uint8_t& field) {
+bool takeFirstByte(const CommandRecord& response, const ResponseTarget& target, std::uint8_t& field) {
     const auto data = payload(response);
-    if (data.size() == Size) field = data[0];
+    if (data.size() != Size || !answersRead(target)) return false;
+    field = data[0];
+    return true;
+}
+
+bool takeCharacters(const CommandRecord& response, const ResponseTarget& target, std::size_t size,
+                    std::string& field) {
+    const auto data = payload(response);
+    if (data.size() != size || !answersRead(target)) return false;
+    field = characters(data);
+    return true;
 }
 
 }  // namespace
@@ -80,48 +95,48 @@ void buildAccessMode(CommandRecord& record, const ParameterStore& store) {
     });
 }
 
-void handleModelName(const CommandRecord& response, ResponseTarget& target) {
+bool handleModelName(const CommandRecord& response, ResponseTarget& target) {
+    return takeCharacters(response, target, kModelNameLength, target.store.ModelName);
+}
+
+bool handleSerialNumber(const CommandRecord& response, ResponseTarget& target) {
+    return takeCharacters(response, target, kSerialNumberLength, target.store.SerialNumber);
+}
+
+bool handleParam03(const CommandRecord& response, ResponseTarget& target) {
+    return takeFirstByte<1>(response, target, target.store.Param03Value);
+}
+
+bool handleParam04(const CommandRecord& response, ResponseTarget& target) {
+    return takeFirstByte<2>(response, target, target.store.Param04Value);
+}
+
+bool handleFirmwareVersion(const CommandRecord& response, ResponseTarget& target) {
     const auto data = payload(response);
-    if (data.size() == kModelNameLength) target.store.ModelName = characters(data);
+    if (data.size() != target.store.FirmwareVersion.size() || !answersRead(target)) return false;
+    std::copy(data.begin(), data.end(), target.store.FirmwareVersion.begin());
+    return true;
 }
 
-void handleSerialNumber(const CommandRecord& response, ResponseTarget& target) {
+bool handleParam06(const CommandRecord& response, ResponseTarget& target) {
+    return takeFirstByte<2>(response, target, target.store.Param06Value);
+}
+
+bool handleAccessMode(const CommandRecord& response, ResponseTarget& target) {
     const auto data = payload(response);
-    if (data.size() == kSerialNumberLength) target.store.SerialNumber = characters(data);
-}
-
-void handleParam03(const CommandRecord& response, ResponseTarget& target) {
-    takeFirstByte<1>(response, target.store.Param03Value);
-}
-
-void handleParam04(const CommandRecord& response, ResponseTarget& target) {
-    takeFirstByte<2>(response, target.store.Param04Value);
-}
-
-void handleFirmwareVersion(const CommandRecord& response, ResponseTarget& target) {
-    const auto data = payload(response);
-    if (data.size() == target.store.FirmwareVersion.size()) {
-        std::copy(data.begin(), data.end(), target.store.FirmwareVersion.begin());
-    }
-}
-
-void handleParam06(const CommandRecord& response, ResponseTarget& target) {
-    takeFirstByte<2>(response, target.store.Param06Value);
-}
-
-void handleAccessMode(const CommandRecord& response, ResponseTarget& target) {
-    const auto data = payload(response);
-    if (data.size() != 1 && data.size() != 7) return;
+    if (data.size() != 1 && data.size() != 7) return false;
     const std::uint8_t mode = data[0];
-    if (mode > 2) return;
+    if (mode > 2) return false;
     target.store.KeepPortOpen = mode != 0;
     target.store.AccessModeCoded = mode == 2 ? 1 : 0;
+    return true;
 }
 
-void handlePasswordRead(const CommandRecord& response, ResponseTarget& target) {
+bool handlePasswordRead(const CommandRecord& response, ResponseTarget& target) {
     const auto data = payload(response);
-    const std::string password = data.size() == kPasswordLength ? characters(data) : std::string();
-    target.view.showMessage("パスワードの確認", password);
+    const bool whole = data.size() == kPasswordLength;
+    target.view.showMessage("パスワードの確認", whole ? characters(data) : std::string());
+    return whole;
 }
 
 }  // namespace rq

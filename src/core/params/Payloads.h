@@ -27,10 +27,12 @@ inline constexpr const char* kAccessCode = "602431";
 // The access code of the restore's parameter initialisation.
 inline constexpr const char* kInitialisationCode = "48157203";
 
-// What a response handler may change.
+// What a response handler may change, and the direction of the request it answers (a device need not
+// echo it).
 struct ResponseTarget {
     ParameterStore& store;
     WizardView& view;
+    std::uint8_t requestReadWrite = kRead;
 };
 
 // Request builders: set Length and Data from ReadWrite and the store.
@@ -42,15 +44,17 @@ void buildFirmwareVersion(CommandRecord& record, const ParameterStore& store);
 void buildParam06(CommandRecord& record, const ParameterStore& store);
 void buildAccessMode(CommandRecord& record, const ParameterStore& store);
 
-// Response handlers: a payload of another length than the command's leaves the store as it is.
-void handleModelName(const CommandRecord& response, ResponseTarget& target);
-void handleSerialNumber(const CommandRecord& response, ResponseTarget& target);
-void handleParam03(const CommandRecord& response, ResponseTarget& target);
-void handleParam04(const CommandRecord& response, ResponseTarget& target);
-void handleFirmwareVersion(const CommandRecord& response, ResponseTarget& target);
-void handleParam06(const CommandRecord& response, ResponseTarget& target);
-void handleAccessMode(const CommandRecord& response, ResponseTarget& target);
-// Shows the password the device sent in a message box, and waits until it is closed.
-void handlePasswordRead(const CommandRecord& response, ResponseTarget& target);
+// Response handlers: true when the store took the response. A payload of another length than the
+// command's leaves the store as it is.
+bool handleModelName(const CommandRecord& response, ResponseTarget& target);
+bool handleSerialNumber(const CommandRecord& response, ResponseTarget& target);
+bool handleParam03(const CommandRecord& response, ResponseTarget& target);
+bool handleParam04(const CommandRecord& response, ResponseTarget& target);
+bool handleFirmwareVersion(const CommandRecord& response, ResponseTarget& target);
+bool handleParam06(const CommandRecord& response, ResponseTarget& target);
+bool handleAccessMode(const CommandRecord& response, ResponseTarget& target);
+// Shows the password the device sent in a message box, and waits until it is closed; true when the
+// password had its length.
+bool handlePasswordRead(const CommandRecord& response, ResponseTarget& target);
 
 }  // namespace rq
