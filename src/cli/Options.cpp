@@ -70,6 +70,7 @@ std::optional<std::string> takeUpdateOption(const std::string& option, ArgReader
     if (option == "--yes") return flag(options.yes);
     if (option == "--json") return flag(options.json);
     if (option == "--trace") return flag(options.trace);
+    if (option == "--verify-identity") return flag(options.verifyIdentity);
     if (option == "--simulate") return flag(options.simulate);
 
     const auto value = reader.value();
@@ -217,6 +218,8 @@ Options of update:
   --yes                   do not wait for Enter at the instruction steps
   --json                  one JSON object per line for every change the window would show
   --trace                 trace every normal-mode frame
+  --verify-identity       read the identity back after step 7 has written it, and fail the step
+                          (code 99) when the device holds anything else
   --simulate              a simulated RQ system on the port (COMn only); the runner works its front panel
   --sim-fault NAME[=VALUE]
                           a fault of the simulated device, repeatable; --sim-fault help lists them

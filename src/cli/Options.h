@@ -19,6 +19,7 @@ struct UpdateOptions {
     bool yes = false;
     bool json = false;
     bool trace = false;
+    bool verifyIdentity = false;
     bool simulate = false;
     std::vector<std::string> simFaults;
     bool simLineInstant = false;

@@ -101,6 +101,7 @@ int UpdateRun::execute() {
     Wizard wizard(*port_, clock_, view_);
     wizard.setFallBackAfterFailure(false);
     wizard.setTraceEnabled(options_.trace);
+    wizard.setVerifyIdentity(options_.verifyIdentity);
     wizard.start();
     wizard.state().commSettings = options_.settings;
     wizard.state().commSettings.ComPort = static_cast<std::uint8_t>(portNumber_);

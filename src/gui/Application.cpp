@@ -33,6 +33,7 @@ Application::Application(const GuiOptions& options) {
     }
     window_->wizard().post([](Wizard& wizard) { wizard.start(); });
     if (options.trace) window_->showTraceWindow();
+    window_->setVerifyIdentity(options.verifyIdentity);
     if (!options.firmwarePath.empty())
         window_->selectFirmwareFile(QString::fromStdString(options.firmwarePath));
 }

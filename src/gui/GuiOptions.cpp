@@ -9,6 +9,7 @@ const QString kSimulate = QStringLiteral("simulate");
 const QString kSimFault = QStringLiteral("sim-fault");
 const QString kSimLine = QStringLiteral("sim-line");
 const QString kTrace = QStringLiteral("trace");
+const QString kVerifyIdentity = QStringLiteral("verify-identity");
 const QString kFirmware = QStringLiteral("firmware");
 const QString kScreenshot = QStringLiteral("screenshot");
 const QString kHelp = QStringLiteral("help");
@@ -19,6 +20,7 @@ void describe(QCommandLineParser& parser) {
     parser.addOption({kSimFault, {}, QStringLiteral("NAME[=VALUE]")});
     parser.addOption({kSimLine, {}, QStringLiteral("instant|real")});
     parser.addOption({kTrace, {}});
+    parser.addOption({kVerifyIdentity, {}});
     parser.addOption({kFirmware, {}, QStringLiteral("FILE")});
     parser.addOption({kScreenshot, {}, QStringLiteral("FILE")});
     parser.addOption({{kHelp, QStringLiteral("h")}, {}});
@@ -34,6 +36,7 @@ std::string guiUsageText() {
            "  --sim-fault NAME[=VALUE] a fault of the simulated device (repeatable; 'help' lists them)\n"
            "  --sim-line instant|real  whether bytes take their time on the simulated line (real)\n"
            "  --trace                  switch the traffic trace on and show its window\n"
+           "  --verify-identity        read the identity back after step 7 has written it\n"
            "  --firmware FILE          select this firmware file at start\n"
            "  --screenshot FILE        save an image of the first screen to FILE, then end\n"
            "  --help                   show this text\n"
@@ -56,6 +59,7 @@ GuiCommand parseGuiCommandLine(const std::vector<std::string>& args) {
     GuiOptions options;
     options.simulate = parser.isSet(kSimulate);
     options.trace = parser.isSet(kTrace);
+    options.verifyIdentity = parser.isSet(kVerifyIdentity);
     options.firmwarePath = parser.value(kFirmware).toStdString();
     options.screenshotPath = parser.value(kScreenshot).toStdString();
     const QStringList faults = parser.values(kSimFault);

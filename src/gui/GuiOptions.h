@@ -12,6 +12,7 @@ struct GuiOptions {
     bool simulate = false;
     sim::RqSystemOptions simulation;
     bool trace = false;
+    bool verifyIdentity = false;
     std::string firmwarePath;    // chosen at start as if through cmdFWFileSel; empty: none
     std::string screenshotPath;  // saves an image of the window and ends; empty: runs normally
 };

@@ -191,6 +191,18 @@ void frmMain::buildMenu() {
     trace->setObjectName(QStringLiteral("actTraceWindow"));
     trace->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     connect(trace, &QAction::triggered, this, &frmMain::showTraceWindow);
+
+    QMenu* options = menuBar()->addMenu(QStringLiteral("オプション(&O)"));
+    verifyIdentity_ = options->addAction(QStringLiteral("Read the identity back after writing it"));
+    verifyIdentity_->setObjectName(QStringLiteral("actVerifyIdentity"));
+    verifyIdentity_->setCheckable(true);
+    connect(verifyIdentity_, &QAction::toggled, this, [this](bool verify) {
+        wizard_->post([verify](Wizard& wizard) { wizard.setVerifyIdentity(verify); });
+    });
+}
+
+void frmMain::setVerifyIdentity(bool verify) {
+    verifyIdentity_->setChecked(verify);
 }
 
 void frmMain::collectControls() {

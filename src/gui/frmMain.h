@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAction>
 #include <QMainWindow>
 #include <map>
 #include <memory>
@@ -32,6 +33,8 @@ class frmMain final : public QMainWindow, public WizardView {
     void selectFirmwareFile(const QString& path);
     // Switches the traffic trace on and shows the log.
     void showTraceWindow();
+    // Whether step 7 reads the identity back after writing it.
+    void setVerifyIdentity(bool verify);
 
     void setText(Control control, const std::string& text) override;
     void setBold(Control control, bool bold) override;
@@ -75,6 +78,7 @@ class frmMain final : public QMainWindow, public WizardView {
     QProgressBar* prgProcess_ = nullptr;
     QLabel* statusPanels_[2] = {};
     frmDebug* debug_ = nullptr;
+    QAction* verifyIdentity_ = nullptr;
     frmPortConf* portConf_ = nullptr;
     std::map<Control, QWidget*> controls_;
     bool ending_ = false;  // the wizard itself ends the program

@@ -33,8 +33,9 @@ TEST_F(CliSimulatedRunTest, AllEightStepsReachTheEnd) {
 }
 
 TEST_F(CliSimulatedRunTest, AForcedUpdatePassesStep5AndShowsTheSuccessText) {
-    const auto result = update("--force RQA-4021 12345");
+    const auto result = update("--force RQA-4021 12345 --verify-identity");
     EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find("パラメーター確認中 ………"), std::string::npos) << "the identity was read back";
     EXPECT_NE(result.out.find("　更新作業が終了しました。「次へ」をクリックしてください。"),
               std::string::npos);
     EXPECT_NE(result.out.find("lblFWOld: Ver.0.0.0"), std::string::npos);

@@ -282,5 +282,204 @@ TEST_F(LinkEngineTest, NoTraceUnlessEnabled) {
     EXPECT_TRUE(view.traceLines.empty());
 }
 
+// Every way one byte of an answer can go wrong, at every position of it, costs one retry at most.
+TEST_F(LinkEngineTest, OneBadByteInAnAnswerCostsOneRetryAtMost) {
+    const Bytes good = responseFrame(2, 0x00, test::bytesOf("24680 "));
+    using Fault = std::function<Bytes(std::size_t at)>;
+    const std::pair<const char*, Fault> faults[] = {
+        {"dropped",
+         [&](std::size_t at) {
+             Bytes bytes = good;
+             bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(at));
+             return bytes;
+         }},
+        {"duplicated",
+         [&](std::size_t at) {
+             Bytes bytes = good;
+             bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes[at]);
+             return bytes;
+         }},
+        {"inserted",
+         [&](std::size_t at) {
+             Bytes bytes = good;
+             bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), 0x5A);
+             return bytes;
+         }},
+        {"flipped",
+         [&](std::size_t at) {
+             Bytes bytes = good;
+             bytes[at] ^= 0x10;
+             return bytes;
+         }},
+    };
+    for (const auto& [name, fault] : faults) {
+        for (std::size_t at = 0; at < good.size(); ++at) {
+            SCOPED_TRACE(std::string(name) + " byte " + std::to_string(at));
+            state = {};
+            port.writes.clear();
+            port.open();
+            // The faulty answer comes in two reads, as a real line may cut it.
+            scriptByAttempt([&, at](std::size_t attempt, const Bytes& request) {
+                if (request[5] != 2) return std::vector<Bytes>{responseFrame(request[5], 0x00)};
+                if (attempt != 2) return std::vector<Bytes>{good};
+                const Bytes bad = fault(at);
+                const auto cut = bad.begin() + 4;
+                return std::vector<Bytes>{Bytes(bad.begin(), cut), Bytes(cut, bad.end())};
+            });
+            run({{1, kRead}, {2, kRead}, {4, kRead}});
+            EXPECT_EQ(state.LinkError, 0);
+            EXPECT_LE(port.writes.size(), 4u);
+            EXPECT_EQ(state.params.SerialNumber, "24680 ");
+        }
+    }
+}
+TEST_F(LinkEngineTest, AFrameOfAnotherCommandAnswersNothing) {
+    // The late answer to an earlier request comes first; only the second attempt's answer is taken.
+    scriptByAttempt([](std::size_t attempt, const Bytes& request) {
+        if (attempt == 1) return std::vector<Bytes>{responseFrame(2, 0x00, test::bytesOf("99999 "))};
+        return std::vector<Bytes>{responseFrame(request[5], 0x00, test::bytesOf("RQA-4021"))};
+    });
+    run({{1, kRead}});
+    EXPECT_EQ(state.LinkError, 0);
+    EXPECT_EQ(port.writes.size(), 2u);
+    EXPECT_EQ(state.params.ModelName, "RQA-4021");
+    EXPECT_EQ(state.params.SerialNumber, "") << "a frame for another request is not dispatched";
+}
+
+TEST_F(LinkEngineTest, AnInitialisationAnswerThatStopsShortIsAskedForAgain) {
+    scriptByAttempt([](std::size_t attempt, const Bytes& request) {
+        Bytes answer = responseFrame(request[5], 0x00);
+        if (attempt == 2) answer.pop_back();  // the answer to the first 124 loses its last byte
+        return std::vector<Bytes>{answer};
+    });
+    run({{127, kWrite}, {124, kWrite}});
+    EXPECT_EQ(state.LinkError, 0);
+    EXPECT_EQ(test::commandsOf(port.writes), (std::vector<int>{127, 124, 124}));
+    EXPECT_LT(clock.now(), Micros(100ms)) << "not the minute's bound";
+}
+
+TEST_F(LinkEngineTest, WithReadsStoredAReadAnswerOfAnotherLengthIsAskedForAgain) {
+    struct Case {
+        AnswerRule rule;
+        std::size_t shortAnswers;
+        std::uint8_t error;
+        std::size_t writes;
+    };
+    const Case cases[] = {
+        {AnswerRule::Accepted, 1, 0, 1},
+        {AnswerRule::ReadsStored, 1, 0, 2},
+        {AnswerRule::ReadsStored, 11, 12, 11},
+    };
+    for (const Case& c : cases) {
+        state = {};
+        port.writes.clear();
+        port.open();
+        scriptByAttempt([&](std::size_t attempt, const Bytes& request) {
+            const Bytes data = attempt <= c.shortAnswers ? Bytes{0x44} : Bytes{0x44, 0x00};
+            return std::vector<Bytes>{responseFrame(request[5], 0x00, data)};
+        });
+        CommandQueue queue;
+        std::int32_t count = 0;
+        QueueCommand(queue, count, PARAM_04, kRead, state.params);
+        subFirstSend(context, queue, c.rule);
+        EXPECT_EQ(state.LinkError, c.error) << c.shortAnswers;
+        EXPECT_EQ(port.writes.size(), c.writes) << c.shortAnswers;
+    }
+}
+
+TEST_F(LinkEngineTest, TheRetryComesOneTickAfterARefusal) {
+    port.answerDelay = 6ms;
+    scriptByAttempt([](std::size_t attempt, const Bytes& request) {
+        return std::vector<Bytes>{responseFrame(request[5], attempt == 1 ? 0x01 : 0x00)};
+    });
+    run({{5, kRead}});
+    EXPECT_EQ(state.LinkError, 0);
+    EXPECT_EQ(port.writeTimes, (std::vector<Micros>{0ms, 16ms}));
+}
+
+TEST_F(LinkEngineTest, NoRequestWaitsMoreThanAMinute) {
+    struct Case {
+        const char* name;
+        std::uint8_t command;
+        std::uint8_t status;
+        Micros gap;  // between the frames the device keeps sending
+        std::uint8_t error;
+    };
+    const Case cases[] = {
+        {"busy for ever", 5, 0x33, 0ms, 12},
+        {"refusals that never let the timer run out", 5, 0x01, 5ms, 12},
+        {"busy for ever to the initialisation", 124, 0x33, 0ms, 13},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        state = {};
+        port.writes.clear();
+        port.open();
+        port.pieceGap = c.gap;
+        device = [&](const Bytes& request) {
+            const std::size_t frames = c.gap == 0ms ? 1 : 61s / c.gap;
+            return std::vector<Bytes>(frames, responseFrame(request[5], c.status));
+        };
+        const Micros start = clock.now();
+        run({{c.command, kWrite}});
+        EXPECT_EQ(state.LinkError, c.error);
+        EXPECT_GE(clock.now() - start, Micros(60s));
+        EXPECT_LT(clock.now() - start, Micros(61s));
+    }
+}
+
+TEST_F(LinkEngineTest, RtsFollowsCtsWhileTheLinkWaits) {
+    port.ctsAt = [](Micros now) { return now < 30ms || now >= 70ms; };
+    port.answerDelay = 100ms;
+    run({{124, kWrite}});
+    EXPECT_EQ(state.LinkError, 0);
+    ASSERT_EQ(port.rtsChanges.size(), 3u);
+    EXPECT_EQ(port.rtsChanges[0], std::make_pair(Micros(0ms), true)) << "the handshake before sending";
+    EXPECT_EQ(port.rtsChanges[1], std::make_pair(Micros(0ms), false));
+    EXPECT_GE(port.rtsChanges[2].first, Micros(70ms));
+    EXPECT_TRUE(port.rtsChanges[2].second) << "CTS came back on";
+}
+
+TEST_F(LinkEngineTest, APortThatFailsOrIsClosedEndsTheBatchWith99AtOnce) {
+    struct Case {
+        const char* name;
+        std::uint8_t command;
+        bool closedBefore;
+    };
+    const Case cases[] = {
+        {"closed before the batch", 1, true},
+        {"cable pulled while a read is awaited", 1, false},
+        {"cable pulled while the initialisation is awaited", 124, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        state = {};
+        port.writes.clear();
+        port.open();
+        if (c.closedBefore) port.close();
+        device = [](const Bytes&) { return std::vector<Bytes>{}; };
+        const Micros start = clock.now();
+        port.lineFailsAt = start + 5ms;
+        run({{c.command, kWrite}});
+        EXPECT_EQ(state.LinkError, 99);
+        EXPECT_LT(clock.now() - start, Micros(50ms));
+        EXPECT_EQ(port.writes.size(), c.closedBefore ? 0u : 1u);
+    }
+}
+
+TEST_F(LinkEngineTest, EveryBatchHasItsOwnElevenSends) {
+    scriptByAttempt([](std::size_t attempt, const Bytes& request) {
+        if (attempt <= 10) return std::vector<Bytes>{};
+        return std::vector<Bytes>{responseFrame(request[5], 0x00)};
+    });
+    run({{5, kRead}});
+    ASSERT_EQ(state.LinkError, 0);
+    port.writes.clear();
+    port.open();
+    device = [](const Bytes&) { return std::vector<Bytes>{}; };
+    run({{5, kRead}});
+    EXPECT_EQ(state.LinkError, 12);
+    EXPECT_EQ(port.writes.size(), 11u);
+}
 }  // namespace
 }  // namespace rq

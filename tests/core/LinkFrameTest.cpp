@@ -115,7 +115,7 @@ TEST(FrameCutterTest, OversizeFrameIsDroppedUntilTheNextRequest) {
     EXPECT_EQ(cutter.feed({oversize.data() + 9, oversize.size() - 9}, response),
               FrameCutter::Result::Incomplete);
     EXPECT_EQ(response.Command, 0);
-    cutter.requestSent();
+    cutter.reset();
     EXPECT_EQ(cutter.feed(responseFrame(1, 0x00, test::bytesOf("RQA-4021")), response),
               FrameCutter::Result::Complete);
     EXPECT_EQ(response.Data, test::bytesOf("RQA-4021"));

@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,8 +50,8 @@ inline std::vector<int> commandsOf(const std::vector<Bytes>& frames) {
     return commands;
 }
 
-// A port with a scripted device behind it: every write is answered at once with the pieces the
-// script returns, one piece per read.
+// A port with a scripted device behind it: every write is answered with the pieces the script returns,
+// one piece per read, the first `answerDelay` after the write and the others `pieceGap` apart.
 class ScriptedPort final : public Port {
   public:
     using Script = std::function<std::vector<Bytes>(const Bytes& request)>;
@@ -60,8 +61,13 @@ class ScriptedPort final : public Port {
     std::vector<Bytes> writes;
     std::vector<Micros> writeTimes;
     bool ctsOn = true;
+    std::function<bool(Micros)> ctsAt;  // when set, CTS as it is at that time
     int ctsPolls = 0;
     PortError writeResult = PortError::None;
+    Micros answerDelay{0};
+    Micros pieceGap{0};
+    std::optional<Micros> lineFailsAt;  // the cable is pulled then: the port closes itself
+    std::vector<std::pair<Micros, bool>> rtsChanges;
 
     void setPortNumber(int number) override { number_ = number; }
     int portNumber() const override { return number_; }
@@ -81,36 +87,53 @@ class ScriptedPort final : public Port {
     bool isOpen() const override { return open_; }
     PortError write(std::span<const std::uint8_t> bytes) override {
         if (writeResult != PortError::None) return writeResult;
+        if (!open_) return PortError::NotOpen;
         writes.emplace_back(bytes.begin(), bytes.end());
         writeTimes.push_back(clock_.now());
-        for (Bytes& piece : script_(writes.back())) pending_.push_back(std::move(piece));
+        Micros at = clock_.now() + answerDelay;
+        for (Bytes& piece : script_(writes.back())) {
+            pending_.push_back({std::move(piece), at});
+            at += pieceGap;
+        }
         return PortError::None;
     }
     std::vector<std::uint8_t> read(std::size_t, Micros timeout) override {
-        if (pending_.empty()) {
-            clock_.sleep(timeout);
-            return {};
-        }
-        Bytes piece = std::move(pending_.front());
+        Micros until = clock_.now() + timeout;
+        if (!pending_.empty()) until = std::min(until, std::max(clock_.now(), pending_.front().at));
+        if (lineFailsAt) until = std::min(until, std::max(clock_.now(), *lineFailsAt));
+        clock_.sleepUntil(until);
+        if (lineFailsAt && clock_.now() >= *lineFailsAt) open_ = false;
+        if (!open_ || pending_.empty() || pending_.front().at > clock_.now()) return {};
+        Bytes piece = std::move(pending_.front().bytes);
         pending_.pop_front();
         return piece;
     }
-    void discardInput() override { pending_.clear(); }
+    void discardInput() override {
+        while (!pending_.empty() && pending_.front().at <= clock_.now()) pending_.pop_front();
+    }
     void discardOutput() override {}
-    void setRts(bool on) override { rts = on; }
+    void setRts(bool on) override {
+        if (on != rts) rtsChanges.emplace_back(clock_.now(), on);
+        rts = on;
+    }
     void setDtr(bool) override {}
     bool cts() override {
         ++ctsPolls;
-        return ctsOn;
+        return ctsAt ? ctsAt(clock_.now()) : ctsOn;
     }
     bool dsr() override { return false; }
 
     bool rts = false;
 
   private:
+    struct Piece {
+        Bytes bytes;
+        Micros at;  // when it has arrived
+    };
+
     Clock& clock_;
     Script script_;
-    std::deque<Bytes> pending_;
+    std::deque<Piece> pending_;
     int number_ = 1;
     std::string settings_;
     bool open_ = false;

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <functional>
+#include <map>
 
+#include "LinkTestSupport.h"
 #include "TempDir.h"
+#include "core/params/Payloads.h"
 #include "core/wizard/DeviceSteps.h"
 #include "core/wizard/Wizard.h"
 #include "sim/FirmwareGenerator.h"
@@ -228,5 +232,111 @@ TEST(ParamWizardTest, AfterAnUpdateTheDeviceRunsTheFilesVersionWithItsOwnIdentit
     EXPECT_EQ(laterView.text(Control::lblFWOld), "Ver.2.5.9");
 }
 
+// A device in normal mode scripted by hand, for answers the simulated one never gives.
+class ScriptedStepsTest : public ::testing::Test {
+  protected:
+    sim::VirtualClock clock;
+    test::RecordingView view;
+    WizardState state;
+    // The answer's data to a read of each identity command, by attempt; a write is echoed.
+    std::function<test::Bytes(std::uint8_t command, int attempt)> readAnswer = [](std::uint8_t command, int) {
+        switch (command) {
+            case 1:
+                return test::bytesOf("RQA-4021");
+            case 2:
+                return test::bytesOf("12345 ");
+            default:
+                return test::Bytes{static_cast<std::uint8_t>(command * 0x11), 0};
+        }
+    };
+    std::map<std::uint8_t, int> attempts;
+    test::ScriptedPort port{clock, [this](const test::Bytes& request) {
+                                const std::uint8_t command = request[5];
+                                const test::Bytes data = test::parseRequest(request).data;
+                                test::Bytes answer;
+                                if (command == ACCESS_MODE) {
+                                    answer = {data.at(0)};
+                                } else if (request[7] == kWrite) {
+                                    answer = writeEcho ? writeEcho(command, data) : data;
+                                } else {
+                                    answer = readAnswer(command, ++attempts[command]);
+                                }
+                                return std::vector<test::Bytes>{test::responseFrame(command, 0x00, answer)};
+                            }};
+    std::function<test::Bytes(std::uint8_t, const test::Bytes&)> writeEcho;
+    StepContext context{state, port, clock, view};
+};
+
+TEST_F(ScriptedStepsTest, TheBackupSucceedsOnlyWithEveryValueReadWholeInThisRun) {
+    struct Case {
+        const char* name;
+        int shortAnswersTo4;
+        std::uint8_t error;
+    };
+    const Case cases[] = {
+        {"one answer of the wrong length heals", 1, 0},
+        {"never the right length", 100, 12},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        state = {};
+        attempts.clear();
+        // An earlier backup's identity byte must not pass for this device's.
+        state.params.Param04Value = 0x99;
+        readAnswer = [&, previous = readAnswer](std::uint8_t command, int attempt) {
+            if (command == PARAM_04 && attempt <= c.shortAnswersTo4) return test::Bytes{0x44};
+            return previous(command, attempt);
+        };
+        subStep2ParamRead(context);
+        EXPECT_EQ(state.LinkError, c.error);
+        if (c.error == 0) {
+            EXPECT_EQ(state.params.Param04Value, 0x44);
+        }
+    }
+}
+
+TEST_F(ScriptedStepsTest, TheReadBackFailsTheRestoreWhenTheDeviceHoldsAnotherIdentity) {
+    struct Case {
+        const char* name;
+        const char* modelReadBack;
+        std::uint8_t error;
+    };
+    const Case cases[] = {
+        {"the device holds what was written", "RQA-4021", 0},
+        {"the device holds another model", "VQA-4025", 99},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        state = {};
+        state.verifyIdentity = true;
+        state.TraceEnabled = true;
+        view = {};
+        state.params.ModelName = "RQA-4021";
+        state.params.SerialNumber = "12345 ";
+        state.params.Param04Value = 0x44;
+        state.params.FirmwareVersion = {12, 0};
+        // The write's own answer says something else again: it must not change what was backed up.
+        writeEcho = [](std::uint8_t command, const test::Bytes& data) {
+            return command == MODEL_NAME ? test::bytesOf("XQA-0000") : data;
+        };
+        readAnswer = [&](std::uint8_t command, int) {
+            switch (command) {
+                case 1:
+                    return test::bytesOf(c.modelReadBack);
+                case 2:
+                    return test::bytesOf("12345 ");
+                case 5:
+                    return test::Bytes{25, 9};
+                default:
+                    return test::Bytes{0x44, 0};
+            }
+        };
+        subStep7ParamWrite(context);
+        EXPECT_EQ(state.LinkError, c.error);
+        EXPECT_EQ(commands(view), (std::vector<int>{127, 124, 127, 1, 2, 4, 127, 127, 1, 2, 4, 5, 6, 127}));
+        EXPECT_EQ(state.params.ModelName, "RQA-4021") << "the backup stays what step 7 writes";
+        EXPECT_EQ(state.params.FirmwareVersion, (std::array<std::uint8_t, 2>{12, 0}));
+    }
+}
 }  // namespace
 }  // namespace rq

@@ -21,8 +21,9 @@ class FrameCutter {
     Result feed(std::span<const std::uint8_t> bytes, CommandRecord& response);
     // How many more bytes the frame under way needs at least.
     std::size_t bytesWanted() const;
-    // An oversize frame's remaining bytes are dropped until the next request has been sent.
-    void requestSent() { droppingOversize_ = false; }
+    // Part of a frame has come, and the rest is awaited.
+    bool holdsPartialFrame() const { return !ReceiveBuffer.empty() && !droppingOversize_; }
+    // Starts afresh; until then an oversize frame's remaining bytes are dropped.
     void reset();
 
   private:

@@ -11,19 +11,27 @@ namespace rq {
 namespace {
 
 constexpr Micros kResponseTick = Millis(10);
-// The device's parameter initialisation answers in well under a minute.
-constexpr Micros kUntimedAnswerBound = std::chrono::seconds(60);
+// No request waits longer for its answer, whatever the device keeps sending meanwhile. The device's
+// parameter initialisation answers in well under that.
+constexpr Micros kRequestBound = std::chrono::seconds(60);
+// An answer that stops short is given up after this much silence. Longer than the 16 ms for which
+// common USB adapters hold a short reply back, so a held tail is not taken for a lost one.
+constexpr Micros kPartialAnswerSilence = Millis(20);
+// The longest single wait on the port, so that a pulled cable or a CTS change is seen soon.
+constexpr Micros kWaitSlice = Millis(20);
 constexpr int kMaxCtsPolls = 11;
 constexpr int kMaxSends = 11;
 constexpr std::array<std::uint8_t, 10> kAcceptedStatuses = {0x00, 0x1F, 0x20, 0x21, 0x22,
                                                             0x25, 0x26, 0x27, 0x2A, 0x36};
 constexpr std::uint8_t kBusyStatus = 0x33;
+constexpr std::size_t kCommandOffset = 5;
+constexpr std::size_t kReadWriteOffset = 7;
 
 bool accepted(std::uint8_t status) {
     return std::find(kAcceptedStatuses.begin(), kAcceptedStatuses.end(), status) != kAcceptedStatuses.end();
 }
 
-// Requests that are never repeated: their answer is awaited without the response timer.
+// Requests that are never repeated on time: their answer is awaited without the response timer.
 bool untimedFirst(std::uint8_t command) {
     return command == PARAM_123 || command == PARAM_124;
 }
@@ -31,42 +39,62 @@ bool untimedLater(std::uint8_t command) {
     return command == PARAM_124;
 }
 
+// What a complete frame means for the request on the line.
+enum class Verdict : std::uint8_t {
+    Accepted,
+    Busy,     // status 33h: ask again, the attempt does not count
+    Refused,  // a wrong checksum or a refusing status: ask again
+    Ignored,  // not an answer to this request: as if nothing had come
+};
+
 class Link {
   public:
-    Link(StepContext& context, CommandQueue& queue) : context_(context), queue_(queue) {}
+    Link(StepContext& context, CommandQueue& queue, AnswerRule rule)
+        : context_(context), queue_(queue), rule_(rule) {}
 
     void run();
 
   private:
     bool transmit();
     bool awaitCts();
-    bool receiveFrame();
+    void waitForPort(Micros until);
+    void followCts();
+    void onBytes(const std::vector<std::uint8_t>& bytes);
     void onFrame();
-    void acceptOrRefuse();
+    Verdict judge();
+    void restartTimer();
     void tick();
     void sendAndWait(const char* statusWord);
     void startTimer();
     void startUntimedWait(const char* statusWord);
+    Micros nextEvent() const;
     void endBatch();
     void subCommStop();
     void returnToIdle();
     void stopWith(std::uint8_t error);
     void setStatus(const std::string& word);
     void trace(const CommandRecord& record, Direction direction);
+    std::uint8_t sentCommand() const { return SendBuffer[kCommandOffset]; }
 
     StepContext& context_;
     CommandQueue& queue_;
+    AnswerRule rule_;
     std::int32_t LastIndex = 0;
     std::int32_t Remaining = -1;
     bool ResponseAccepted = true;
-    std::int32_t RetryCount = 0;
+    std::int32_t RetryCount = 0;  // per batch: a count left from another batch would take its sends
     bool LinkBusy = false;
     std::vector<std::uint8_t> SendBuffer;
     CommandRecord ResponseRecord;
     FrameCutter cutter_;
     std::string statusWord_;
-    bool timerRunning_ = false;  // tmrComm: a tick at the deadline; otherwise the deadline is the bound
-    Micros deadline_{0};
+    bool timerRunning_ = false;  // tmrComm; while it is off the request is awaited untimed
+    Micros tickAt_{0};
+    std::int32_t sentIndex_ = -1;  // the record on the line, and since when it has been asked for
+    Micros requestSince_{0};
+    bool untimedRequest_ = false;  // its answer is awaited without the response timer
+    Micros lastByteAt_{0};
+    bool lastCts_ = false;
 };
 
 void Link::run() {
@@ -83,34 +111,61 @@ void Link::run() {
         setStatus("Wait");
     }
     while (LinkBusy) {
-        if (receiveFrame()) continue;
-        if (timerRunning_) {
+        const Micros now = context_.clock.now();
+        if (!ResponseAccepted && now >= requestSince_ + kRequestBound) {
+            stopWith(untimedRequest_ ? 13 : 12);
+        } else if (timerRunning_ && now >= tickAt_) {
             tick();
+        } else if (cutter_.holdsPartialFrame() && now >= lastByteAt_ + kPartialAnswerSilence) {
+            // The rest of this answer is not coming: a refused answer, asked again on the next tick.
+            cutter_.reset();
+            restartTimer();
         } else {
-            stopWith(13);
+            waitForPort(nextEvent());
         }
     }
 }
 
+// The first of: the tick, the bound of the request, the end of a partial answer's silence.
+Micros Link::nextEvent() const {
+    Micros next = requestSince_ + kRequestBound;
+    if (timerRunning_) next = std::min(next, tickAt_);
+    if (cutter_.holdsPartialFrame()) next = std::min(next, lastByteAt_ + kPartialAnswerSilence);
+    return next;
+}
+
 // Sends the record that Remaining selects, with the RTS/CTS handshake; false when the link stopped.
 bool Link::transmit() {
-    const CommandRecord& record = queue_[static_cast<std::size_t>(LastIndex - Remaining)];
+    const auto index = LastIndex - Remaining;
+    const CommandRecord& record = queue_[static_cast<std::size_t>(index)];
     SendBuffer = encodeRequest(record);
     trace(record, Direction::Request);
     ResponseAccepted = false;
     Port& port = context_.port;
+    if (!port.isOpen()) {
+        stopWith(99);
+        return false;
+    }
     port.setRts(true);
     if (!awaitCts()) {
         stopWith(13);
         return false;
     }
+    // Whatever is left of an earlier answer must not stand in front of this one.
+    port.discardInput();
+    cutter_.reset();
     const PortError written = port.write(SendBuffer);
     port.setRts(false);
     if (written != PortError::None) {
         stopWith(99);
         return false;
     }
-    cutter_.requestSent();
+    lastCts_ = port.cts();
+    if (index != sentIndex_) {
+        sentIndex_ = index;
+        requestSince_ = context_.clock.now();
+        untimedRequest_ = untimedLater(record.Command) || (index == 0 && untimedFirst(record.Command));
+    }
     --Remaining;
     if (Remaining >= 0) context_.setProgressValue(LastIndex - Remaining);
     return true;
@@ -124,46 +179,81 @@ bool Link::awaitCts() {
     return true;
 }
 
-// Reads until a frame completes or the deadline passes; true when a frame was handled.
-bool Link::receiveFrame() {
-    while (true) {
-        const Micros now = context_.clock.now();
-        if (now >= deadline_) return false;
-        const auto bytes = context_.port.read(cutter_.bytesWanted(), deadline_ - now);
-        if (bytes.empty()) continue;
-        setStatus("Recv");
-        // An oversize frame counts as no answer: the timer runs on and the request is repeated.
-        if (cutter_.feed(bytes, ResponseRecord) == FrameCutter::Result::Complete) {
+void Link::waitForPort(Micros until) {
+    const Micros now = context_.clock.now();
+    Port& port = context_.port;
+    const auto bytes = port.read(cutter_.bytesWanted(), std::min(until - now, kWaitSlice));
+    if (!port.isOpen()) {
+        stopWith(99);  // the cable was pulled, or the line failed
+        return;
+    }
+    followCts();
+    if (!bytes.empty()) onBytes(bytes);
+}
+
+// The device's CTS asks for RTS to follow it.
+void Link::followCts() {
+    const bool cts = context_.port.cts();
+    if (cts == lastCts_) return;
+    lastCts_ = cts;
+    context_.port.setRts(cts);
+}
+
+void Link::onBytes(const std::vector<std::uint8_t>& bytes) {
+    lastByteAt_ = context_.clock.now();
+    setStatus("Recv");
+    switch (cutter_.feed(bytes, ResponseRecord)) {
+        case FrameCutter::Result::Complete:
             onFrame();
-            return true;
-        }
+            break;
+        case FrameCutter::Result::Oversize:
+            restartTimer();
+            break;
+        case FrameCutter::Result::Incomplete:
+            break;
     }
 }
 
 void Link::onFrame() {
     trace(ResponseRecord, Direction::Response);
-    const bool answeredBefore = ResponseAccepted;
-    acceptOrRefuse();
-    if (Remaining < 0 && ResponseAccepted) {
-        endBatch();
-        return;
+    // Once answered, the request waits only for the tick that sends the next one.
+    if (ResponseAccepted) return;
+    switch (judge()) {
+        case Verdict::Accepted:
+            ResponseAccepted = true;
+            if (Remaining < 0) {
+                endBatch();
+                return;
+            }
+            break;
+        case Verdict::Busy:
+            RetryCount = 0;
+            break;
+        case Verdict::Refused:
+            break;
+        case Verdict::Ignored:
+            return;
     }
-    // Only the first accepted answer moves the tick, so a device that keeps talking cannot hold it off.
-    if (!timerRunning_ || (ResponseAccepted && !answeredBefore)) startTimer();
-    setStatus("Wait");
+    restartTimer();
 }
 
-void Link::acceptOrRefuse() {
-    if (!IsChecksumValid(ResponseRecord)) {
-        ResponseAccepted = false;
-    } else if (accepted(ResponseRecord.Status)) {
-        ResponseTarget target{context_.state.params, context_.view, SendBuffer[7]};
-        DispatchResponse(ResponseRecord, target);
-        ResponseAccepted = true;
-    } else if (ResponseRecord.Status == kBusyStatus) {
-        // The device asks for patience: this attempt does not count.
-        RetryCount = 0;
-    }
+Verdict Link::judge() {
+    if (!IsChecksumValid(ResponseRecord)) return Verdict::Refused;
+    // A frame for another request, such as a late answer to the one before, answers nothing here.
+    if (ResponseRecord.Command != sentCommand()) return Verdict::Ignored;
+    if (ResponseRecord.Status == kBusyStatus) return Verdict::Busy;
+    if (!accepted(ResponseRecord.Status)) return Verdict::Refused;
+    const std::uint8_t readWrite = SendBuffer[kReadWriteOffset];
+    ResponseTarget target{context_.state.params, context_.view, readWrite};
+    const bool taken = DispatchResponse(ResponseRecord, target);
+    if (!taken && rule_ == AnswerRule::ReadsStored && readWrite != kWrite) return Verdict::Ignored;
+    return Verdict::Accepted;
+}
+
+// A complete answer, whatever it said, starts the response time-out again.
+void Link::restartTimer() {
+    startTimer();
+    setStatus("Wait");
 }
 
 void Link::tick() {
@@ -185,8 +275,7 @@ void Link::tick() {
 void Link::sendAndWait(const char* statusWord) {
     setStatus(statusWord);
     if (!transmit()) return;
-    const std::uint8_t command = SendBuffer[5];
-    if (untimedLater(command)) {
+    if (untimedLater(sentCommand())) {
         startUntimedWait("Wait");
     } else {
         startTimer();
@@ -196,12 +285,11 @@ void Link::sendAndWait(const char* statusWord) {
 
 void Link::startTimer() {
     timerRunning_ = true;
-    deadline_ = context_.clock.now() + kResponseTick;
+    tickAt_ = context_.clock.now() + kResponseTick;
 }
 
 void Link::startUntimedWait(const char* statusWord) {
     timerRunning_ = false;
-    deadline_ = context_.clock.now() + kUntimedAnswerBound;
     setStatus(statusWord);
 }
 
@@ -254,8 +342,8 @@ void Link::trace(const CommandRecord& record, Direction direction) {
 
 }  // namespace
 
-void subFirstSend(StepContext& context, CommandQueue& queue) {
-    Link(context, queue).run();
+void subFirstSend(StepContext& context, CommandQueue& queue, AnswerRule rule) {
+    Link(context, queue, rule).run();
 }
 
 }  // namespace rq

@@ -5,10 +5,16 @@
 
 namespace rq {
 
+// Which accepted answers end a request.
+enum class AnswerRule : std::uint8_t {
+    Accepted,     // every answer with an accepting status
+    ReadsStored,  // and the answer to a read only when the store took it (its length was right)
+};
+
 // Runs one batch of normal-mode exchanges on the open port and returns when it has ended: every
-// request answered, or LinkError 12 (too many retries), 13 (never ready to send, or no answer to the
-// parameter initialisation) or 99 (the port refused the bytes). Progress goes to the bar as requests
-// go out; the port is closed at the end unless KeepPortOpen.
-void subFirstSend(StepContext& context, CommandQueue& queue);
+// request answered, or LinkError 12 (too many retries, or a request unanswered for a minute), 13 (never
+// ready to send, or no answer to the parameter initialisation) or 99 (the port failed or was closed).
+// Progress goes to the bar as requests go out; the port is closed at the end unless KeepPortOpen.
+void subFirstSend(StepContext& context, CommandQueue& queue, AnswerRule rule = AnswerRule::Accepted);
 
 }  // namespace rq

@@ -9,4 +9,11 @@ void subStep2ParamRead(StepContext& context);
 void subStep5FwUpdate(StepContext& context);
 void subStep7ParamWrite(StepContext& context);
 
+// Opens the port with the user's settings, as the normal-mode steps do; on failure LinkError holds the
+// code (11, 15 or 99) and false is returned.
+bool openPort(StepContext& context);
+// Reads the identity with the backup's batch, without the step's screens. Succeeds only when each of the
+// five values came with its own length.
+void readIdentity(StepContext& context);
+
 }  // namespace rq

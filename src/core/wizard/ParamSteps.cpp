@@ -1,3 +1,4 @@
+#include <array>
 #include <initializer_list>
 #include <string>
 
@@ -57,14 +58,6 @@ PortError preparePort(Port& port, const CommSettings& settings) {
     return port.open();
 }
 
-// Opens the port with the user's settings; on failure LinkError holds the code and false is returned.
-bool openPort(StepContext& context) {
-    const PortError error = preparePort(context.port, context.state.commSettings);
-    if (error == PortError::None) return true;
-    context.state.LinkError = portFailureCode(error);
-    return false;
-}
-
 void showRunning(StepContext& context, int stepIndex, const std::string& info, const char* statusWord) {
     WizardView& view = context.view;
     markStepLabel(view, stepIndex);
@@ -75,13 +68,18 @@ void showRunning(StepContext& context, int stepIndex, const std::string& info, c
     view.setStatus(2, "Ready");
 }
 
-// Runs one batch with its progress text; the bar counts the requests sent and ends full.
-void runExchange(StepContext& context, CommandQueue& queue, const std::string& processText) {
+// Runs one batch; the bar counts the requests sent and ends full.
+void runBatch(StepContext& context, CommandQueue& queue, AnswerRule rule) {
     const int last = static_cast<int>(queue.size()) - 1;
-    context.view.setText(Control::txtProcess, processText);
     context.setProgress({0, last, 0});
-    subFirstSend(context, queue);
+    subFirstSend(context, queue, rule);
     context.setProgressValue(last);
+}
+
+void runExchange(StepContext& context, CommandQueue& queue, const std::string& processText,
+                 AnswerRule rule = AnswerRule::Accepted) {
+    context.view.setText(Control::txtProcess, processText);
+    runBatch(context, queue, rule);
 }
 
 void queueAccessMode(CommandQueue& queue, std::int32_t& count, ParameterStore& store, std::uint8_t mode) {
@@ -94,18 +92,75 @@ void queueAll(CommandQueue& queue, std::int32_t& count, const ParameterStore& st
     for (const std::uint8_t command : commands) QueueCommand(queue, count, command, readWrite, store);
 }
 
-}  // namespace
-
-void subStep2ParamRead(StepContext& context) {
-    if (!openPort(context)) return;
-    showRunning(context, 1, kStep2Running, "Prameter read");
-    ParameterStore& store = context.state.params;
+// The backup's batch: access mode 1, the five identity reads, access mode 0.
+CommandQueue identityReadBatch(ParameterStore& store) {
     CommandQueue queue;
     std::int32_t count = 0;
     queueAccessMode(queue, count, store, 1);
     queueAll(queue, count, store, {MODEL_NAME, SERIAL_NUMBER, PARAM_04, FIRMWARE_VERSION, PARAM_06}, kRead);
     queueAccessMode(queue, count, store, 0);
-    runExchange(context, queue, "パラメーター取得中 ………");
+    return queue;
+}
+
+struct Identity {
+    std::string model;
+    std::string serial;
+    std::uint8_t param04;
+    std::array<std::uint8_t, 2> version;
+    std::uint8_t param06;
+};
+
+Identity identityOf(const ParameterStore& store) {
+    return {store.ModelName, store.SerialNumber, store.Param04Value, store.FirmwareVersion,
+            store.Param06Value};
+}
+
+void restoreIdentity(ParameterStore& store, const Identity& identity) {
+    store.ModelName = identity.model;
+    store.SerialNumber = identity.serial;
+    store.Param04Value = identity.param04;
+    store.FirmwareVersion = identity.version;
+    store.Param06Value = identity.param06;
+}
+
+// Reads back what the write exchange wrote. The store keeps the backup, so that a repeated step 7 writes
+// what step 2 read; a device holding anything else fails the step.
+void verifyWrittenIdentity(StepContext& context) {
+    ParameterStore& store = context.state.params;
+    const Identity written = identityOf(store);
+    context.view.setText(Control::txtProcess, joinLines({"パラメーター初期化完了", "パラメーター書き込み完了",
+                                                         "パラメーター確認中 ………"}));
+    readIdentity(context);
+    const Identity readBack = identityOf(store);
+    restoreIdentity(store, written);
+    if (context.state.LinkError != 0) return;
+    if (readBack.model != written.model || readBack.serial != written.serial ||
+        readBack.param04 != written.param04) {
+        context.state.LinkError = 99;
+    }
+}
+
+}  // namespace
+
+bool openPort(StepContext& context) {
+    const PortError error = preparePort(context.port, context.state.commSettings);
+    if (error == PortError::None) return true;
+    context.state.LinkError = portFailureCode(error);
+    return false;
+}
+
+void readIdentity(StepContext& context) {
+    if (!openPort(context)) return;
+    CommandQueue queue = identityReadBatch(context.state.params);
+    runBatch(context, queue, AnswerRule::ReadsStored);
+}
+
+void subStep2ParamRead(StepContext& context) {
+    if (!openPort(context)) return;
+    showRunning(context, 1, kStep2Running, "Prameter read");
+    CommandQueue queue = identityReadBatch(context.state.params);
+    // A value that did not come whole is asked for again: the backup is what step 7 writes back.
+    runExchange(context, queue, "パラメーター取得中 ………", AnswerRule::ReadsStored);
     if (context.state.LinkError != 0) return;
 
     WizardView& view = context.view;
@@ -146,6 +201,10 @@ void subStep7ParamWrite(StepContext& context) {
     queueAccessMode(queue, count, store, 0);
     runExchange(context, queue, joinLines({"パラメーター初期化完了", "パラメーター書き込み中 ………"}));
     if (context.state.LinkError != 0) return;
+    if (context.state.verifyIdentity) {
+        verifyWrittenIdentity(context);
+        if (context.state.LinkError != 0) return;
+    }
 
     WizardView& view = context.view;
     view.setText(Control::txtProcess, joinLines({"パラメーター初期化完了", "パラメーター書き込み完了"}));
