@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "TempDir.h"
+#include "core/io/ForwardingPort.h"
 #include "core/wizard/DeviceSteps.h"
 #include "core/wizard/Wizard.h"
 #include "sim/FirmwareGenerator.h"
@@ -321,6 +322,33 @@ TEST_F(FlashStepTest, FlowControlAndSpeedIndexFromTheSettings) {
 }
 
 // Through the step machine: a failed step 5 shows its message and the step 4 screen again.
+// A cable pulled while the boot firmware works: the port closes itself, as a real one does.
+class PulledCablePort final : public ForwardingPort {
+  public:
+    PulledCablePort(Port& inner, std::uint8_t pullAfterCommand)
+        : ForwardingPort(inner), pullAfterCommand_(pullAfterCommand) {}
+    PortError write(std::span<const std::uint8_t> bytes) override {
+        const PortError result = ForwardingPort::write(bytes);
+        if (bytes.size() > 2 && bytes[0] == 0x01 && bytes[2] == pullAfterCommand_) ForwardingPort::close();
+        return result;
+    }
+
+  private:
+    std::uint8_t pullAfterCommand_;
+};
+
+TEST_F(FlashStepTest, APulledCableEndsTheStepAtOnceWithTheTimeOutsCode) {
+    StepRun run;
+    run.timings.chipErase = 30s;
+    prepare(run);
+    PulledCablePort pulled(*port, 0x20);  // during the chip erase, whose time-out is over a minute
+    StepContext pulledContext{state, pulled, clock, view};
+    subStep5FwUpdate(pulledContext);
+    EXPECT_EQ(state.LinkError, 33);
+    EXPECT_EQ(state.programmingResult, 31);
+    EXPECT_LT(sinceLastShown("CHIP ERASE SEND"), Micros(100ms));
+}
+
 TEST(FlashWizardTest, FailedUpdateFallsBackToStep4) {
     struct Case {
         std::vector<const char*> faults;

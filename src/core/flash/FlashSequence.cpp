@@ -1,5 +1,6 @@
 #include "core/flash/FlashSequence.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -27,6 +28,8 @@ constexpr FlashExchange kVerifyCommand{"VERIFY CMD SEND", "VERIFY CMD RECV", kSh
 constexpr FlashExchange kVerifyBlock{"VERIFY DATA SEND", "VERIFY DATA RECV", kLongStatusSize, 100ms, true};
 
 constexpr std::uint8_t kMaxResends = 16;
+// The longest single wait on the port, so that a pulled cable ends a long wait soon.
+constexpr Micros kWaitSlice = 20ms;
 constexpr int kDsrReads = 101;
 constexpr int kBitsPerByte = 10;
 
@@ -159,9 +162,14 @@ std::uint8_t FlashSequence::awaitFurtherStatus(const FlashExchange& kind) {
 }
 
 std::uint8_t FlashSequence::receiveStatus(const FlashExchange& kind, Micros timeout) {
-    if (received_.size() < kind.statusSize) {
+    Port& port = context_.port;
+    const Micros deadline = context_.clock.now() + timeout;
+    // A port whose line fails closes itself: the status will not come, and the time-out is not waited out.
+    while (received_.size() < kind.statusSize && port.isOpen()) {
+        const Micros now = context_.clock.now();
+        if (now >= deadline) break;
         const std::vector<std::uint8_t> more =
-            context_.port.read(kind.statusSize - received_.size(), timeout);
+            port.read(kind.statusSize - received_.size(), std::min(deadline - now, kWaitSlice));
         received_.insert(received_.end(), more.begin(), more.end());
     }
     if (received_.size() < kind.statusSize) {
