@@ -481,5 +481,17 @@ TEST_F(LinkEngineTest, EveryBatchHasItsOwnElevenSends) {
     EXPECT_EQ(state.LinkError, 12);
     EXPECT_EQ(port.writes.size(), 11u);
 }
+TEST_F(LinkEngineTest, AnAnswerJustInsideTheMinuteIsTaken) {
+    // Busy answers 3 ms after each send put the accepted one at 59.998 s, its tick after the minute.
+    port.answerDelay = 3ms;
+    scriptByAttempt([](std::size_t attempt, const Bytes& request) {
+        const bool busy = request[5] == 5 && attempt <= 4615;
+        return std::vector<Bytes>{responseFrame(request[5], busy ? 0x33 : 0x00)};
+    });
+    run({{5, kRead}, {6, kRead}});
+    EXPECT_EQ(state.LinkError, 0);
+    EXPECT_EQ(port.writeTimes.at(4615), Micros(59'995ms));
+    EXPECT_EQ(test::commandsOf(port.writes).back(), 6);
+}
 }  // namespace
 }  // namespace rq

@@ -126,9 +126,11 @@ void Link::run() {
     }
 }
 
-// The first of: the tick, the bound of the request, the end of a partial answer's silence.
+// The first of: the tick, the bound of an unanswered request, the end of a partial answer's silence.
+// Each lies ahead, or run() would have acted on it.
 Micros Link::nextEvent() const {
-    Micros next = requestSince_ + kRequestBound;
+    Micros next = context_.clock.now() + kRequestBound;
+    if (!ResponseAccepted) next = std::min(next, requestSince_ + kRequestBound);
     if (timerRunning_) next = std::min(next, tickAt_);
     if (cutter_.holdsPartialFrame()) next = std::min(next, lastByteAt_ + kPartialAnswerSilence);
     return next;
