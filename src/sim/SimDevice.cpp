@@ -203,6 +203,13 @@ void SimDevice::hostDiscardOutput() {
     hostTxFree_ = now;
 }
 
+void SimDevice::hostSetLines(bool rts, bool dtr) {
+    std::lock_guard lock(mutex_);
+    const Micros now = clock_.now();
+    advanceLocked(now);
+    if (Firmware* firmware = runningLocked()) firmware->hostLines(rts, dtr, now);
+}
+
 bool SimDevice::hostCts(bool rts) {
     std::lock_guard lock(mutex_);
     advanceLocked(clock_.now());

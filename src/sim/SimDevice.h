@@ -47,6 +47,8 @@ class Firmware {
     // Starts from scratch and returns the line settings it listens at.
     virtual LineSettings powerOn(DeviceMemory& memory) = 0;
     virtual void receive(std::uint8_t byte, DeviceLine& line) = 0;
+    // The computer's RTS and DTR outputs, whenever its port drives them (changed or not).
+    virtual void hostLines(bool /*rts*/, bool /*dtr*/, Micros /*at*/) {}
     virtual bool cts(bool rts) const = 0;  // the computer's CTS input
     virtual bool dsr(bool dtr) const = 0;  // the computer's DSR input
 };
@@ -80,6 +82,7 @@ class SimDevice {
     std::vector<std::uint8_t> hostRead(std::size_t atLeast, Micros timeout, const LineSettings& hostSettings);
     void hostDiscardInput();
     void hostDiscardOutput();
+    void hostSetLines(bool rts, bool dtr);
     bool hostCts(bool rts);
     bool hostDsr(bool dtr);
     Micros lineTime(std::size_t bytes, const LineSettings& settings) const;
