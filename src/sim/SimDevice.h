@@ -72,6 +72,9 @@ class SimDevice {
 
     // Every byte takes its time on the line, unless the line is instant.
     void setInstantLine(bool instant);
+    // A USB adapter at the computer's end holds what it receives until its buffer fills or its latency
+    // timer runs out; 0 stands for a plain serial port.
+    void setAdapterLatency(Micros latency);
     DeviceMemory memory() const;
     void setMemory(const DeviceMemory& memory);
     LineSettings deviceLineSettings() const;
@@ -99,10 +102,11 @@ class SimDevice {
     void powerOffLocked();
     void advanceLocked(Micros until);
     Firmware* runningLocked() const;
-    std::size_t arrivedLocked(Micros at) const;
     Micros queueLocked(std::deque<Transfer>& line, std::span<const std::uint8_t> bytes, Micros start,
                        const LineSettings& settings);
-    std::vector<std::uint8_t> takeArrivedLocked(Micros at, const LineSettings& hostSettings);
+    void passOnLocked(Micros now);
+    Micros nextPassOnLocked() const;
+    std::vector<std::uint8_t> takeInputLocked(const LineSettings& hostSettings);
 
     Clock& clock_;
     std::unique_ptr<Firmware> normal_;
@@ -116,7 +120,10 @@ class SimDevice {
     DeviceMemory memory_;
     LineSettings deviceSettings_;
     std::deque<Transfer> toDevice_;
-    std::deque<Transfer> toHost_;
+    std::deque<Transfer> toHost_;     // on the line or held in the adapter
+    std::deque<Transfer> hostInput_;  // passed on to the computer, not read yet
+    Micros adapterLatency_{0};
+    Micros adapterPassedOn_{0};  // when the adapter last passed anything on
     Micros hostTxFree_{0};
     Micros deviceTxFree_{0};
 };

@@ -39,6 +39,9 @@ class BootFirmwareTest : public ::testing::Test {
         RqSystemOptions options;
         for (const char* fault : faults) ASSERT_EQ(options.faults.add(fault), std::nullopt) << fault;
         options.instantLine = instantLine;
+        powerOn(options);
+    }
+    void powerOn(const RqSystemOptions& options) {
         device = makeRqSystem(clock, options);
         device->setFwSwitch(true);
         device->setPower(true);
@@ -246,6 +249,36 @@ TEST_F(BootFirmwareTest, AnswersOnTheTimedLineAfterItsOwnTime) {
     EXPECT_EQ(ask(kReset), kAck);
     // 5 bytes each way at 9600 bit/s, 10 bits a byte, rounded up to whole µs, and the device's reply time.
     EXPECT_EQ(clock.now() - start, 2 * 5209us + DeviceTimings{}.reply);
+}
+
+// A reset sent at a multiple of 1.2 s, just after the adapter's timer ran out, is answered 0.2 ms later;
+// the adapter holds that answer until its timer runs out again.
+TEST_F(BootFirmwareTest, AdapterLatencyFromTheOptionsOrTheFault) {
+    struct Case {
+        const char* name;
+        Millis option;
+        std::vector<const char*> faults;
+        Micros replyAfter;
+    };
+    const Case cases[] = {
+        {"plain port", 0ms, {}, DeviceTimings{}.reply},
+        {"16 ms adapter", 16ms, {}, 16ms},
+        {"the fault", 0ms, {"latency=16"}, 16ms},
+        {"the fault over the option", 16ms, {"latency=1"}, 1ms},
+    };
+    Micros sent = 0s;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RqSystemOptions options;
+        for (const char* fault : c.faults) options.faults.add(fault);
+        options.instantLine = true;
+        options.adapterLatency = c.option;
+        powerOn(options);
+        sent += 1200ms;  // a multiple of both latencies: the timer has just run out
+        clock.sleepUntil(sent);
+        EXPECT_EQ(ask(kReset), kAck);
+        EXPECT_EQ(clock.now() - sent, c.replyAfter);
+    }
 }
 
 }  // namespace

@@ -118,5 +118,46 @@ TEST_F(SimPortTest, AReadEndsEmptyAtItsDeadlineWhenTheCableGoes) {
     }
 }
 
+// The echo of a reply written at `start`, as a USB adapter passes it on: its timer runs out every
+// latency period after the last time it passed anything on (at 0 here), or at once when it holds 62.
+TEST_F(SimPortTest, AdapterLatency) {
+    struct Case {
+        const char* name;
+        Millis latency;
+        bool instantLine;
+        Micros start;
+        std::size_t written;
+        std::size_t atLeast;
+        std::size_t received;
+        Micros after;  // the read's return, from the write
+    };
+    const Case cases[] = {
+        {"plain port", 0ms, true, 5300us, 5, 5, 5, 0us},
+        {"held to the timer", 16ms, true, 5300us, 5, 5, 5, 10700us},
+        {"low latency", 1ms, true, 5300us, 5, 5, 5, 700us},
+        {"a full buffer goes at once", 16ms, true, 5300us, 100, 1, 62, 0us},
+        {"the rest a period later", 16ms, true, 5300us, 100, 100, 100, 16ms},
+        // At 9600 bit/s the echoes come back at 12.08 to 16.25 ms: the timer splits them.
+        {"the timer cuts a reply", 16ms, false, 10ms, 5, 1, 4, 6ms},
+        {"its tail waits a period", 16ms, false, 10ms, 5, 5, 5, 22ms},
+        {"plain port on the timed line", 0ms, false, 10ms, 5, 5, 5, 6252us},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScheduledClock clock;
+        std::vector<std::string> lines;
+        SimDevice device{clock, std::make_unique<Echo>(lines), std::make_unique<Echo>(lines)};
+        device.setPower(true);
+        device.setInstantLine(c.instantLine);
+        device.setAdapterLatency(c.latency);
+        SimPort port{device};
+        ASSERT_EQ(port.open(), PortError::None);
+        clock.sleep(c.start);
+        port.write(Bytes(c.written, 0x55));
+        EXPECT_EQ(port.read(c.atLeast, 1s), Bytes(c.received, 0x55));
+        EXPECT_EQ(clock.now() - c.start, c.after);
+    }
+}
+
 }  // namespace
 }  // namespace rq::sim
