@@ -263,7 +263,6 @@ TEST_F(BootFirmwareTest, AdapterLatencyFromTheOptionsOrTheFault) {
     const Case cases[] = {
         {"plain port", 0ms, {}, DeviceTimings{}.reply},
         {"16 ms adapter", 16ms, {}, 16ms},
-        {"the fault", 0ms, {"latency=16"}, 16ms},
         {"the fault over the option", 16ms, {"latency=1"}, 1ms},
     };
     Micros sent = 0s;
