@@ -13,14 +13,21 @@ void MeteredPort::carried(std::size_t bytes) {
 }
 
 void print(const std::string& name, Seconds value) {
-    std::printf("%-72s %9.3f s\n", name.c_str(), value.count());
+    std::printf("%-78s %9.3f s\n", name.c_str(), value.count());
 }
 
 void printAgainstFloor(const std::string& name, Seconds wall, Seconds floor, const std::string& target) {
     print(name + "wall time", wall);
     print(name + "floor", floor);
-    std::printf("%-72s %9.4f\n", (name + "ratio to the floor (target < " + target + ")").c_str(),
+    std::printf("%-78s %9.4f\n", (name + "ratio to the floor (target < " + target + ")").c_str(),
                 wall / floor);
+}
+
+void printRun(const std::string& name, const Adapter& adapter, Seconds wall, Seconds floor, Seconds plainWall,
+              const std::string& target) {
+    if (adapter.latency == Millis(0)) return printAgainstFloor(name, wall, floor, target);
+    print(name + "wall time", wall);
+    print(name + "added by the adapter", wall - plainWall);
 }
 
 }  // namespace rq::bench

@@ -73,8 +73,20 @@ class SilentView final : public WizardView {
     void endProgram() override {}
 };
 
+// The computer's end of the simulated line: a plain serial port, or a USB adapter that holds short
+// replies up to its latency timer (16 ms as shipped, 1 ms when the driver asks for low latency).
+struct Adapter {
+    const char* name;  // added to a figure's name
+    Millis latency;
+};
+inline constexpr Adapter kAdapters[] = {
+    {"", Millis(0)}, {", 16 ms adapter", Millis(16)}, {", 1 ms adapter", Millis(1)}};
+
 // One figure a line, in seconds.
 void print(const std::string& name, Seconds value);
+// A run on the plain line against its floor, or one behind an adapter beside the plain line's run.
+void printRun(const std::string& name, const Adapter& adapter, Seconds wall, Seconds floor, Seconds plainWall,
+              const std::string& target);
 // A figure against its floor: both, and their ratio.
 void printAgainstFloor(const std::string& name, Seconds wall, Seconds floor, const std::string& target);
 

@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <ctime>
 #include <future>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "BenchSupport.h"
 #include "core/flash/FlashFrames.h"
@@ -36,11 +38,8 @@ struct UpdateFigures {
     Seconds lineTime{0};
 };
 
-UpdateFigures runUpdate(bool instantLine, std::uint8_t speedIndex, const sim::DeviceTimings& timings) {
+UpdateFigures runUpdate(const sim::RqSystemOptions& options, std::uint8_t speedIndex) {
     SteadyClock realClock;
-    sim::RqSystemOptions options;
-    options.instantLine = instantLine;
-    options.timings = timings;
     auto device = sim::makeRqSystem(realClock, options);
     device->setFwSwitch(true);
     device->setPower(true);
@@ -67,39 +66,54 @@ UpdateFigures runUpdate(bool instantLine, std::uint8_t speedIndex, const sim::De
     return figures;
 }
 
+void reportFailure(const std::string& name, const UpdateFigures& run) {
+    if (!run.succeeded) std::printf("%sUPDATE FAILED\n", name.c_str());
+}
+
 void reportInstantLine() {
     // No device work either, so that what is left besides the prescribed waits is the step's own cost.
-    sim::DeviceTimings instantDevice;
+    sim::RqSystemOptions options;
+    options.instantLine = true;
+    sim::DeviceTimings& instantDevice = options.timings;
     instantDevice.reply = instantDevice.chipErase = instantDevice.blockWrite = Micros(0);
     instantDevice.blockVerify = instantDevice.securitySet = instantDevice.parameterInit = Micros(0);
-    const UpdateFigures run = runUpdate(true, 5, instantDevice);
+    const UpdateFigures run = runUpdate(options, 5);
     const std::string name = "flash, instant line, real clock: ";
-    if (!run.succeeded) std::printf("%sUPDATE FAILED\n", name.c_str());
+    reportFailure(name, run);
     print(name + "wall time", run.wall);
     print(name + "prescribed waits", run.prescribedWaits);
     print(name + "overhead (target < 0.25 s)", run.wall - run.prescribedWaits);
     print(name + "CPU time (target < 0.5 s)", run.cpu);
 }
 
-void reportTimedLine(std::uint8_t speedIndex, const UpdateFigures& run, const sim::DeviceTimings& timings) {
-    const std::string name =
-        "flash, line timed at " + std::to_string(kProgrammingBaudRates[speedIndex]) + ": ";
-    if (!run.succeeded) std::printf("%sUPDATE FAILED\n", name.c_str());
-    printAgainstFloor(name, run.wall, run.lineTime + run.prescribedWaits + deviceWork(timings), "1.03");
-}
-
 }  // namespace
 
 void runFlashBenchmarks() {
     reportInstantLine();
-    // The two timed runs mostly wait on the line, so they share the time.
-    const sim::DeviceTimings timings;
-    constexpr std::uint8_t kSpeed38400 = 3;
-    constexpr std::uint8_t kSpeed153600 = 5;
-    auto slow = std::async(std::launch::async, [&] { return runUpdate(false, kSpeed38400, timings); });
-    const UpdateFigures fast = runUpdate(false, kSpeed153600, timings);
-    reportTimedLine(kSpeed38400, slow.get(), timings);
-    reportTimedLine(kSpeed153600, fast, timings);
+    // The timed runs mostly wait on the line, so they share the time.
+    constexpr std::uint8_t kSpeeds[] = {3, 5};  // 38400 and 153600 bit/s
+    std::vector<std::future<UpdateFigures>> runs;
+    for (const std::uint8_t speedIndex : kSpeeds) {
+        for (const Adapter& adapter : kAdapters) {
+            sim::RqSystemOptions options;
+            options.adapterLatency = adapter.latency;
+            runs.push_back(std::async(std::launch::async, runUpdate, options, speedIndex));
+        }
+    }
+    auto run = runs.begin();
+    for (const std::uint8_t speedIndex : kSpeeds) {
+        Seconds plainWall{0};  // the first adapter is none
+        for (const Adapter& adapter : kAdapters) {
+            const UpdateFigures figures = (run++)->get();
+            const std::string name = "flash, line timed at " +
+                                     std::to_string(kProgrammingBaudRates[speedIndex]) + adapter.name + ": ";
+            reportFailure(name, figures);
+            if (adapter.latency == Millis(0)) plainWall = figures.wall;
+            const Seconds floor =
+                figures.lineTime + figures.prescribedWaits + deviceWork(sim::DeviceTimings{});
+            printRun(name, adapter, figures.wall, floor, plainWall, "1.03");
+        }
+    }
 }
 
 }  // namespace rq

@@ -2,9 +2,9 @@
 
 #include <QDockWidget>
 
+#include "core/io/ForwardingPort.h"
 #include "gui/SimPanel.h"
 #include "platform/QtPort.h"
-#include "sim/SimPort.h"
 
 namespace rq::gui {
 namespace {
@@ -18,6 +18,7 @@ Application::Application(const GuiOptions& options) {
         device_ = sim::makeRqSystem(clock_, options.simulation);
         device_->setFwSwitch(false);
         device_->setPower(true);
+        simPort_ = std::make_unique<sim::SimPort>(*device_, kSimulatedPort);
     }
     window_ = std::make_unique<frmMain>(portFactory(), clock_);
     if (device_) {
@@ -28,7 +29,7 @@ Application::Application(const GuiOptions& options) {
                               2 * dock->fontMetrics().height());
         dock->setObjectName(QStringLiteral("dockSimulatedDevice"));
         dock->setFeatures(QDockWidget::NoDockWidgetFeatures);
-        dock->setWidget(new SimPanel(*device_, dock));
+        dock->setWidget(new SimPanel(*device_, *simPort_, dock));
         window_->addDockWidget(Qt::RightDockWidgetArea, dock);
     }
     window_->wizard().post([](Wizard& wizard) { wizard.start(); });
@@ -42,7 +43,7 @@ Application::~Application() = default;
 
 WizardThread::PortFactory Application::portFactory() {
     if (!device_) return [] { return std::make_unique<QtPort>(); };
-    return [device = device_.get()] { return std::make_unique<sim::SimPort>(*device, kSimulatedPort); };
+    return [port = simPort_.get()] { return std::make_unique<ForwardingPort>(*port); };
 }
 
 }  // namespace rq::gui

@@ -48,10 +48,12 @@ void PilotLed::paintEvent(QPaintEvent*) {
     painter.drawEllipse(rect().adjusted(3, 3, -3, -3));
 }
 
-SimPanel::SimPanel(sim::SimDevice& device, QWidget* parent)
+SimPanel::SimPanel(sim::SimDevice& device, sim::SimPort& port, QWidget* parent)
     : QWidget(parent),
       device_(device),
+      port_(port),
       power_(new QPushButton(this)),
+      cable_(new QPushButton(this)),
       fwWrite_(new QRadioButton(QStringLiteral("W"), this)),
       fwNormal_(new QRadioButton(QStringLiteral("-"), this)),
       led_(new PilotLed(this)),
@@ -77,6 +79,8 @@ SimPanel::SimPanel(sim::SimDevice& device, QWidget* parent)
     power_->setObjectName(QStringLiteral("simPower"));
     power_->setCheckable(true);
     power_->setMinimumHeight(36);
+    cable_->setObjectName(QStringLiteral("simCable"));
+    cable_->setCheckable(true);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title);
@@ -84,9 +88,18 @@ SimPanel::SimPanel(sim::SimDevice& device, QWidget* parent)
     layout->addWidget(fw);
     layout->addWidget(power_);
     layout->addStretch();
+    layout->addWidget(cable_);
 
     connect(power_, &QPushButton::clicked, this, [this](bool on) {
         device_.setPower(on);
+        refresh();
+    });
+    connect(cable_, &QPushButton::clicked, this, [this](bool plugged) {
+        if (plugged) {
+            port_.plug();
+        } else {
+            port_.unplug();
+        }
         refresh();
     });
     connect(fwWrite_, &QRadioButton::toggled, this, [this](bool write) { device_.setFwSwitch(write); });
@@ -106,6 +119,9 @@ void SimPanel::refresh() {
         fwNormal_->setChecked(true);
     }
     led_->setLed(device_.led());
+    const bool plugged = port_.plugged();
+    cable_->setChecked(plugged);
+    cable_->setText(plugged ? QStringLiteral("USB CABLE  IN") : QStringLiteral("USB CABLE  OUT"));
 }
 
 }  // namespace rq::gui

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "sim/SimDevice.h"
+#include "sim/SimPort.h"
 
 class QPushButton;
 class QRadioButton;
@@ -27,20 +28,23 @@ class PilotLed final : public QWidget {
     sim::Led led_ = sim::Led::Off;
 };
 
-// The front panel of the simulated RQ system: the power switch, the "FW" switch and the pilot LED.
-// The device is safe to work from this thread while the wizard's thread talks to it over the line.
+// The front panel of the simulated RQ system: the power switch, the "FW" switch and the pilot LED, and
+// beside them the USB cable to the computer. The device and the cable are safe to work from this
+// thread while the wizard's thread talks over the line.
 class SimPanel final : public QWidget {
     Q_OBJECT
 
   public:
-    explicit SimPanel(sim::SimDevice& device, QWidget* parent = nullptr);
+    SimPanel(sim::SimDevice& device, sim::SimPort& port, QWidget* parent = nullptr);
 
   private:
     // The device can change by itself (it may lose power), so the panel follows it.
     void refresh();
 
     sim::SimDevice& device_;
+    sim::SimPort& port_;
     QPushButton* power_;
+    QPushButton* cable_;
     QRadioButton* fwWrite_;
     QRadioButton* fwNormal_;
     PilotLed* led_;

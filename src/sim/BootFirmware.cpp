@@ -115,6 +115,43 @@ class FrameReader {
     std::size_t taken_ = 0;
 };
 
+// The boot firmware listens for frames only once woken: DTR on, then RTS on, and at least 150 ms later
+// two 00h bytes. Until then every byte is taken as part of the wake-up; one out of place spoils it, and
+// the lines must come on again in their order.
+class WakeUp {
+  public:
+    void reset() { *this = WakeUp(); }
+    bool awake() const { return zeros_ == kZeros; }
+
+    void lines(bool rts, bool dtr, Micros at) {
+        if (awake() || (rts == rts_ && dtr == dtr_)) return;
+        // Only RTS coming on while DTR stays on starts the wait; every other change ends it.
+        const bool rtsAfterDtr = rts && !rts_ && dtr && dtr_;
+        rtsOnAt_ = rtsAfterDtr ? std::optional(at) : std::nullopt;
+        zeros_ = 0;
+        rts_ = rts;
+        dtr_ = dtr;
+    }
+
+    void take(std::uint8_t byte, Micros at) {
+        if (rtsOnAt_ && byte == 0x00 && at - *rtsOnAt_ >= kSettle) {
+            ++zeros_;
+        } else {
+            rtsOnAt_.reset();
+            zeros_ = 0;
+        }
+    }
+
+  private:
+    static constexpr Micros kSettle{150'000};
+    static constexpr int kZeros = 2;
+
+    bool rts_ = false;
+    bool dtr_ = false;
+    std::optional<Micros> rtsOnAt_;  // RTS came on after DTR; the lines have stayed on since
+    int zeros_ = 0;
+};
+
 // Where a bad-sum fault strikes: the first status of that stage.
 enum class Stage : std::uint8_t { None, Reset, Ofs, BaudRate, Erase, Write, Security, Verify };
 
@@ -168,16 +205,19 @@ class BootFirmware final : public Firmware {
 
     LineSettings powerOn(DeviceMemory&) override {
         reader_.clear();
+        wakeUp_.reset();
         awaiting_ = Awaiting::Command;
         speedSwitched_ = false;
         return kPowerOnSettings;
     }
 
     void receive(std::uint8_t byte, DeviceLine& line) override {
+        if (!wakeUp_.awake()) return wakeUp_.take(byte, line.now());
         reader_.push(byte);
         while (const auto frame = reader_.next()) handle(*frame, line);
     }
 
+    void hostLines(bool rts, bool dtr, Micros at) override { wakeUp_.lines(rts, dtr, at); }
     bool cts(bool) const override { return true; }
     bool dsr(bool) const override { return dsrHeld_; }
 
@@ -375,6 +415,7 @@ class BootFirmware final : public Firmware {
     Stage badSumStage_;
     long powerOffBlock_;
 
+    WakeUp wakeUp_;
     FrameReader reader_;
     Awaiting awaiting_ = Awaiting::Command;
     bool speedSwitched_ = false;

@@ -5,6 +5,9 @@
 namespace rq::sim {
 namespace {
 
+// The longest latency timer common adapters can be set to.
+constexpr long kMaxLatency = 255;
+
 template <typename T>
 std::optional<T> parseWhole(std::string_view text, int base) {
     T value{};
@@ -42,6 +45,8 @@ const std::vector<FaultInfo>& faultCatalogue() {
         {"silent-124", "", "never answer the parameter initialisation"},
         {"oversize-response", "", "answer with a length byte above 245"},
         {"identity-nul", "", "a model name that contains NUL bytes"},
+        // The computer's end of the line.
+        {"latency", "MS", "a USB adapter that holds short replies up to MS ms (0 to 255)"},
     };
     return kCatalogue;
 }
@@ -71,16 +76,22 @@ std::optional<std::string> Faults::add(std::string_view entry) {
                              std::string(fault.value);
         }
         values_[std::string(name)] = std::string(value);
-        const bool wellFormed = (fault.value == "N" && number(name)) ||
-                                (fault.value == "HH" && hexByte(name)) ||
-                                (fault.value == "N:HH" && numberAndHexByte(name)) ||
-                                (fault.value != "N" && fault.value != "HH" && fault.value != "N:HH" &&
-                                 (fault.value.empty() || !value.empty()));
-        if (wellFormed) return std::nullopt;
+        if (wellFormed(fault)) return std::nullopt;
         values_.erase(std::string(name));
         return "fault " + std::string(name) + " wants " + std::string(name) + "=" + std::string(fault.value);
     }
     return "unknown fault '" + std::string(name) + "' (--sim-fault help lists them)";
+}
+
+bool Faults::wellFormed(const FaultInfo& fault) const {
+    if (fault.value == "N") return number(fault.name).has_value();
+    if (fault.value == "MS") {
+        const long millis = number(fault.name).value_or(-1);
+        return millis >= 0 && millis <= kMaxLatency;
+    }
+    if (fault.value == "HH") return hexByte(fault.name).has_value();
+    if (fault.value == "N:HH") return numberAndHexByte(fault.name).has_value();
+    return fault.value.empty() || !text(fault.name)->empty();
 }
 
 std::optional<std::string> Faults::text(std::string_view name) const {

@@ -32,6 +32,8 @@ class Faults {
     std::optional<std::pair<long, std::uint8_t>> numberAndHexByte(std::string_view name) const;  // "N:HH"
 
   private:
+    bool wellFormed(const FaultInfo& fault) const;
+
     std::map<std::string, std::string, std::less<>> values_;
 };
 

@@ -21,6 +21,9 @@ struct RqSystemOptions {
     Faults faults;
     DeviceTimings timings;
     bool instantLine = false;
+    // The latency timer of a USB adapter at the computer's end (16 ms as common adapters are shipped);
+    // 0 for a plain serial port. The fault latency=MS takes its place.
+    Millis adapterLatency{0};
 };
 
 // The RQ system with both of its firmwares, powered off, its FW switch at "-", and its flash holding a

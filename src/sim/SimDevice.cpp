@@ -6,6 +6,8 @@ namespace rq::sim {
 namespace {
 
 constexpr Micros kLedBlinkPeriod{500'000};
+// What a USB adapter's buffer holds before it passes the bytes on without waiting for its timer.
+constexpr std::size_t kAdapterChunk = 62;
 
 // What a receiver at the wrong speed or framing makes of a byte: something else, every time.
 std::uint8_t garbled(std::uint8_t byte) {
@@ -80,6 +82,11 @@ void SimDevice::setInstantLine(bool instant) {
     instantLine_ = instant;
 }
 
+void SimDevice::setAdapterLatency(Micros latency) {
+    std::lock_guard lock(mutex_);
+    adapterLatency_ = latency;
+}
+
 DeviceMemory SimDevice::memory() const {
     std::lock_guard lock(mutex_);
     return memory_;
@@ -133,19 +140,38 @@ void SimDevice::advanceLocked(Micros until) {
     }
 }
 
-std::size_t SimDevice::arrivedLocked(Micros at) const {
-    return static_cast<std::size_t>(
-        std::find_if(toHost_.begin(), toHost_.end(), [at](const Transfer& t) { return t.arrival > at; }) -
-        toHost_.begin());
+// The adapter passes bytes on when its latency timer runs out, which happens one latency after it last
+// passed anything on, even nothing, or at once when its buffer is full.
+Micros SimDevice::nextPassOnLocked() const {
+    if (toHost_.empty()) return Micros::max();
+    const Micros first = toHost_.front().arrival;
+    if (adapterLatency_ == Micros(0)) return first;
+    const auto periods =
+        std::max<Micros::rep>(1, (first - adapterPassedOn_ + adapterLatency_ - Micros(1)) / adapterLatency_);
+    Micros at = adapterPassedOn_ + periods * adapterLatency_;
+    if (toHost_.size() >= kAdapterChunk) {
+        at = std::min(at, std::max(adapterPassedOn_, toHost_[kAdapterChunk - 1].arrival));
+    }
+    return at;
 }
 
-std::vector<std::uint8_t> SimDevice::takeArrivedLocked(Micros at, const LineSettings& hostSettings) {
-    std::vector<std::uint8_t> bytes;
-    while (!toHost_.empty() && toHost_.front().arrival <= at) {
-        const Transfer& transfer = toHost_.front();
-        bytes.push_back(transfer.sentWith == hostSettings ? transfer.byte : garbled(transfer.byte));
-        toHost_.pop_front();
+void SimDevice::passOnLocked(Micros now) {
+    for (Micros at = nextPassOnLocked(); at <= now; at = nextPassOnLocked()) {
+        for (std::size_t i = 0; i < kAdapterChunk && !toHost_.empty() && toHost_.front().arrival <= at; ++i) {
+            hostInput_.push_back(toHost_.front());
+            toHost_.pop_front();
+        }
+        adapterPassedOn_ = at;
     }
+}
+
+std::vector<std::uint8_t> SimDevice::takeInputLocked(const LineSettings& hostSettings) {
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(hostInput_.size());
+    for (const Transfer& transfer : hostInput_) {
+        bytes.push_back(transfer.sentWith == hostSettings ? transfer.byte : garbled(transfer.byte));
+    }
+    hostInput_.clear();
     return bytes;
 }
 
@@ -174,14 +200,12 @@ std::vector<std::uint8_t> SimDevice::hostRead(std::size_t atLeast, Micros timeou
     while (true) {
         const Micros now = clock_.now();
         advanceLocked(now);
-        if (arrivedLocked(now) >= atLeast || now >= deadline) {
-            return takeArrivedLocked(now, hostSettings);
-        }
-        // Sleep to the next moment anything can change: a byte reaching either end, or the deadline.
-        Micros next = deadline;
+        passOnLocked(now);
+        if (hostInput_.size() >= atLeast || now >= deadline) return takeInputLocked(hostSettings);
+        // Sleep to the next moment anything can change: a byte reaching the device, bytes reaching the
+        // computer, or the deadline.
+        Micros next = std::min(deadline, nextPassOnLocked());
         if (!toDevice_.empty()) next = std::min(next, toDevice_.front().arrival);
-        const std::size_t arrived = arrivedLocked(now);
-        if (arrived < toHost_.size()) next = std::min(next, toHost_[arrived].arrival);
         lock.unlock();
         clock_.sleepUntil(next);
         lock.lock();
@@ -192,7 +216,8 @@ void SimDevice::hostDiscardInput() {
     std::lock_guard lock(mutex_);
     const Micros now = clock_.now();
     advanceLocked(now);
-    toHost_.erase(toHost_.begin(), toHost_.begin() + static_cast<std::ptrdiff_t>(arrivedLocked(now)));
+    passOnLocked(now);
+    hostInput_.clear();
 }
 
 void SimDevice::hostDiscardOutput() {
@@ -201,6 +226,13 @@ void SimDevice::hostDiscardOutput() {
     advanceLocked(now);
     toDevice_.clear();
     hostTxFree_ = now;
+}
+
+void SimDevice::hostSetLines(bool rts, bool dtr) {
+    std::lock_guard lock(mutex_);
+    const Micros now = clock_.now();
+    advanceLocked(now);
+    if (Firmware* firmware = runningLocked()) firmware->hostLines(rts, dtr, now);
 }
 
 bool SimDevice::hostCts(bool rts) {

@@ -47,6 +47,8 @@ class Firmware {
     // Starts from scratch and returns the line settings it listens at.
     virtual LineSettings powerOn(DeviceMemory& memory) = 0;
     virtual void receive(std::uint8_t byte, DeviceLine& line) = 0;
+    // The computer's RTS and DTR outputs, whenever its port drives them (changed or not).
+    virtual void hostLines(bool /*rts*/, bool /*dtr*/, Micros /*at*/) {}
     virtual bool cts(bool rts) const = 0;  // the computer's CTS input
     virtual bool dsr(bool dtr) const = 0;  // the computer's DSR input
 };
@@ -70,6 +72,9 @@ class SimDevice {
 
     // Every byte takes its time on the line, unless the line is instant.
     void setInstantLine(bool instant);
+    // A USB adapter at the computer's end holds what it receives until its buffer fills or its latency
+    // timer runs out; 0 stands for a plain serial port.
+    void setAdapterLatency(Micros latency);
     DeviceMemory memory() const;
     void setMemory(const DeviceMemory& memory);
     LineSettings deviceLineSettings() const;
@@ -80,6 +85,7 @@ class SimDevice {
     std::vector<std::uint8_t> hostRead(std::size_t atLeast, Micros timeout, const LineSettings& hostSettings);
     void hostDiscardInput();
     void hostDiscardOutput();
+    void hostSetLines(bool rts, bool dtr);
     bool hostCts(bool rts);
     bool hostDsr(bool dtr);
     Micros lineTime(std::size_t bytes, const LineSettings& settings) const;
@@ -96,10 +102,11 @@ class SimDevice {
     void powerOffLocked();
     void advanceLocked(Micros until);
     Firmware* runningLocked() const;
-    std::size_t arrivedLocked(Micros at) const;
     Micros queueLocked(std::deque<Transfer>& line, std::span<const std::uint8_t> bytes, Micros start,
                        const LineSettings& settings);
-    std::vector<std::uint8_t> takeArrivedLocked(Micros at, const LineSettings& hostSettings);
+    void passOnLocked(Micros now);
+    Micros nextPassOnLocked() const;
+    std::vector<std::uint8_t> takeInputLocked(const LineSettings& hostSettings);
 
     Clock& clock_;
     std::unique_ptr<Firmware> normal_;
@@ -113,7 +120,10 @@ class SimDevice {
     DeviceMemory memory_;
     LineSettings deviceSettings_;
     std::deque<Transfer> toDevice_;
-    std::deque<Transfer> toHost_;
+    std::deque<Transfer> toHost_;     // on the line or held in the adapter
+    std::deque<Transfer> hostInput_;  // passed on to the computer, not read yet
+    Micros adapterLatency_{0};
+    Micros adapterPassedOn_{0};  // when the adapter last passed anything on
     Micros hostTxFree_{0};
     Micros deviceTxFree_{0};
 };

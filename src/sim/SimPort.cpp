@@ -13,15 +13,16 @@ SimPort::SimPort(SimDevice& device, int devicePortNumber)
     : device_(device), devicePortNumber_(devicePortNumber) {}
 
 std::string SimPort::deviceName(int number) const {
-    return number == devicePortNumber_ ? "simulated RQ system" : "";
+    return number == devicePortNumber_ && plugged() ? "simulated RQ system" : "";
 }
 
 PortError SimPort::setSettings(const std::string& text) {
     const auto parsed = parseLineSettings(text);
-    if (!parsed || (open_ && !supported(*parsed))) return PortError::BadSettings;
+    const bool open = isOpen();
+    if (!parsed || (open && !supported(*parsed))) return PortError::BadSettings;
     settingsText_ = text;
     settings_ = *parsed;
-    if (open_) applied_.push_back(text);
+    if (open) applied_.push_back(text);
     return PortError::None;
 }
 
@@ -31,45 +32,95 @@ PortError SimPort::setFlowControl(FlowControl flow) {
 }
 
 PortError SimPort::open() {
+    std::lock_guard lock(cableMutex_);
     if (open_) return PortError::None;
-    if (number_ != devicePortNumber_) return PortError::InvalidPort;
+    if (!plugged_ || number_ != devicePortNumber_) return PortError::InvalidPort;
     if (!supported(settings_)) return PortError::BadSettings;
     open_ = true;
     applied_.push_back(settingsText_);
+    device_.hostDiscardInput();  // a closed port receives nothing
+    driveLinesLocked();
     return PortError::None;
 }
 
 void SimPort::close() {
+    std::lock_guard lock(cableMutex_);
+    closeLocked();
+}
+
+bool SimPort::isOpen() const {
+    std::lock_guard lock(cableMutex_);
+    return open_;
+}
+
+void SimPort::closeLocked() {
     open_ = false;
+    driveLinesLocked();
+}
+
+// A closed port drives neither line.
+void SimPort::driveLinesLocked() {
+    device_.hostSetLines(open_ && rts_, open_ && dtr_);
 }
 
 PortError SimPort::write(std::span<const std::uint8_t> bytes) {
-    if (!open_) return PortError::NotOpen;
+    if (!isOpen()) return PortError::NotOpen;
     device_.hostWrite(bytes, settings_);
     return PortError::None;
 }
 
 std::vector<std::uint8_t> SimPort::read(std::size_t atLeast, Micros timeout) {
-    if (!open_) {
-        device_.clock().sleep(timeout);
-        return {};
+    const Micros deadline = device_.clock().now() + timeout;
+    if (isOpen()) {
+        std::vector<std::uint8_t> bytes = device_.hostRead(atLeast, timeout, settings_);
+        if (isOpen()) return bytes;
     }
-    return device_.hostRead(atLeast, timeout, settings_);
+    device_.clock().sleepUntil(deadline);
+    return {};
 }
 
 void SimPort::discardInput() {
-    if (open_) device_.hostDiscardInput();
+    if (isOpen()) device_.hostDiscardInput();
 }
 
 void SimPort::discardOutput() {
-    if (open_) device_.hostDiscardOutput();
+    if (isOpen()) device_.hostDiscardOutput();
+}
+
+void SimPort::setRts(bool on) {
+    std::lock_guard lock(cableMutex_);
+    rts_ = on;
+    driveLinesLocked();
+}
+
+void SimPort::setDtr(bool on) {
+    std::lock_guard lock(cableMutex_);
+    dtr_ = on;
+    driveLinesLocked();
 }
 
 bool SimPort::cts() {
-    return open_ && device_.hostCts(rts_);
+    return isOpen() && device_.hostCts(rts_);
 }
+
 bool SimPort::dsr() {
-    return open_ && device_.hostDsr(dtr_);
+    return isOpen() && device_.hostDsr(dtr_);
+}
+
+void SimPort::unplug() {
+    std::lock_guard lock(cableMutex_);
+    plugged_ = false;
+    closeLocked();
+}
+
+void SimPort::plug() {
+    std::lock_guard lock(cableMutex_);
+    plugged_ = true;
+}
+
+bool SimPort::plugged() const {
+    std::lock_guard lock(cableMutex_);
+    return plugged_;
 }
 
 }  // namespace rq::sim

@@ -205,6 +205,19 @@ TEST_F(MainWindowTest, AWholeUpdateOnTheSimulatedDevice) {
     EXPECT_EQ(text("cmdNext"), "終了");
 }
 
+TEST_F(MainWindowTest, TheFrontPanelsCableSwitchPullsAndPlugsThePortsCable) {
+    EXPECT_EQ(text("simCable"), "USB CABLE  IN");
+    struct Case {
+        const char* label;
+        bool plugged;
+    };
+    for (const Case& c : {Case{"USB CABLE  OUT", false}, Case{"USB CABLE  IN", true}}) {
+        click("simCable");
+        EXPECT_EQ(text("simCable"), c.label);
+        EXPECT_EQ(application->simulatedPort()->plugged(), c.plugged);
+    }
+}
+
 TEST_F(MainWindowTest, ACancelledFileDialogChangesNothing) {
     answerer.then([](QWidget* dialog) { qobject_cast<QDialog*>(dialog)->reject(); });
     click("cmdFWFileSel");

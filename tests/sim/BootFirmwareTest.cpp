@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sstream>
 
 #include "sim/RqSystem.h"
 #include "sim/SimPort.h"
@@ -38,14 +39,40 @@ class BootFirmwareTest : public ::testing::Test {
         RqSystemOptions options;
         for (const char* fault : faults) ASSERT_EQ(options.faults.add(fault), std::nullopt) << fault;
         options.instantLine = instantLine;
+        powerOn(options);
+    }
+    void powerOn(const RqSystemOptions& options) {
         device = makeRqSystem(clock, options);
         device->setFwSwitch(true);
         device->setPower(true);
         port = std::make_unique<SimPort>(*device);
         ASSERT_EQ(port->setSettings("9600,N,8,1"), PortError::None);
         ASSERT_EQ(port->open(), PortError::None);
+        wakeUp();
     }
     void SetUp() override { powerOn(); }
+
+    // The wake-up the boot firmware waits for, in words: "dtr+", "rts-", a wait in ms such as "150",
+    // a byte such as "x00", and "replug" for a cable pulled and plugged back before the port opens again.
+    void perform(const std::string& script) {
+        std::istringstream words(script);
+        for (std::string word; words >> word;) {
+            if (word == "dtr+" || word == "dtr-") {
+                port->setDtr(word.back() == '+');
+            } else if (word == "rts+" || word == "rts-") {
+                port->setRts(word.back() == '+');
+            } else if (word == "replug") {
+                port->unplug();
+                port->plug();
+                ASSERT_EQ(port->open(), PortError::None);
+            } else if (word.front() == 'x') {
+                port->write(Bytes{static_cast<std::uint8_t>(std::stoi(word.substr(1), nullptr, 16))});
+            } else {
+                clock.sleep(Millis(std::stoi(word)));
+            }
+        }
+    }
+    void wakeUp() { perform("dtr+ 2 rts+ 150 x00 7 x00 7"); }
 
     // What the device answers within a second.
     Bytes ask(const Bytes& request, std::size_t answerSize = 5) {
@@ -58,6 +85,38 @@ TEST_F(BootFirmwareTest, StartsAt9600AndAnswersReset) {
     EXPECT_EQ(device->deviceLineSettings(), (LineSettings{9600, Parity::None, 8, StopBits::One}));
     EXPECT_FALSE(port->dsr());
     EXPECT_EQ(ask(kReset), kAck);
+}
+
+TEST_F(BootFirmwareTest, AnswersOnlyOnceWokenUp) {
+    struct Case {
+        const char* script;
+        bool answers;
+    };
+    const Case cases[] = {
+        {"dtr+ 2 rts+ 150 x00 7 x00 7", true},
+        {"dtr+ rts+ 150 x00 x00", true},
+        {"dtr+ 2 rts+ 500 x00 7 x00 7", true},
+        {"", false},
+        {"dtr+ 2 rts+ 149 x00 7 x00 7", false},
+        {"rts+ 2 dtr+ 150 x00 7 x00 7", false},
+        {"dtr+ 2 rts+ 150 x00 7", false},
+        {"dtr+ 2 rts+ 150 xFF x00 x00", false},
+        {"dtr+ 2 rts+ 100 dtr- dtr+ 50 x00 7 x00 7", false},
+        {"dtr+ 2 rts+ 150 x00 rts- rts+ x00", false},
+        {"dtr+ 2 rts+ 150 replug x00 7 x00 7", false},
+        // A spoiled wake-up can be done again.
+        {"dtr+ 2 rts+ 100 x00 x00 rts- 2 rts+ 150 x00 7 x00 7", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        powerOn();
+        device->setPower(false);
+        device->setPower(true);  // asleep again, with both lines still on
+        port->setRts(false);
+        port->setDtr(false);
+        perform(c.script);
+        EXPECT_EQ(ask(kReset), c.answers ? kAck : Bytes{});
+    }
 }
 
 TEST_F(BootFirmwareTest, CommandAnswers) {
@@ -185,10 +244,40 @@ TEST_F(BootFirmwareTest, PowerLossKeepsHalfTheBlock) {
 
 TEST_F(BootFirmwareTest, AnswersOnTheTimedLineAfterItsOwnTime) {
     powerOn({}, false);
+    port->read(2, 10ms);  // the wake-up bytes' line time
     const Micros start = clock.now();
     EXPECT_EQ(ask(kReset), kAck);
     // 5 bytes each way at 9600 bit/s, 10 bits a byte, rounded up to whole µs, and the device's reply time.
     EXPECT_EQ(clock.now() - start, 2 * 5209us + DeviceTimings{}.reply);
+}
+
+// A reset sent at a multiple of 1.2 s, just after the adapter's timer ran out, is answered 0.2 ms later;
+// the adapter holds that answer until its timer runs out again.
+TEST_F(BootFirmwareTest, AdapterLatencyFromTheOptionsOrTheFault) {
+    struct Case {
+        const char* name;
+        Millis option;
+        std::vector<const char*> faults;
+        Micros replyAfter;
+    };
+    const Case cases[] = {
+        {"plain port", 0ms, {}, DeviceTimings{}.reply},
+        {"16 ms adapter", 16ms, {}, 16ms},
+        {"the fault over the option", 16ms, {"latency=1"}, 1ms},
+    };
+    Micros sent = 0s;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RqSystemOptions options;
+        for (const char* fault : c.faults) options.faults.add(fault);
+        options.instantLine = true;
+        options.adapterLatency = c.option;
+        powerOn(options);
+        sent += 1200ms;  // a multiple of both latencies: the timer has just run out
+        clock.sleepUntil(sent);
+        EXPECT_EQ(ask(kReset), kAck);
+        EXPECT_EQ(clock.now() - sent, c.replyAfter);
+    }
 }
 
 }  // namespace

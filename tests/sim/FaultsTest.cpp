@@ -1,0 +1,33 @@
+#include <gtest/gtest.h>
+
+#include "sim/Faults.h"
+
+namespace rq::sim {
+namespace {
+
+TEST(FaultsTest, ValuesAreCheckedAsTheyAreAdded) {
+    struct Case {
+        const char* entry;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"latency=16", true},      {"latency=0", true},     {"latency=255", true},
+        {"latency=256", false},    {"latency=-1", false},   {"latency=1.5", false},
+        {"latency", false},        {"latency=", false},     {"reset-nack=3", true},
+        {"reset-nack=x", false},   {"ofs-status=1A", true}, {"ofs-status=100", false},
+        {"verify-st2=5:0F", true}, {"verify-st2=5", false}, {"bad-sum=ofs", true},
+        {"bad-sum=", false},       {"reset-silent", true},  {"reset-silent=1", false},
+        {"no-such-fault", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entry);
+        Faults faults;
+        EXPECT_EQ(!faults.add(c.entry).has_value(), c.taken);
+        const std::string name = std::string(c.entry).substr(0, std::string(c.entry).find('='));
+        EXPECT_EQ(faults.has(name), c.taken);
+    }
+    EXPECT_NE(faultHelp().find("latency=MS"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace rq::sim
