@@ -6,6 +6,7 @@
 
 #include "LinkTestSupport.h"
 #include "TempDir.h"
+#include "core/io/ForwardingPort.h"
 #include "core/params/Payloads.h"
 #include "core/wizard/DeviceSteps.h"
 #include "core/wizard/Wizard.h"
@@ -336,6 +337,91 @@ TEST_F(ScriptedStepsTest, TheReadBackFailsTheRestoreWhenTheDeviceHoldsAnotherIde
         EXPECT_EQ(commands(view), (std::vector<int>{127, 124, 127, 1, 2, 4, 127, 127, 1, 2, 4, 5, 6, 127}));
         EXPECT_EQ(state.params.ModelName, "RQA-4021") << "the backup stays what step 7 writes";
         EXPECT_EQ(state.params.FirmwareVersion, (std::array<std::uint8_t, 2>{12, 0}));
+    }
+}
+// Pulls the simulated port's cable once a request of the given command has gone out, when armed.
+class CablePullingPort final : public ForwardingPort {
+  public:
+    CablePullingPort(sim::SimPort& port, std::uint8_t command)
+        : ForwardingPort(port), port_(port), command_(command) {}
+    void arm() { armed_ = true; }
+    PortError write(std::span<const std::uint8_t> bytes) override {
+        const PortError result = ForwardingPort::write(bytes);
+        if (armed_ && bytes.size() > 5 && bytes[5] == command_) {
+            armed_ = false;
+            port_.unplug();
+        }
+        return result;
+    }
+
+  private:
+    sim::SimPort& port_;
+    std::uint8_t command_;
+    bool armed_ = false;
+};
+
+// Presses Next, working the front panel as the screens of steps 4 and 6 ask, until the wizard is at
+// `stepIndex` or shows a message.
+void walkTo(Wizard& wizard, sim::SimDevice& device, const test::RecordingView& view, int stepIndex) {
+    while (wizard.state().StepIndex < stepIndex && view.messages.empty()) {
+        wizard.cmdNext();
+        const int step = wizard.state().StepIndex;
+        if (step == 3 || step == 5) {
+            device.setPower(false);
+            device.setFwSwitch(step == 3);
+            device.setPower(true);
+        }
+    }
+}
+
+TEST(ParamWizardTest, APulledCableEndsTheStepAtOnceAndNextWorksOnceItIsBack) {
+    struct Case {
+        const char* name;
+        std::uint8_t command;  // pulled once this request is out
+        int failingStep;       // its step index
+    };
+    const Case cases[] = {
+        {"during the backup", SERIAL_NUMBER, 1},
+        {"while the initialisation is awaited", PARAM_124, 6},
+        {"during the restore's writes", SERIAL_NUMBER, 6},
+    };
+    test::TempDir dir;
+    const std::string path = dir.path("fw.bin");
+    ASSERT_TRUE(sim::writeFirmwareFile(path, {{1, 3, 0}}));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::VirtualClock clock;
+        sim::RqSystemOptions options;
+        options.instantLine = true;
+        options.timings.parameterInit = 5s;
+        auto device = sim::makeRqSystem(clock, options);
+        device->setPower(true);
+        const sim::DeviceMemory original = device->memory();
+        sim::SimPort simPort(*device);
+        CablePullingPort port(simPort, c.command);
+        test::RecordingView view;
+        Wizard wizard(port, clock, view);
+        wizard.start();
+        wizard.selectFirmwareFile({path, "fw.bin"});
+        walkTo(wizard, *device, view, c.failingStep - 1);
+        port.arm();
+        const Micros pressed = clock.now();
+        wizard.cmdNext();
+        EXPECT_LT(clock.now() - pressed, options.timings.parameterInit + 1s) << "no wait is run out";
+        ASSERT_EQ(view.messages.size(), 1u);
+        EXPECT_EQ(view.messages[0].title, "不明なエラー") << "code 99, not " << view.messages[0].text;
+        EXPECT_EQ(wizard.state().StepIndex, c.failingStep - 1) << "the screen before the step";
+
+        clock.sleep(10s);  // the user plugs the cable back after a while
+        simPort.plug();
+        wizard.cmdNext();
+        EXPECT_EQ(view.messages.size(), 1u) << "no further message";
+        EXPECT_EQ(wizard.state().StepIndex, c.failingStep);
+        EXPECT_EQ(wizard.state().LinkError, 0);
+        if (c.failingStep == 6) {
+            EXPECT_EQ(device->memory().modelName, original.modelName);
+            EXPECT_EQ(device->memory().serialNumber, original.serialNumber);
+        }
     }
 }
 }  // namespace
