@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 
+#include "gui/ScenePlayer.h"
+
 namespace rq::gui {
 namespace {
 
@@ -11,6 +13,8 @@ const QString kSimLine = QStringLiteral("sim-line");
 const QString kTrace = QStringLiteral("trace");
 const QString kFirmware = QStringLiteral("firmware");
 const QString kScreenshot = QStringLiteral("screenshot");
+const QString kScene = QStringLiteral("scene");
+const QString kVersion = QStringLiteral("version");
 const QString kHelp = QStringLiteral("help");
 
 void describe(QCommandLineParser& parser) {
@@ -21,6 +25,8 @@ void describe(QCommandLineParser& parser) {
     parser.addOption({kTrace, {}});
     parser.addOption({kFirmware, {}, QStringLiteral("FILE")});
     parser.addOption({kScreenshot, {}, QStringLiteral("FILE")});
+    parser.addOption({kScene, {}, QStringLiteral("NAME")});
+    parser.addOption({kVersion, {}});
     parser.addOption({{kHelp, QStringLiteral("h")}, {}});
 }
 
@@ -35,7 +41,9 @@ std::string guiUsageText() {
            "  --sim-line instant|real  whether bytes take their time on the simulated line (real)\n"
            "  --trace                  switch the traffic trace on and show its window\n"
            "  --firmware FILE          select this firmware file at start\n"
-           "  --screenshot FILE        save an image of the first screen to FILE, then end\n"
+           "  --screenshot FILE        save a picture of the window to FILE, then end\n"
+           "  --scene NAME             walk to this scene before the picture (step1; 'help' lists them)\n"
+           "  --version                show the program's version\n"
            "  --help                   show this text\n"
            "\n"
            "The trace can also be switched on with 表示(V) > Communication monitoring window (Ctrl+D).\n";
@@ -48,6 +56,7 @@ GuiCommand parseGuiCommandLine(const std::vector<std::string>& args) {
     describe(parser);
     if (!parser.parse(arguments)) return UsageError{parser.errorText().toStdString()};
     if (parser.isSet(kHelp)) return ShowUsage{};
+    if (parser.isSet(kVersion)) return ShowVersion{};
     if (!parser.positionalArguments().isEmpty()) {
         return UsageError{"unexpected argument '" + parser.positionalArguments().constFirst().toStdString() +
                           "'"};
@@ -58,6 +67,13 @@ GuiCommand parseGuiCommandLine(const std::vector<std::string>& args) {
     options.trace = parser.isSet(kTrace);
     options.firmwarePath = parser.value(kFirmware).toStdString();
     options.screenshotPath = parser.value(kScreenshot).toStdString();
+    if (parser.isSet(kScene)) {
+        options.scene = parser.value(kScene).toStdString();
+        if (options.scene == "help") return ShowSceneHelp{};
+        if (!isScene(options.scene))
+            return UsageError{"unknown scene '" + options.scene + "' (--scene help lists them)"};
+        if (options.screenshotPath.empty()) return UsageError{"--scene needs --screenshot"};
+    }
     const QStringList faults = parser.values(kSimFault);
     if (faults.contains(QStringLiteral("help"))) return ShowFaultHelp{};
     if (!options.simulate && (!faults.isEmpty() || parser.isSet(kSimLine))) {
