@@ -7,20 +7,13 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 
 #include "gui/frmMain.h"
 
 namespace rq::gui {
-namespace {
 
-// A whole update on the simulated line takes a few seconds; a scene that is not reached by then never is.
-constexpr int kDeadlineMillis = 60'000;
-constexpr int kTickMillis = 20;
-// Long enough for the front panel's lamp to follow the device.
-constexpr int kSettleMillis = 300;
-constexpr const char* kSerialTyped = "12345";
-
-enum class Move {
+enum class SceneMove : int {
     Next,              // cmdNext
     FwSwitchToWrite,   // power off, "FW" to "W", power on, as step 4 asks
     FwSwitchToNormal,  // power off, "FW" to "-", power on, as step 6 asks
@@ -31,22 +24,31 @@ enum class Move {
     TraceOn,       // the menu entry of the traffic log
 };
 
+namespace {
+
+// A whole update on the simulated line takes a few seconds; a scene that is not reached by then never is.
+constexpr int kDeadlineMillis = 60'000;
+constexpr int kTickMillis = 20;
+// Long enough for the front panel's lamp to follow the device.
+constexpr int kSettleMillis = 300;
+constexpr const char* kSerialTyped = "12345";
+
 enum class Subject { MainWindow, SettingsDialog, ModalWindow, TraceWindow };
 
 struct Scene {
     SceneInfo info;
-    std::vector<Move> moves;
+    std::vector<SceneMove> moves;
     Subject subject;
 };
 
 // The moves from the start screen to the screen of `step`, working the front panel where the screens
 // ask for it.
-std::vector<Move> walkTo(int step) {
-    std::vector<Move> moves;
+std::vector<SceneMove> walkTo(int step) {
+    std::vector<SceneMove> moves;
     for (int from = 1; from < step; ++from) {
-        if (from == 4) moves.push_back(Move::FwSwitchToWrite);
-        if (from == 6) moves.push_back(Move::FwSwitchToNormal);
-        moves.push_back(Move::Next);
+        if (from == 4) moves.push_back(SceneMove::FwSwitchToWrite);
+        if (from == 6) moves.push_back(SceneMove::FwSwitchToNormal);
+        moves.push_back(SceneMove::Next);
     }
     return moves;
 }
@@ -61,14 +63,18 @@ const std::vector<Scene>& scenes() {
         {{"step6", "step 6, instructions for normal mode"}, walkTo(6), Subject::MainWindow},
         {{"step7", "step 7, parameter restore, done"}, walkTo(7), Subject::MainWindow},
         {{"step8", "step 8, end"}, walkTo(8), Subject::MainWindow},
-        {{"settings", "the communication settings dialog"}, {Move::CommSettings}, Subject::SettingsDialog},
+        {{"settings", "the communication settings dialog"},
+         {SceneMove::CommSettings},
+         Subject::SettingsDialog},
         {{"model-serial", "the model and serial dialog of the forced update"},
-         {Move::ForcedUpdate, Move::TypeSerial},
+         {SceneMove::ForcedUpdate, SceneMove::TypeSerial},
          Subject::ModalWindow},
         {{"message", "the message box of step 2 when the device does not answer"},
-         {Move::PowerOff, Move::Next},
+         {SceneMove::PowerOff, SceneMove::Next},
          Subject::ModalWindow},
-        {{"trace", "the traffic log after step 2"}, {Move::TraceOn, Move::Next}, Subject::TraceWindow},
+        {{"trace", "the traffic log after step 2"},
+         {SceneMove::TraceOn, SceneMove::Next},
+         Subject::TraceWindow},
     };
     return kScenes;
 }
@@ -168,14 +174,14 @@ void ScenePlayer::tick() {
 }
 
 void ScenePlayer::walk() {
-    const std::vector<Move>& moves = scenes()[scene_].moves;
+    const std::vector<SceneMove>& moves = scenes()[scene_].moves;
     if (nextMove_ == moves.size()) {
         phase_ = Phase::Aiming;
         return;
     }
-    const Move move = moves[nextMove_];
+    const SceneMove move = moves[nextMove_];
     QWidget* modal = QApplication::activeModalWidget();
-    if (move == Move::TypeSerial) {
+    if (move == SceneMove::TypeSerial) {
         auto* serial = modal ? modal->findChild<QLineEdit*>(QStringLiteral("txtSerial")) : nullptr;
         if (serial == nullptr) return;  // the dialog is not up yet
         serial->setText(QString::fromLatin1(kSerialTyped));
@@ -184,50 +190,46 @@ void ScenePlayer::walk() {
     }
     if (modal != nullptr) return fail(modalDescription(modal));
     if (window_.wizard().busy()) return;
+    if (perform(move)) ++nextMove_;
+}
 
-    const auto click = [this](const char* name) -> bool {
-        auto* button = window_.findChild<QAbstractButton*>(QString::fromLatin1(name));
-        if (button == nullptr || !button->isEnabled()) {
-            fail(QStringLiteral("%1 is %2")
-                     .arg(QString::fromLatin1(name),
-                          button ? QStringLiteral("disabled")
-                                 : QStringLiteral("missing (simulated device only)")));
-            return false;
-        }
-        button->click();
-        return true;
-    };
-    const auto moveFwSwitch = [&click](const char* position) {
-        return click("simPower") && click(position) && click("simPower");
-    };
-    bool done = false;
+bool ScenePlayer::perform(SceneMove move) {
     switch (move) {
-        case Move::Next:
-            done = click("cmdNext");
-            break;
-        case Move::FwSwitchToWrite:
-            done = moveFwSwitch("simFwWrite");
-            break;
-        case Move::FwSwitchToNormal:
-            done = moveFwSwitch("simFwNormal");
-            break;
-        case Move::PowerOff:
-            done = click("simPower");
-            break;
-        case Move::CommSettings:
-            done = click("cmdCommSetting");
-            break;
-        case Move::ForcedUpdate:
-            done = click("cmdForceUpdate");
-            break;
-        case Move::TraceOn:
-            if (auto* trace = window_.findChild<QAction*>(QStringLiteral("actTraceWindow"))) trace->trigger();
-            done = true;
-            break;
-        case Move::TypeSerial:
+        case SceneMove::Next:
+            return click("cmdNext");
+        case SceneMove::FwSwitchToWrite:
+            return click("simPower") && click("simFwWrite") && click("simPower");
+        case SceneMove::FwSwitchToNormal:
+            return click("simPower") && click("simFwNormal") && click("simPower");
+        case SceneMove::PowerOff:
+            return click("simPower");
+        case SceneMove::CommSettings:
+            return click("cmdCommSetting");
+        case SceneMove::ForcedUpdate:
+            return click("cmdForceUpdate");
+        case SceneMove::TraceOn:
+            if (auto* trace = window_.findChild<QAction*>(QStringLiteral("actTraceWindow"))) {
+                trace->trigger();
+                return true;
+            }
+            fail(QStringLiteral("the window has no actTraceWindow"));
+            return false;
+        case SceneMove::TypeSerial:
             break;
     }
-    if (done) ++nextMove_;
+    return false;
+}
+
+bool ScenePlayer::click(const char* name) {
+    auto* button = window_.findChild<QAbstractButton*>(QString::fromLatin1(name));
+    if (button == nullptr || !button->isEnabled()) {
+        fail(QStringLiteral("%1 is %2")
+                 .arg(QString::fromLatin1(name), button ? QStringLiteral("disabled")
+                                                        : QStringLiteral("missing (simulated device only)")));
+        return false;
+    }
+    button->click();
+    return true;
 }
 
 void ScenePlayer::aim() {
@@ -253,10 +255,12 @@ void ScenePlayer::aim() {
     }
     if (subject == nullptr || !subject->isVisible()) return;
     phase_ = Phase::Settling;
-    QTimer::singleShot(kSettleMillis, this, [this, subject] { takePicture(subject); });
+    QTimer::singleShot(kSettleMillis, this,
+                       [this, subject = QPointer<QWidget>(subject)] { takePicture(subject); });
 }
 
 void ScenePlayer::takePicture(QWidget* subject) {
+    if (subject == nullptr) return fail(QStringLiteral("the window closed before its picture"));
     pictured_ = subject->windowTitle();
     if (!withTitleBar(subject->grab(), pictured_).save(path_)) {
         failure_ = QStringLiteral("cannot write ") + path_;

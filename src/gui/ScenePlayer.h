@@ -10,6 +10,7 @@
 namespace rq::gui {
 
 class frmMain;
+enum class SceneMove : int;  // one thing a user does on the way to a scene
 
 // What a picture of the program shows: the window at one of the eight steps, or one of its dialogs.
 struct SceneInfo {
@@ -42,6 +43,8 @@ class ScenePlayer final : public QObject {
 
     void tick();
     void walk();
+    bool perform(SceneMove move);  // false when it failed
+    bool click(const char* name);
     void aim();
     void takePicture(QWidget* subject);
     void finishUp();
