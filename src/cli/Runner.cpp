@@ -165,8 +165,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         return 0;
     }
     if (std::holds_alternative<ShowVersion>(command)) {
-        out << "rqfwup-cli " << RQ_VERSION_MAJOR << "." << RQ_VERSION_MINOR << "." << RQ_VERSION_PATCH
-            << "\n";
+        out << "rqfwup-cli " << programVersion() << "\n";
         return 0;
     }
     if (std::holds_alternative<ShowFaultHelp>(command)) {

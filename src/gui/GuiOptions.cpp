@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 
+#include "gui/ScenePlayer.h"
+
 namespace rq::gui {
 namespace {
 
@@ -12,6 +14,8 @@ const QString kTrace = QStringLiteral("trace");
 const QString kVerifyIdentity = QStringLiteral("verify-identity");
 const QString kFirmware = QStringLiteral("firmware");
 const QString kScreenshot = QStringLiteral("screenshot");
+const QString kScene = QStringLiteral("scene");
+const QString kVersion = QStringLiteral("version");
 const QString kHelp = QStringLiteral("help");
 
 void describe(QCommandLineParser& parser) {
@@ -23,6 +27,8 @@ void describe(QCommandLineParser& parser) {
     parser.addOption({kVerifyIdentity, {}});
     parser.addOption({kFirmware, {}, QStringLiteral("FILE")});
     parser.addOption({kScreenshot, {}, QStringLiteral("FILE")});
+    parser.addOption({kScene, {}, QStringLiteral("NAME")});
+    parser.addOption({kVersion, {}});
     parser.addOption({{kHelp, QStringLiteral("h")}, {}});
 }
 
@@ -38,7 +44,9 @@ std::string guiUsageText() {
            "  --trace                  switch the traffic trace on and show its window\n"
            "  --verify-identity        read the identity back after step 7 has written it\n"
            "  --firmware FILE          select this firmware file at start\n"
-           "  --screenshot FILE        save an image of the first screen to FILE, then end\n"
+           "  --screenshot FILE        save a picture of the window to FILE, then end\n"
+           "  --scene NAME             walk to this scene before the picture (step1; 'help' lists them)\n"
+           "  --version                show the program's version\n"
            "  --help                   show this text\n"
            "\n"
            "The trace can also be switched on with 表示(V) > Communication monitoring window (Ctrl+D).\n";
@@ -51,6 +59,7 @@ GuiCommand parseGuiCommandLine(const std::vector<std::string>& args) {
     describe(parser);
     if (!parser.parse(arguments)) return UsageError{parser.errorText().toStdString()};
     if (parser.isSet(kHelp)) return ShowUsage{};
+    if (parser.isSet(kVersion)) return ShowVersion{};
     if (!parser.positionalArguments().isEmpty()) {
         return UsageError{"unexpected argument '" + parser.positionalArguments().constFirst().toStdString() +
                           "'"};
@@ -62,6 +71,13 @@ GuiCommand parseGuiCommandLine(const std::vector<std::string>& args) {
     options.verifyIdentity = parser.isSet(kVerifyIdentity);
     options.firmwarePath = parser.value(kFirmware).toStdString();
     options.screenshotPath = parser.value(kScreenshot).toStdString();
+    if (parser.isSet(kScene)) {
+        options.scene = parser.value(kScene).toStdString();
+        if (options.scene == "help") return ShowSceneHelp{};
+        if (!isScene(options.scene))
+            return UsageError{"unknown scene '" + options.scene + "' (--scene help lists them)"};
+        if (options.screenshotPath.empty()) return UsageError{"--scene needs --screenshot"};
+    }
     const QStringList faults = parser.values(kSimFault);
     if (faults.contains(QStringLiteral("help"))) return ShowFaultHelp{};
     if (!options.simulate && (!faults.isEmpty() || parser.isSet(kSimLine))) {

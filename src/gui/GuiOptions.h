@@ -14,14 +14,17 @@ struct GuiOptions {
     bool trace = false;
     bool verifyIdentity = false;
     std::string firmwarePath;    // chosen at start as if through cmdFWFileSel; empty: none
-    std::string screenshotPath;  // saves an image of the window and ends; empty: runs normally
+    std::string screenshotPath;  // saves a picture of the scene and ends; empty: runs normally
+    std::string scene = "step1";
 };
 struct ShowUsage {};
+struct ShowVersion {};
 struct ShowFaultHelp {};
+struct ShowSceneHelp {};
 struct UsageError {
     std::string reason;
 };
-using GuiCommand = std::variant<GuiOptions, ShowUsage, ShowFaultHelp, UsageError>;
+using GuiCommand = std::variant<GuiOptions, ShowUsage, ShowVersion, ShowFaultHelp, ShowSceneHelp, UsageError>;
 
 // The arguments after the program's name. Needs no application object, so that --help works
 // without a display.

@@ -1,28 +1,14 @@
 #include <QApplication>
-#include <QTimer>
 #include <iostream>
 
+#include "core/wizard/Wizard.h"
 #include "gui/Application.h"
+#include "gui/ScenePlayer.h"
 #include "sim/Faults.h"
 
 namespace {
 
 constexpr int kUsageStatus = 2;
-
-// Saves an image of the window once the wizard has drawn its first screen, then ends.
-void saveScreenshotWhenIdle(rq::gui::frmMain& window, const QString& path) {
-    auto* poll = new QTimer(&window);
-    QObject::connect(poll, &QTimer::timeout, &window, [&window, poll, path] {
-        if (window.wizard().busy()) return;
-        poll->stop();
-        QTimer::singleShot(300, &window, [&window, path] {
-            const bool saved = window.grab().save(path);
-            if (!saved) std::cerr << "rqfwup: cannot write " << path.toStdString() << "\n";
-            QApplication::exit(saved ? 0 : 1);
-        });
-    });
-    poll->start(50);
-}
 
 }  // namespace
 
@@ -30,6 +16,14 @@ int main(int argc, char** argv) {
     const auto command = rq::gui::parseGuiCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (std::holds_alternative<rq::gui::ShowUsage>(command)) {
         std::cout << rq::gui::guiUsageText();
+        return 0;
+    }
+    if (std::holds_alternative<rq::gui::ShowVersion>(command)) {
+        std::cout << "rqfwup " << rq::programVersion() << "\n";
+        return 0;
+    }
+    if (std::holds_alternative<rq::gui::ShowSceneHelp>(command)) {
+        std::cout << "Scenes for --screenshot:\n" << rq::gui::sceneHelp();
         return 0;
     }
     if (std::holds_alternative<rq::gui::ShowFaultHelp>(command)) {
@@ -46,7 +40,13 @@ int main(int argc, char** argv) {
     rq::gui::Application application(options);
     application.window().show();
     if (!options.screenshotPath.empty()) {
-        saveScreenshotWhenIdle(application.window(), QString::fromStdString(options.screenshotPath));
+        auto* player = new rq::gui::ScenePlayer(application.window(), options.scene,
+                                                QString::fromStdString(options.screenshotPath));
+        QObject::connect(player, &rq::gui::ScenePlayer::finished, [](const QString& failure) {
+            if (!failure.isEmpty()) std::cerr << "rqfwup: " << failure.toStdString() << "\n";
+            QApplication::exit(failure.isEmpty() ? 0 : 1);
+        });
+        player->start();
     }
     return app.exec();
 }

@@ -17,9 +17,13 @@ constexpr int kLastStep = 7;
 
 }  // namespace
 
+std::string programVersion() {
+    return std::to_string(RQ_VERSION_MAJOR) + "." + std::to_string(RQ_VERSION_MINOR) + "." +
+           std::to_string(RQ_VERSION_PATCH);
+}
+
 std::string mainWindowCaption() {
-    return "RQ SYSTEM  Firmware update tool (Ver" + std::to_string(RQ_VERSION_MAJOR) + "." +
-           std::to_string(RQ_VERSION_MINOR) + "." + std::to_string(RQ_VERSION_PATCH) + ")";
+    return "RQ SYSTEM  Firmware update tool (Ver" + programVersion() + ")";
 }
 
 Wizard::Wizard(Port& port, Clock& clock, WizardView& view) : context_{state_, port, clock, view} {}

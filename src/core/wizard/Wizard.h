@@ -54,6 +54,8 @@ class Wizard {
     FlowControl savedFlow_ = FlowControl::None;
 };
 
+// The program's own version, "1.0.0"; the build takes it from the project's version.
+std::string programVersion();
 std::string mainWindowCaption();
 
 }  // namespace rq

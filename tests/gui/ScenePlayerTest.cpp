@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QTest>
+#include <memory>
+
+#include "core/TempDir.h"
+#include "gui/Application.h"
+#include "gui/ScenePlayer.h"
+#include "sim/FirmwareGenerator.h"
+
+namespace rq::test {
+namespace {
+
+constexpr int kSceneMillis = 30'000;
+constexpr const char* kMainCaption = "RQ SYSTEM  Firmware update tool (Ver1.0.0)";
+
+struct SceneRun {
+    QString failure;
+    QString pictured;
+    std::string boldStep;  // the step label in bold once the player is done
+};
+
+// Plays one scene on the real window and the simulated RQ system, as rqfwup --screenshot does.
+class ScenePlayerTest : public testing::Test {
+  protected:
+    SceneRun play(const std::string& scene, gui::GuiOptions options, const std::string& picture) {
+        gui::Application application(options);
+        application.window().show();
+        auto* player = new gui::ScenePlayer(application.window(), scene, QString::fromStdString(picture));
+        std::optional<QString> failure;
+        QObject::connect(player, &gui::ScenePlayer::finished,
+                         [&failure](const QString& reason) { failure = reason; });
+        player->start();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return failure.has_value(); }, kSceneMillis)) << scene;
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the player leaves no dialog open";
+        SceneRun run{failure.value_or(QStringLiteral("unfinished")), player->pictured(), {}};
+        for (QLabel* label : application.window().findChildren<QLabel*>()) {
+            if (label->objectName().startsWith(QStringLiteral("lblProcess")) && label->font().bold())
+                run.boldStep = label->objectName().toStdString();
+        }
+        return run;
+    }
+
+    gui::GuiOptions simulated(bool withFirmware = true) const {
+        gui::GuiOptions options;
+        options.simulate = true;
+        options.simulation.instantLine = true;
+        if (withFirmware) options.firmwarePath = firmware;
+        return options;
+    }
+
+    void SetUp() override { ASSERT_TRUE(sim::writeFirmwareFile(firmware, {})); }
+
+    TempDir dir;
+    std::string firmware = dir.path("RQ-1.3.0.bin");
+};
+
+struct SceneCase {
+    const char* scene;
+    const char* pictured;  // the caption of the window in the picture
+    const char* boldStep;  // where the wizard is once the dialog the scene opened is closed
+};
+
+// Steps 5 to 7 lie on the way to step 8, which stands for them: each whole update takes seconds.
+const SceneCase kSceneCases[] = {
+    {"step1", kMainCaption, "lblProcess01"},   {"step2", kMainCaption, "lblProcess02"},
+    {"step4", kMainCaption, "lblProcess04"},   {"step8", kMainCaption, "lblProcess08"},
+    {"settings", "通信設定", "lblProcess01"},  {"model-serial", "Forced update config", "lblProcess03"},
+    {"message", "通信エラー", "lblProcess01"}, {"trace", "Communication monitoring window", "lblProcess02"},
+};
+
+void PrintTo(const SceneCase& scene, std::ostream* out) {
+    *out << scene.scene;
+}
+
+class EveryScene : public ScenePlayerTest, public testing::WithParamInterface<SceneCase> {};
+
+TEST_P(EveryScene, IsReachedAndPictured) {
+    const SceneCase& expected = GetParam();
+    const std::string picture = dir.path(std::string(expected.scene) + ".png");
+    const SceneRun run = play(expected.scene, simulated(), picture);
+    EXPECT_EQ(run.failure.toStdString(), "");
+    EXPECT_EQ(run.pictured.toStdString(), expected.pictured);
+    EXPECT_EQ(run.boldStep, expected.boldStep);
+    const QImage image(QString::fromStdString(picture));
+    EXPECT_GT(image.width(), 300);
+    EXPECT_GT(image.height(), 150);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, EveryScene, testing::ValuesIn(kSceneCases), [](const auto& info) {
+    std::string name = info.param.scene;
+    std::erase(name, '-');
+    return name;
+});
+
+TEST(SceneCatalogue, NamesEveryStepAndDialog) {
+    std::vector<std::string> names;
+    for (const gui::SceneInfo& scene : gui::sceneCatalogue()) names.emplace_back(scene.name);
+    const std::vector<std::string> expected = {"step1",    "step2",        "step3",   "step4",
+                                               "step5",    "step6",        "step7",   "step8",
+                                               "settings", "model-serial", "message", "trace"};
+    EXPECT_EQ(names, expected);
+    EXPECT_TRUE(gui::isScene("model-serial"));
+    EXPECT_FALSE(gui::isScene("step9"));
+}
+
+TEST_F(ScenePlayerTest, AWalkThatCannotGoOnFailsWithItsReason) {
+    struct Case {
+        const char* scene;
+        bool withFirmware;
+        const char* fault;
+        std::string picture;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"step4", false, nullptr, "step4.png", "cmdNext is disabled"},
+        {"step3", true, "silent-after=0", "step3.png", "a message box stopped the walk: 通信エラー: "},
+        {"step1", true, nullptr, "no-such-folder/step1.png", "cannot write "},
+    };
+    for (const Case& test : cases) {
+        gui::GuiOptions options = simulated(test.withFirmware);
+        if (test.fault) {
+            ASSERT_EQ(options.simulation.faults.add(test.fault), std::nullopt);
+        }
+        const SceneRun run = play(test.scene, options, dir.path(test.picture));
+        EXPECT_TRUE(run.failure.startsWith(QString::fromUtf8(test.reason)))
+            << test.scene << ": " << run.failure.toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace rq::test
