@@ -36,6 +36,7 @@ class UpdateRun {
 
   private:
     std::optional<int> attachPort();
+    void explain(const std::string& whyNotOpened);
     bool waitForEnter(const std::string& button);
     void workFrontPanel(int stepIndex);
     int walk();
@@ -53,7 +54,8 @@ class UpdateRun {
 
 std::optional<int> UpdateRun::attachPort() {
     if (!options_.simulate) {
-        HardwarePort hardware = makeHardwarePort(options_.port);
+        HardwarePort hardware =
+            makeHardwarePort(options_.port, [this](const std::string& why) { explain(why); });
         port_ = std::move(hardware.port);
         portNumber_ = hardware.number;
         return std::nullopt;
@@ -72,6 +74,12 @@ std::optional<int> UpdateRun::attachPort() {
     device_->setPower(true);
     port_ = std::make_unique<sim::SimPort>(*device_, portNumber_);
     return std::nullopt;
+}
+
+// The message box names no cause; a person reads it here, a script in the JSON.
+void UpdateRun::explain(const std::string& whyNotOpened) {
+    err_ << "rqfwup-cli: " << whyNotOpened << "\n" << std::flush;
+    if (options_.json) view_.hint(whyNotOpened);
 }
 
 bool UpdateRun::waitForEnter(const std::string& button) {
