@@ -167,6 +167,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (const auto* update = std::get_if<UpdateOptions>(&command))
         return UpdateRun(*update, out, err, in).execute();
     if (const auto* make = std::get_if<MakeFirmwareOptions>(&command)) return makeFirmware(*make, out, err);
+    if (const auto* ports = std::get_if<PortsOptions>(&command)) return listPorts(*ports, out);
     if (std::holds_alternative<ShowHelp>(command)) {
         out << usageText();
         return 0;
