@@ -7,6 +7,7 @@
 #include "cli/Options.h"
 #include "core/wizard/ForceUpdate.h"
 #include "core/wizard/Wizard.h"
+#include "platform/LocaleTime.h"
 #include "platform/SteadyClock.h"
 #include "sim/FirmwareGenerator.h"
 #include "sim/RqSystem.h"
@@ -109,6 +110,7 @@ int UpdateRun::execute() {
     Wizard wizard(*port_, clock_, view_);
     wizard.setFallBackAfterFailure(false);
     wizard.setTraceEnabled(options_.trace);
+    wizard.setTraceTimeFormat(localeTraceTime);
     wizard.start();
     wizard.state().commSettings = options_.settings;
     wizard.state().commSettings.ComPort = static_cast<std::uint8_t>(portNumber_);

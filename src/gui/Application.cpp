@@ -3,6 +3,7 @@
 #include <QDockWidget>
 
 #include "gui/SimPanel.h"
+#include "platform/LocaleTime.h"
 #include "platform/QtPort.h"
 #include "sim/SimPort.h"
 
@@ -31,7 +32,10 @@ Application::Application(const GuiOptions& options) {
         dock->setWidget(new SimPanel(*device_, dock));
         window_->addDockWidget(Qt::RightDockWidgetArea, dock);
     }
-    window_->wizard().post([](Wizard& wizard) { wizard.start(); });
+    window_->wizard().post([](Wizard& wizard) {
+        wizard.setTraceTimeFormat(localeTraceTime);
+        wizard.start();
+    });
     if (options.trace) window_->showTraceWindow();
     if (!options.firmwarePath.empty())
         window_->selectFirmwareFile(QString::fromStdString(options.firmwarePath));
