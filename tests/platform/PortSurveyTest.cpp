@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/settings/PortConf.h"
 #include "platform/PortSurvey.h"
 #include "platform/PseudoTerminal.h"
 
@@ -50,6 +51,35 @@ TEST(PortSurvey, TriesEveryListedDeviceInTheDialogsNumbering) {
     EXPECT_EQ(reports[2].failure->reason, "Inappropriate ioctl for device");
     EXPECT_FALSE(port.isOpen());
     std::filesystem::remove(notALine);
+}
+
+std::vector<int> numbers(const PortProbe& probe) {
+    std::vector<int> found;
+    for (const FoundPort& port : probe.found) found.push_back(port.number);
+    return found;
+}
+
+TEST(PortSurvey, TheSettingsDialogFindsADevicePluggedInAfterStart) {
+    test::PseudoTerminal adapter;
+    ASSERT_TRUE(adapter.ok());
+    std::vector<ListedPort> listed;
+    QtPort port{PortTable([&listed] { return listed; })};
+    EXPECT_EQ(numbers(probePorts(port)), std::vector<int>{0});
+    listed = {{adapter.path(), true}};
+    const PortProbe probe = probePorts(port);
+    EXPECT_EQ(numbers(probe), std::vector<int>{1});
+    EXPECT_EQ(probe.found[0].device, adapter.path());
+}
+
+TEST(PortSurvey, APortLeftOpenIsProbedLikeTheOthers) {
+    test::PseudoTerminal adapter;
+    ASSERT_TRUE(adapter.ok());
+    QtPort port{PortTable([] { return std::vector<ListedPort>{{"/dev/rq-gone-1"}}; })};
+    port.setPortNumber(port.portTable().registerDevicePath(adapter.path()));
+    ASSERT_EQ(port.portNumber(), 2);
+    ASSERT_EQ(port.open(), PortError::None);
+    EXPECT_EQ(numbers(probePorts(port)), std::vector<int>{2}) << "COM1 is gone, whatever was open";
+    EXPECT_EQ(port.portNumber(), 2);
 }
 
 }  // namespace

@@ -27,6 +27,8 @@ int parityIndex(const std::string& parity) {
 }  // namespace
 
 PortProbe probePorts(Port& port) {
+    // An open port would answer the first try whatever number it is given.
+    port.close();
     const int savedNumber = port.portNumber();
     const std::string savedSettings = port.settings();
     port.setSettings(std::string(kProbeSettings));
