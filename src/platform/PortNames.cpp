@@ -86,12 +86,18 @@ std::vector<ListedPort> numberingOrder(std::vector<ListedPort> ports) {
     return ports;
 }
 
-PortTable::PortTable(Lister lister) : lister_(std::move(lister)) {
+PortTable::PortTable(Lister lister, std::chrono::milliseconds reuseFor)
+    : lister_(std::move(lister)), reuseFor_(reuseFor) {
     refresh();
+}
+
+PortTable PortTable::system() {
+    return PortTable(systemPorts, std::chrono::seconds(1));
 }
 
 void PortTable::refresh() {
     listed_ = numberingOrder(lister_());
+    listedAt_ = std::chrono::steady_clock::now();
 }
 
 #ifdef Q_OS_WIN
@@ -122,7 +128,7 @@ int PortTable::registerDevicePath(const std::string& path) {
 #else
 
 std::string PortTable::currentDevice(int number) {
-    refresh();
+    if (std::chrono::steady_clock::now() - listedAt_ >= reuseFor_) refresh();
     return deviceName(number);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -44,8 +45,12 @@ class PortTable {
   public:
     using Lister = std::function<std::vector<ListedPort>()>;
 
-    // Lists the devices at once, and again at every refresh().
-    explicit PortTable(Lister lister = systemPorts);
+    // Lists the devices at once, and again at every refresh(). A look-up of the current device lists
+    // them afresh unless the listing is younger than `reuseFor`.
+    explicit PortTable(Lister lister, std::chrono::milliseconds reuseFor = {});
+    // The system's devices. Listing them takes tens of milliseconds, so the settings dialog's sixteen
+    // tries share one listing.
+    static PortTable system();
 
     void refresh();
     // The device of COMn as the system lists it now; empty when there is none.
@@ -59,6 +64,8 @@ class PortTable {
 
   private:
     Lister lister_;
+    std::chrono::milliseconds reuseFor_;
+    std::chrono::steady_clock::time_point listedAt_;
     std::vector<ListedPort> listed_;  // in numbering order
     std::map<int, std::string> pinned_;
 };

@@ -20,7 +20,7 @@ class QtPort final : public Port {
     // What the port asks of the driver for short replies when it opens; a test may watch it.
     using LowLatencyRequest = std::function<bool(qintptr handle)>;
 
-    explicit QtPort(PortTable table = PortTable());
+    explicit QtPort(PortTable table = PortTable::system());
 
     PortTable& portTable() { return table_; }
     void setLowLatencyRequest(LowLatencyRequest request) { lowLatency_ = std::move(request); }

@@ -65,6 +65,16 @@ TEST(PortNames, EveryLookUpListsTheDevicesAfresh) {
     }
 }
 
+TEST(PortNames, ALookUpSoonAfterTheLastListingReusesIt) {
+    ChangingListing listing;
+    listing.now = {{"/dev/ttyS0", false}};
+    PortTable table(listing.lister(), std::chrono::hours(1));
+    listing.now = {{"/dev/ttyUSB0", true}};
+    EXPECT_EQ(table.currentDevice(1), "/dev/ttyS0");
+    table.refresh();
+    EXPECT_EQ(table.currentDevice(1), "/dev/ttyUSB0");
+}
+
 TEST(PortNames, ARegisteredPathKeepsItsNumberWhateverIsPluggedInLater) {
     ChangingListing listing;
     listing.now = {{"/dev/ttyUSB0", true}, {"/dev/ttyS0", false}};
