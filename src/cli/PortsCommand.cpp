@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/Json.h"
+#include "core/settings/PortConf.h"
 
 namespace rq::cli {
 namespace {
@@ -17,12 +18,6 @@ std::string hex4(std::uint16_t id) {
 
 std::string comName(const PortReport& report) {
     return "COM" + std::to_string(report.port.number);
-}
-
-// The device's own name where it says more than COMn (Windows names it COMn itself).
-std::string pathBeside(const PortReport& report) {
-    const std::string& path = report.port.device.path;
-    return path == comName(report) ? std::string() : path;
 }
 
 std::string whyNot(const PortReport& report) {
@@ -45,8 +40,7 @@ std::vector<std::pair<const char*, std::string>> usbFields(const ListedPort& dev
 }
 
 std::string textLine(const PortReport& report) {
-    std::string line = comName(report);
-    if (const std::string path = pathBeside(report); !path.empty()) line += "  " + path;
+    std::string line = portItemText({report.port.number, report.port.device.path});
     line += report.opens ? "  opens" : "  does not open: " + whyNot(report);
     if (report.failure) {
         if (const std::string fix = remedy(*report.failure); !fix.empty()) line += "; " + fix;

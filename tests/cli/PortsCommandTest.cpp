@@ -30,24 +30,21 @@ TEST(PortsCommand, PrintsEachPortAsTheDialogNumbersIt) {
         const char* json;
     } rows[] = {
         {{usbAdapter()},
-         "COM1  /dev/ttyUSB0  opens  USB 0403:6001  FTDI  FT232R USB UART  serial number A50285BI\n",
+         "COM1  (/dev/ttyUSB0)  opens  USB 0403:6001  FTDI  FT232R USB UART  serial number A50285BI\n",
          "[{\"port\":\"COM1\",\"path\":\"/dev/ttyUSB0\",\"opens\":true,\"usb\":true,\"vendorId\":\"0403\","
          "\"productId\":\"6001\",\"manufacturer\":\"FTDI\",\"description\":\"FT232R USB UART\","
          "\"serialNumber\":\"A50285BI\"}]\n"},
         {{refused(2, "/dev/ttyS0", OpenProblem::Permission, "Permission denied", "dialout"),
           refused(3, "/dev/ttyS1", OpenProblem::Busy, "Device or resource busy", "")},
-         "COM2  /dev/ttyS0  does not open: Permission denied; the user must be a member of the group "
+         "COM2  (/dev/ttyS0)  does not open: Permission denied; the user must be a member of the group "
          "\"dialout\" that owns it (sudo usermod -aG dialout $USER, then log in again)\n"
-         "COM3  /dev/ttyS1  does not open: Device or resource busy; it is in use by another program; close "
+         "COM3  (/dev/ttyS1)  does not open: Device or resource busy; it is in use by another program; close "
          "that program\n",
          "[{\"port\":\"COM2\",\"path\":\"/dev/ttyS0\",\"opens\":false,\"reason\":\"Permission denied\","
          "\"remedy\":\"the user must be a member of the group \\\"dialout\\\" that owns it (sudo usermod -aG "
          "dialout $USER, then log in again)\",\"usb\":false},"
          "{\"port\":\"COM3\",\"path\":\"/dev/ttyS1\",\"opens\":false,\"reason\":\"Device or resource busy\","
          "\"remedy\":\"it is in use by another program; close that program\",\"usb\":false}]\n"},
-        {{{{4, {"COM4"}}, false, std::nullopt}},
-         "COM4  does not open: not found\n",
-         "[{\"port\":\"COM4\",\"path\":\"COM4\",\"opens\":false,\"reason\":\"not found\",\"usb\":false}]\n"},
         {{}, "No serial ports found.\n", "[]\n"},
     };
     for (const auto& row : rows) {

@@ -1,8 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
 
 #include "core/settings/PortConf.h"
 #include "platform/PortSurvey.h"
@@ -14,43 +10,23 @@ namespace {
 TEST(PortSurvey, TriesEveryListedDeviceInTheDialogsNumbering) {
     test::PseudoTerminal adapter;
     ASSERT_TRUE(adapter.ok());
-    const std::string notALine =
-        (std::filesystem::temp_directory_path() / ("rq-survey-" + std::to_string(::getpid()))).string();
-    std::ofstream(notALine) << "x";
-
     ListedPort usb(adapter.path(), true);
     usb.vendorId = 0x0403;
-    usb.productId = 0x6001;
-    usb.manufacturer = "FTDI";
     usb.serialNumber = "A50285BI";
-    const std::vector<ListedPort> listed = {{"/dev/rq-gone-9", false}, {notALine, false}, usb};
+    const std::vector<ListedPort> listed = {{"/dev/rq-gone-9", false}, usb};
     QtPort port{PortTable([&listed] { return listed; })};
-    port.setSettings("307200,O,8,1");
 
-    const struct {
-        std::string path;
-        bool opens;
-        std::optional<OpenProblem> problem;
-    } expected[] = {
-        {adapter.path(), true, std::nullopt},
-        {"/dev/rq-gone-9", false, OpenProblem::Missing},
-        {notALine, false, OpenProblem::Other},
-    };
     const auto reports = surveyPorts(port);
-    ASSERT_EQ(reports.size(), std::size(expected));
-    for (std::size_t i = 0; i < reports.size(); ++i) {
-        const PortReport& report = reports[i];
-        EXPECT_EQ(report.port.number, static_cast<int>(i) + 1);
-        EXPECT_EQ(report.port.device.path, expected[i].path);
-        EXPECT_EQ(report.opens, expected[i].opens) << expected[i].path;
-        EXPECT_EQ(report.failure ? std::optional(report.failure->problem) : std::nullopt, expected[i].problem)
-            << expected[i].path;
-    }
-    EXPECT_EQ(reports[0].port.device.vendorId, 0x0403);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].port.number, 1);
+    EXPECT_EQ(reports[0].port.device.path, adapter.path());
     EXPECT_EQ(reports[0].port.device.serialNumber, "A50285BI");
-    EXPECT_EQ(reports[2].failure->reason, "Inappropriate ioctl for device");
+    EXPECT_TRUE(reports[0].opens);
+    EXPECT_EQ(reports[1].port.number, 2);
+    EXPECT_FALSE(reports[1].opens);
+    ASSERT_TRUE(reports[1].failure.has_value());
+    EXPECT_EQ(reports[1].failure->problem, OpenProblem::Missing);
     EXPECT_FALSE(port.isOpen());
-    std::filesystem::remove(notALine);
 }
 
 std::vector<int> numbers(const PortProbe& probe) {

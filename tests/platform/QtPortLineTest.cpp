@@ -53,16 +53,6 @@ TEST_F(QtPortLineTest, APulledCableClosesThePortAtTheNextUse) {
     }
 }
 
-TEST_F(QtPortLineTest, BytesThatArrivedBeforeTheCableWasPulledAreStillRead) {
-    terminal->send({0x10, 0x20});
-    EXPECT_EQ(port.read(2, 2s), (std::vector<std::uint8_t>{0x10, 0x20}));
-    terminal->send({0x30});
-    terminal->hangUp();
-    const auto last = port.read(2, 5s);
-    EXPECT_LE(last.size(), 1u);
-    EXPECT_FALSE(port.isOpen());
-}
-
 TEST_F(QtPortLineTest, OpensAgainOnceTheCableIsBackUnderANewPath) {
     terminal->hangUp();
     port.read(1, 1s);
@@ -80,34 +70,17 @@ TEST_F(QtPortLineTest, OpensAgainOnceTheCableIsBackUnderANewPath) {
     EXPECT_EQ(back.receive(1, 2000), (std::vector<std::uint8_t>{0x43}));
 }
 
-class OpenFailureTest : public testing::Test {
-  protected:
-    void TearDown() override { std::filesystem::remove(plainFile); }
-
-    static std::unique_ptr<QtPort> portOn(const std::string& path) {
-        auto port = std::make_unique<QtPort>(PortTable([path] { return std::vector<ListedPort>{{path}}; }));
+TEST(QtPortOpenFailure, APortHeldByAnotherProgramIsExplainedUntilItOpens) {
+    PseudoTerminal terminal;
+    const auto portOn = [&terminal] {
+        auto port = std::make_unique<QtPort>(
+            PortTable([&terminal] { return std::vector<ListedPort>{{terminal.path()}}; }));
         port->setPortNumber(1);
         return port;
-    }
-
-    std::string plainFile =
-        (std::filesystem::temp_directory_path() / ("rq-not-a-terminal-" + std::to_string(::getpid())))
-            .string();
-};
-
-TEST_F(OpenFailureTest, AMissingDeviceNeedsNoExplanation) {
-    const auto port = portOn("/dev/rq-no-such-serial-device");
-    EXPECT_EQ(port->open(), PortError::InvalidPort);
-    ASSERT_TRUE(port->lastOpenFailure().has_value());
-    EXPECT_EQ(port->lastOpenFailure()->problem, OpenProblem::Missing);
-    EXPECT_EQ(port->whyNotOpened(), "");
-}
-
-TEST_F(OpenFailureTest, APortHeldByAnotherIsBusy) {
-    PseudoTerminal terminal;
-    const auto holder = portOn(terminal.path());
+    };
+    const auto holder = portOn();
     ASSERT_EQ(holder->open(), PortError::None);
-    const auto port = portOn(terminal.path());
+    const auto port = portOn();
     EXPECT_EQ(port->open(), PortError::InvalidPort);
     ASSERT_TRUE(port->lastOpenFailure().has_value());
     EXPECT_EQ(port->lastOpenFailure()->problem, OpenProblem::Busy);
@@ -117,32 +90,7 @@ TEST_F(OpenFailureTest, APortHeldByAnotherIsBusy) {
 
     holder->close();
     EXPECT_EQ(port->open(), PortError::None);
-    EXPECT_FALSE(port->lastOpenFailure().has_value());
     EXPECT_EQ(port->whyNotOpened(), "");
-}
-
-TEST_F(OpenFailureTest, ADeviceThatIsNoTerminalGivesTheSystemsReason) {
-    std::ofstream(plainFile) << "x";
-    const auto port = portOn(plainFile);
-    EXPECT_NE(port->open(), PortError::None);
-    EXPECT_EQ(port->whyNotOpened(), plainFile + ": Inappropriate ioctl for device");
-}
-
-TEST(OpenFailureText, NamesThePathTheReasonAndTheRemedy) {
-    const struct {
-        OpenFailure failure;
-        const char* line;
-    } cases[] = {
-        {{"/dev/ttyUSB0", OpenProblem::Permission, "Permission denied", "dialout"},
-         "/dev/ttyUSB0: Permission denied; the user must be a member of the group \"dialout\" that owns it "
-         "(sudo usermod -aG dialout $USER, then log in again)"},
-        {{"/dev/ttyS3", OpenProblem::Permission, "Permission denied", ""},
-         "/dev/ttyS3: Permission denied; ask an administrator for read and write access to it"},
-        {{"/dev/ttyACM0", OpenProblem::Busy, "Device or resource busy", ""},
-         "/dev/ttyACM0: Device or resource busy; it is in use by another program; close that program"},
-        {{"COM4", OpenProblem::Other, "Unknown error", ""}, "COM4: Unknown error"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(explain(c.failure), c.line);
 }
 
 }  // namespace

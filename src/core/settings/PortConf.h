@@ -29,7 +29,7 @@ struct PortProbe {
 };
 
 // Tries COM1 to COM16 at kProbeSettings and lists those that open; with none, the list is just COM0.
-// The port's number and settings are given back afterwards.
+// The port is left closed, its number and settings as they were.
 PortProbe probePorts(Port& port);
 
 // The lists' preselection: the port from the port itself, everything else from the settings.
