@@ -14,7 +14,8 @@ namespace rq {
 
 // A real serial line on QSerialPort. It blocks in its own waits and needs no event loop, but it must
 // be made and used on one thread, a QThread or the application's main thread. Every open looks COMn up
-// in a fresh listing of the system's serial devices.
+// in the table's current listing of the system's serial devices, so a device plugged in after start is
+// found.
 class QtPort final : public Port {
   public:
     // What the port asks of the driver for short replies when it opens; a test may watch it.
