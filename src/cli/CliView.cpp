@@ -63,6 +63,10 @@ void CliView::note(const std::string& what) {
     }
 }
 
+void CliView::hint(const std::string& advice) {
+    if (json_) emit("\"hint\":" + jsonString(advice));
+}
+
 void CliView::setText(Control control, const std::string& text) {
     if (!changes(texts_, control, text)) return;
     if (json_) {

@@ -20,6 +20,8 @@ class CliView final : public WizardView {
     void setModelSerial(const std::string& model, const std::string& serial);
     // A line of the runner's own, such as what it does on the simulated front panel.
     void note(const std::string& what);
+    // Advice for a script, such as why the port did not open; JSON only.
+    void hint(const std::string& advice);
 
     void setText(Control control, const std::string& text) override;
     void setBold(Control control, bool bold) override;

@@ -1,16 +1,38 @@
 #include "cli/HardwarePort.h"
 
 #include "cli/Options.h"
+#include "core/io/ForwardingPort.h"
 #include "platform/QtPort.h"
 
 namespace rq::cli {
+namespace {
 
-HardwarePort makeHardwarePort(const std::string& name) {
+class ReportingPort final : public ForwardingPort {
+  public:
+    ReportingPort(std::unique_ptr<Port> inner, OpenFailureReport report)
+        : ForwardingPort(*inner), inner_(std::move(inner)), report_(std::move(report)) {}
+
+    PortError open() override {
+        const PortError error = ForwardingPort::open();
+        if (error != PortError::None) {
+            if (const std::string why = whyNotOpened(); !why.empty()) report_(why);
+        }
+        return error;
+    }
+
+  private:
+    std::unique_ptr<Port> inner_;
+    OpenFailureReport report_;
+};
+
+}  // namespace
+
+HardwarePort makeHardwarePort(const std::string& name, OpenFailureReport report) {
     auto port = std::make_unique<QtPort>();
     // A missing device is not refused here: step 2 reports it as the window would.
     const auto number = comPortNumber(name);
     const int portNumber = number ? *number : port->portTable().registerDevicePath(name);
-    return {std::move(port), portNumber};
+    return {std::make_unique<ReportingPort>(std::move(port), std::move(report)), portNumber};
 }
 
 }  // namespace rq::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -12,7 +13,10 @@ struct HardwarePort {
     int number = 0;  // the COMn the port is reached as
 };
 
+// Told why a device that exists did not open, each time an open fails so.
+using OpenFailureReport = std::function<void(const std::string& why)>;
+
 // A real serial port from COMn or a device path.
-HardwarePort makeHardwarePort(const std::string& name);
+HardwarePort makeHardwarePort(const std::string& name, OpenFailureReport report);
 
 }  // namespace rq::cli

@@ -176,6 +176,15 @@ Command parseMakeFirmware(const std::vector<std::string>& args) {
     return options;
 }
 
+Command parsePorts(const std::vector<std::string>& args) {
+    PortsOptions options;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i] != "--json") return UsageError{"ports takes --json only, not '" + args[i] + "'"};
+        options.json = true;
+    }
+    return options;
+}
+
 }  // namespace
 
 Command parseCommandLine(const std::vector<std::string>& args) {
@@ -186,6 +195,7 @@ Command parseCommandLine(const std::vector<std::string>& args) {
     if (std::find(args.begin(), args.end(), "--help") != args.end()) return ShowHelp{};
     if (command == "update") return parseUpdate(args);
     if (command == "make-firmware") return parseMakeFirmware(args);
+    if (command == "ports") return parsePorts(args);
     return UsageError{"unknown command '" + command + "' (try --help)"};
 }
 
@@ -201,6 +211,8 @@ std::string usageText() {
   rqfwup-cli update FIRMWARE.bin [options]   walk the update wizard without a window
   rqfwup-cli make-firmware OUT.bin [--version A.B.C] [--length N]
                                              write a valid firmware file (N data bytes, default 131072)
+  rqfwup-cli ports [--json]                  list the serial ports as the settings dialog numbers them,
+                                             whether each opens, and what a USB adapter tells of itself
   rqfwup-cli --help | --version
 
 Options of update:

@@ -7,6 +7,7 @@
 #include <variant>
 #include <vector>
 
+#include "cli/PortsCommand.h"
 #include "core/settings/CommSettings.h"
 
 namespace rq::cli {
@@ -38,8 +39,8 @@ struct UsageError {
     std::string reason;  // one line
 };
 
-using Command =
-    std::variant<UpdateOptions, MakeFirmwareOptions, ShowHelp, ShowVersion, ShowFaultHelp, UsageError>;
+using Command = std::variant<UpdateOptions, MakeFirmwareOptions, PortsOptions, ShowHelp, ShowVersion,
+                             ShowFaultHelp, UsageError>;
 
 Command parseCommandLine(const std::vector<std::string>& args);
 std::string usageText();

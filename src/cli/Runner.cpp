@@ -7,6 +7,7 @@
 #include "cli/Options.h"
 #include "core/wizard/ForceUpdate.h"
 #include "core/wizard/Wizard.h"
+#include "platform/LocaleTime.h"
 #include "platform/SteadyClock.h"
 #include "sim/FirmwareGenerator.h"
 #include "sim/RqSystem.h"
@@ -36,6 +37,7 @@ class UpdateRun {
 
   private:
     std::optional<int> attachPort();
+    void explain(const std::string& whyNotOpened);
     bool waitForEnter(const std::string& button);
     void workFrontPanel(int stepIndex);
     int walk();
@@ -53,7 +55,8 @@ class UpdateRun {
 
 std::optional<int> UpdateRun::attachPort() {
     if (!options_.simulate) {
-        HardwarePort hardware = makeHardwarePort(options_.port);
+        HardwarePort hardware =
+            makeHardwarePort(options_.port, [this](const std::string& why) { explain(why); });
         port_ = std::move(hardware.port);
         portNumber_ = hardware.number;
         return std::nullopt;
@@ -72,6 +75,12 @@ std::optional<int> UpdateRun::attachPort() {
     device_->setPower(true);
     port_ = std::make_unique<sim::SimPort>(*device_, portNumber_);
     return std::nullopt;
+}
+
+// The message box names no cause; a person reads it here, a script in the JSON.
+void UpdateRun::explain(const std::string& whyNotOpened) {
+    err_ << "rqfwup-cli: " << whyNotOpened << "\n" << std::flush;
+    if (options_.json) view_.hint(whyNotOpened);
 }
 
 bool UpdateRun::waitForEnter(const std::string& button) {
@@ -102,6 +111,7 @@ int UpdateRun::execute() {
     wizard.setFallBackAfterFailure(false);
     wizard.setTraceEnabled(options_.trace);
     wizard.setVerifyIdentity(options_.verifyIdentity);
+    wizard.setTraceTimeFormat(localeTraceTime);
     wizard.start();
     wizard.state().commSettings = options_.settings;
     wizard.state().commSettings.ComPort = static_cast<std::uint8_t>(portNumber_);
@@ -160,6 +170,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (const auto* update = std::get_if<UpdateOptions>(&command))
         return UpdateRun(*update, out, err, in).execute();
     if (const auto* make = std::get_if<MakeFirmwareOptions>(&command)) return makeFirmware(*make, out, err);
+    if (const auto* ports = std::get_if<PortsOptions>(&command)) return listPorts(*ports, out);
     if (std::holds_alternative<ShowHelp>(command)) {
         out << usageText();
         return 0;

@@ -4,6 +4,7 @@
 
 #include "core/io/ForwardingPort.h"
 #include "gui/SimPanel.h"
+#include "platform/LocaleTime.h"
 #include "platform/QtPort.h"
 
 namespace rq::gui {
@@ -32,7 +33,10 @@ Application::Application(const GuiOptions& options) {
         dock->setWidget(new SimPanel(*device_, *simPort_, dock));
         window_->addDockWidget(Qt::RightDockWidgetArea, dock);
     }
-    window_->wizard().post([](Wizard& wizard) { wizard.start(); });
+    window_->wizard().post([](Wizard& wizard) {
+        wizard.setTraceTimeFormat(localeTraceTime);
+        wizard.start();
+    });
     if (options.trace) window_->showTraceWindow();
     window_->setVerifyIdentity(options.verifyIdentity);
     if (!options.firmwarePath.empty())

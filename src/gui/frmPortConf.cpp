@@ -26,12 +26,6 @@ void fill(QComboBox* combo, const std::array<std::string_view, N>& items, int se
     combo->setCurrentIndex(selected);
 }
 
-QString portItemText(const FoundPort& port) {
-    const QString name = QStringLiteral("COM%1").arg(port.number);
-    if (port.device.empty()) return name;
-    return name + QStringLiteral("  (") + QString::fromStdString(port.device) + QLatin1Char(')');
-}
-
 }  // namespace
 
 frmPortConf::frmPortConf(QWidget* parent)
@@ -42,7 +36,8 @@ frmPortConf::frmPortConf(QWidget* parent)
       cmbDataBits_(new QComboBox(this)),
       cmbParity_(new QComboBox(this)),
       cmbStopBits_(new QComboBox(this)),
-      cmbFlowCtl_(new QComboBox(this)) {
+      cmbFlowCtl_(new QComboBox(this)),
+      lblPortHint_(new QLabel(this)) {
     setObjectName(QStringLiteral("frmPortConf"));
     setWindowTitle(QStringLiteral("通信設定"));
     setModal(false);
@@ -74,7 +69,13 @@ frmPortConf::frmPortConf(QWidget* parent)
         grid->addWidget(label, row, 0);
         grid->addWidget(entry.combo, row, 1);
         ++row;
+        // Under the port list: why the serial devices that exist but are not listed did not open.
+        if (entry.combo == cmbComPort_) grid->addWidget(lblPortHint_, row++, 0, 1, 2);
     }
+    lblPortHint_->setObjectName(QStringLiteral("lblPortHint"));
+    lblPortHint_->setWordWrap(true);
+    lblPortHint_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblPortHint_->hide();
 
     auto* cmdSet = new QPushButton(QStringLiteral("Set"), this);
     cmdSet->setObjectName(QStringLiteral("cmdSet"));
@@ -95,8 +96,13 @@ frmPortConf::frmPortConf(QWidget* parent)
 
 void frmPortConf::load(const PortConfModel& model) {
     cmbComPort_->clear();
-    for (const FoundPort& port : model.ports) cmbComPort_->addItem(portItemText(port), port.number);
+    for (const FoundPort& port : model.ports)
+        cmbComPort_->addItem(QString::fromStdString(portItemText(port)), port.number);
     cmbComPort_->setCurrentIndex(model.portIndex);
+    QStringList unopened;
+    for (const std::string& line : model.unopened) unopened << QString::fromStdString(line);
+    lblPortHint_->setText(unopened.join(QLatin1Char('\n')));
+    lblPortHint_->setVisible(!unopened.isEmpty());
     fill(cmbCommBaudrate_, kCommBaudrates, model.baudIndex);
     fill(cmbUpBaudrate_, kUpBaudrates, model.upBaudIndex);
     fill(cmbDataBits_, kDataBitsNames, model.dataBitsIndex);

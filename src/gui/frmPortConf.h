@@ -5,6 +5,7 @@
 #include "core/io/WizardView.h"
 
 class QComboBox;
+class QLabel;
 
 namespace rq::gui {
 
@@ -37,6 +38,7 @@ class frmPortConf final : public QDialog {
     QComboBox* cmbParity_;
     QComboBox* cmbStopBits_;
     QComboBox* cmbFlowCtl_;
+    QLabel* lblPortHint_;
 };
 
 }  // namespace rq::gui

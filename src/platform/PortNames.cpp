@@ -3,7 +3,6 @@
 #include <QSerialPortInfo>
 #include <algorithm>
 #include <cctype>
-#include <optional>
 #include <string_view>
 
 namespace rq {
@@ -45,8 +44,7 @@ bool listedOnThisSystem(const QSerialPortInfo& info) {
 #endif
 }
 
-#ifdef Q_OS_WIN
-std::optional<int> comNumber(const std::string& name) {
+[[maybe_unused]] std::optional<int> comNumber(const std::string& name) {
     if (name.size() < 4 || name.size() > 6) return std::nullopt;
     if (std::toupper(static_cast<unsigned char>(name[0])) != 'C' ||
         std::toupper(static_cast<unsigned char>(name[1])) != 'O' ||
@@ -60,35 +58,67 @@ std::optional<int> comNumber(const std::string& name) {
     }
     return number > 0 ? std::optional<int>(number) : std::nullopt;
 }
-#endif
 
 }  // namespace
 
-std::vector<std::string> numberingOrder(std::vector<ListedPort> ports) {
+std::vector<ListedPort> systemPorts() {
+    std::vector<ListedPort> listed;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        if (!listedOnThisSystem(info)) continue;
+        ListedPort port;
+        port.path = info.systemLocation().toStdString();
+        port.usb = info.hasVendorIdentifier() || info.hasProductIdentifier();
+        if (info.hasVendorIdentifier()) port.vendorId = info.vendorIdentifier();
+        if (info.hasProductIdentifier()) port.productId = info.productIdentifier();
+        port.manufacturer = info.manufacturer().toStdString();
+        port.description = info.description().toStdString();
+        port.serialNumber = info.serialNumber().toStdString();
+        listed.push_back(std::move(port));
+    }
+    return listed;
+}
+
+std::vector<ListedPort> numberingOrder(std::vector<ListedPort> ports) {
     std::sort(ports.begin(), ports.end(), [](const ListedPort& a, const ListedPort& b) {
         if (a.usb != b.usb) return a.usb;
         return naturalLess(a.path, b.path);
     });
-    std::vector<std::string> paths;
-    paths.reserve(ports.size());
-    for (ListedPort& port : ports) paths.push_back(std::move(port.path));
-    return paths;
+    return ports;
 }
 
-PortTable PortTable::fromSystem() {
-    std::vector<ListedPort> listed;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        if (!listedOnThisSystem(info)) continue;
-        const bool usb = info.hasVendorIdentifier() || info.hasProductIdentifier();
-        listed.push_back({info.systemLocation().toStdString(), usb});
-    }
-    return PortTable(numberingOrder(std::move(listed)));
+PortTable::PortTable(Lister lister, std::chrono::milliseconds reuseFor)
+    : lister_(std::move(lister)), reuseFor_(reuseFor) {
+    refresh();
+}
+
+PortTable PortTable::system() {
+    return PortTable(systemPorts, std::chrono::seconds(1));
+}
+
+void PortTable::refresh() {
+    listed_ = numberingOrder(lister_());
+    listedAt_ = std::chrono::steady_clock::now();
 }
 
 #ifdef Q_OS_WIN
 
+// COMn is the system's own name, so finding it needs no listing.
+std::string PortTable::currentDevice(int number) {
+    return deviceName(number);
+}
+
 std::string PortTable::deviceName(int number) const {
     return number > 0 ? "COM" + std::to_string(number) : std::string();
+}
+
+std::vector<NumberedPort> PortTable::ports() const {
+    std::vector<NumberedPort> numbered;
+    for (const ListedPort& port : listed_) {
+        if (const auto number = comNumber(port.path)) numbered.push_back({*number, port});
+    }
+    std::sort(numbered.begin(), numbered.end(),
+              [](const NumberedPort& a, const NumberedPort& b) { return a.number < b.number; });
+    return numbered;
 }
 
 int PortTable::registerDevicePath(const std::string& path) {
@@ -97,18 +127,37 @@ int PortTable::registerDevicePath(const std::string& path) {
 
 #else
 
+std::string PortTable::currentDevice(int number) {
+    if (std::chrono::steady_clock::now() - listedAt_ >= reuseFor_) refresh();
+    return deviceName(number);
+}
+
 std::string PortTable::deviceName(int number) const {
-    if (number < 1 || static_cast<std::size_t>(number) > devices_.size()) return {};
-    return devices_[static_cast<std::size_t>(number) - 1];
+    if (const auto pinned = pinned_.find(number); pinned != pinned_.end()) return pinned->second;
+    if (number < 1 || static_cast<std::size_t>(number) > listed_.size()) return {};
+    return listed_[static_cast<std::size_t>(number) - 1].path;
+}
+
+std::vector<NumberedPort> PortTable::ports() const {
+    std::vector<NumberedPort> numbered;
+    for (std::size_t i = 0; i < listed_.size(); ++i)
+        numbered.push_back({static_cast<int>(i) + 1, listed_[i]});
+    return numbered;
 }
 
 int PortTable::registerDevicePath(const std::string& path) {
-    const auto it = std::find(devices_.begin(), devices_.end(), path);
-    if (it == devices_.end()) {
-        devices_.push_back(path);
-        return static_cast<int>(devices_.size());
+    for (const auto& [number, pinnedPath] : pinned_) {
+        if (pinnedPath == path) return number;
     }
-    return static_cast<int>(it - devices_.begin()) + 1;
+    const auto listed = std::find_if(listed_.begin(), listed_.end(),
+                                     [&path](const ListedPort& port) { return port.path == path; });
+    int number = static_cast<int>(listed - listed_.begin()) + 1;
+    if (listed == listed_.end() || pinned_.count(number) != 0) {
+        number = static_cast<int>(listed_.size()) + 1;
+        if (!pinned_.empty()) number = std::max(number, pinned_.rbegin()->first + 1);
+    }
+    pinned_[number] = path;
+    return number;
 }
 
 #endif

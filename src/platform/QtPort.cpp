@@ -3,10 +3,6 @@
 #include <chrono>
 #include <thread>
 
-#ifdef Q_OS_UNIX
-#include <sys/ioctl.h>
-#endif
-
 namespace rq {
 namespace {
 
@@ -66,15 +62,18 @@ Steady::duration writeBound(std::size_t bytes, const LineSettings& settings) {
     return std::chrono::microseconds(bits * 1'000'000 / settings.baud) + std::chrono::milliseconds(500);
 }
 
-// A pseudo-terminal, and some USB gadgets, have no modem-control lines to read.
-bool hasModemLines(QSerialPort& serial) {
-#ifdef Q_OS_UNIX
-    int lines = 0;
-    return ::ioctl(static_cast<int>(serial.handle()), TIOCMGET, &lines) == 0;
-#else
-    (void)serial;
-    return true;
-#endif
+QSerialPort::FlowControl qtFlowControl(FlowControl flow) {
+    switch (flow) {
+        case FlowControl::None:
+            return QSerialPort::NoFlowControl;
+        case FlowControl::XonXoff:
+            return QSerialPort::SoftwareControl;
+        // QSerialPort knows no mode with both; XON/XOFF is added on the open line.
+        case FlowControl::RtsCts:
+        case FlowControl::Both:
+            return QSerialPort::HardwareControl;
+    }
+    return QSerialPort::NoFlowControl;
 }
 
 }  // namespace
@@ -106,24 +105,16 @@ PortError QtPort::setSettings(const std::string& text) {
     return PortError::None;
 }
 
+bool QtPort::applyFlowControl(FlowControl flow) {
+    const bool taken = serial_.setFlowControl(qtFlowControl(flow));
+    serial_.clearError();
+    if (!taken) return false;
+    return flow != FlowControl::Both || !serial_.isOpen() || setBothFlowControls(serial_.handle());
+}
+
 PortError QtPort::setFlowControl(FlowControl flow) {
-    QSerialPort::FlowControl qtFlow = QSerialPort::NoFlowControl;
-    switch (flow) {
-        case FlowControl::None:
-            qtFlow = QSerialPort::NoFlowControl;
-            break;
-        case FlowControl::XonXoff:
-            qtFlow = QSerialPort::SoftwareControl;
-            break;
-        case FlowControl::RtsCts:
-            qtFlow = QSerialPort::HardwareControl;
-            break;
-        // QSerialPort knows no mode with both at once.
-        case FlowControl::Both:
-            return PortError::BadSettings;
-    }
-    if (!serial_.setFlowControl(qtFlow)) {
-        serial_.clearError();
+    if (!applyFlowControl(flow)) {
+        applyFlowControl(flow_);
         return PortError::BadSettings;
     }
     flow_ = flow;
@@ -132,20 +123,35 @@ PortError QtPort::setFlowControl(FlowControl flow) {
 
 PortError QtPort::open() {
     if (serial_.isOpen()) return PortError::None;
-    const std::string device = table_.deviceName(number_);
+    lastOpenFailure_.reset();
+    const std::string device = table_.currentDevice(number_);
     if (device.empty()) return PortError::InvalidPort;
     if (!systemTakes(settings_)) return PortError::BadSettings;
     applyLineSettings(settings_);
     serial_.setPortName(QString::fromStdString(device));
     if (!serial_.open(QIODevice::ReadWrite)) {
-        const bool refusedSettings = serial_.error() == QSerialPort::UnsupportedOperationError;
+        const QSerialPort::SerialPortError error = serial_.error();
+        const QString errorText = serial_.errorString();
         serial_.clearError();
-        return refusedSettings ? PortError::BadSettings : PortError::InvalidPort;
+        lastOpenFailure_ = diagnoseOpenFailure(device, error, errorText);
+        return error == QSerialPort::UnsupportedOperationError ? PortError::BadSettings
+                                                               : PortError::InvalidPort;
     }
-    modemLines_ = hasModemLines(serial_);
+    modemLines_ = hasModemLines(serial_.handle());
+    // A driver that cannot do it (a pseudo-terminal, an on-board port) keeps its own timing.
+    lowLatency_(serial_.handle());
+    if (!applyFlowControl(flow_)) {
+        close();
+        return PortError::BadSettings;
+    }
     setRts(rts_);
     setDtr(dtr_);
     return PortError::None;
+}
+
+std::string QtPort::whyNotOpened() const {
+    if (!lastOpenFailure_ || lastOpenFailure_->problem == OpenProblem::Missing) return {};
+    return explain(*lastOpenFailure_);
 }
 
 void QtPort::close() {
@@ -153,12 +159,22 @@ void QtPort::close() {
     serial_.clearError();
 }
 
+bool QtPort::lineGone() {
+    return serial_.error() == QSerialPort::ResourceError || hungUp(serial_.handle());
+}
+
+void QtPort::closeIfLineFailed() {
+    const bool failed = lineGone();
+    serial_.clearError();
+    if (failed) close();
+}
+
 PortError QtPort::write(std::span<const std::uint8_t> bytes) {
     if (!serial_.isOpen()) return PortError::NotOpen;
     const auto written =
         serial_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
     if (written != static_cast<qint64>(bytes.size())) {
-        serial_.clearError();
+        closeIfLineFailed();
         return PortError::Io;
     }
     const auto deadline = Steady::now() + writeBound(bytes.size(), settings_);
@@ -166,7 +182,7 @@ PortError QtPort::write(std::span<const std::uint8_t> bytes) {
         const auto remaining = deadline - Steady::now();
         if (remaining <= Steady::duration::zero()) return PortError::Io;
         if (!serial_.waitForBytesWritten(waitMillis(remaining)) && isFailure(serial_.error())) {
-            serial_.clearError();
+            closeIfLineFailed();
             return PortError::Io;
         }
     }
@@ -179,17 +195,20 @@ std::vector<std::uint8_t> QtPort::read(std::size_t atLeast, Micros timeout) {
         std::this_thread::sleep_until(deadline);
         return {};
     }
+    bool lineFailed = false;
     while (static_cast<std::size_t>(serial_.bytesAvailable()) < atLeast) {
         const auto remaining = deadline - Steady::now();
         if (remaining <= Steady::duration::zero()) break;
         if (!serial_.waitForReadyRead(waitMillis(remaining)) && isFailure(serial_.error())) {
-            // A line that fails at once would otherwise turn the caller's wait into a spin.
+            lineFailed = lineGone();
             serial_.clearError();
-            std::this_thread::sleep_until(deadline);
+            // A line that fails at once would otherwise turn the caller's wait into a spin.
+            if (!lineFailed) std::this_thread::sleep_until(deadline);
             break;
         }
     }
     const QByteArray data = serial_.readAll();
+    if (lineFailed) close();
     return {data.begin(), data.end()};
 }
 
@@ -206,19 +225,19 @@ void QtPort::setRts(bool on) {
     if (!serial_.isOpen() || !modemLines_) return;
     // Refused while the RTS/CTS handshake drives the line; the handshake then decides.
     serial_.setRequestToSend(on);
-    serial_.clearError();
+    closeIfLineFailed();
 }
 
 void QtPort::setDtr(bool on) {
     dtr_ = on;
     if (!serial_.isOpen() || !modemLines_) return;
     serial_.setDataTerminalReady(on);
-    serial_.clearError();
+    closeIfLineFailed();
 }
 
 QSerialPort::PinoutSignals QtPort::pinoutSignals() {
     const auto signalsNow = serial_.pinoutSignals();
-    serial_.clearError();
+    closeIfLineFailed();
     return signalsNow;
 }
 

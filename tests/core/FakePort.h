@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@ namespace rq::test {
 class FakePort final : public Port {
   public:
     std::set<int> openable;
+    std::map<int, std::string> refusals;  // ports that exist but do not open, and why
     std::vector<std::string> log;
 
     void setPortNumber(int number) override { number_ = number; }
@@ -31,8 +33,11 @@ class FakePort final : public Port {
     PortError open() override {
         log.push_back("open " + std::to_string(number_));
         open_ = openable.count(number_) != 0;
+        const auto refusal = refusals.find(number_);
+        whyNotOpened_ = open_ || refusal == refusals.end() ? "" : refusal->second;
         return open_ ? PortError::None : PortError::InvalidPort;
     }
+    std::string whyNotOpened() const override { return whyNotOpened_; }
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
     PortError write(std::span<const std::uint8_t>) override { return PortError::None; }
@@ -49,6 +54,7 @@ class FakePort final : public Port {
     std::string settings_ = "9600,N,8,1";
     FlowControl flow_ = FlowControl::None;
     bool open_ = false;
+    std::string whyNotOpened_;
 };
 
 }  // namespace rq::test

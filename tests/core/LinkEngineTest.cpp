@@ -277,6 +277,15 @@ TEST_F(LinkEngineTest, TraceLinesForRequestsAndAnswers) {
                     }));
 }
 
+TEST_F(LinkEngineTest, TraceEntriesTakeTheirDateAndTimeFromTheGivenFormat) {
+    state.TraceEnabled = true;
+    state.traceTime = [](std::chrono::system_clock::time_point) { return std::string("31.01.24 09:05"); };
+    run({{6, kRead}});
+    ASSERT_FALSE(view.traceLines.empty());
+    EXPECT_EQ(view.traceLines.front(),
+              "31.01.24 09:05  Send PC->RQX::CMD[006]:FF FF FF FF FF 06 00 00 00 06\r\n");
+}
+
 TEST_F(LinkEngineTest, NoTraceUnlessEnabled) {
     run({{6, kRead}});
     EXPECT_TRUE(view.traceLines.empty());

@@ -141,13 +141,15 @@ TEST(TraceTest, RequestAndResponseLines) {
 }
 
 TEST(TraceTest, EntryRightAlignsTheStatusWord) {
-    std::tm time{};
-    time.tm_year = 2024 - 1900;
-    time.tm_mon = 0;
-    time.tm_mday = 31;
-    time.tm_hour = 9;
-    time.tm_min = 5;
-    time.tm_sec = 7;
+    std::tm local{};
+    local.tm_year = 2024 - 1900;
+    local.tm_mon = 0;
+    local.tm_mday = 31;
+    local.tm_hour = 9;
+    local.tm_min = 5;
+    local.tm_sec = 7;
+    local.tm_isdst = -1;
+    const std::string time = fixedTraceTime(std::chrono::system_clock::from_time_t(std::mktime(&local)));
     EXPECT_EQ(traceEntry(time, "Send", "X\r\n"), "2024/01/31 09:05:07  Send X\r\n");
     EXPECT_EQ(traceEntry(time, "Retry", "X\r\n"), "2024/01/31 09:05:07 Retry X\r\n");
     EXPECT_EQ(traceEntry(time, "", "X\r\n"), "2024/01/31 09:05:07       X\r\n");

@@ -14,7 +14,7 @@ TEST(PortProbe, ListsOnlyPortsThatOpenAndGivesThePortBack) {
     port.openable = {3, 12};
     port.setPortNumber(5);
     port.setSettings("307200,o,8,1");
-    const auto found = probePorts(port);
+    const auto found = probePorts(port).found;
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0].number, 3);
     EXPECT_EQ(found[0].device, "/dev/ttyFAKE3");
@@ -29,7 +29,7 @@ TEST(PortProbe, ListsOnlyPortsThatOpenAndGivesThePortBack) {
 
 TEST(PortProbe, WithNoPortTheListHoldsCom0AndSetStoresPort0) {
     test::FakePort port;
-    const auto found = probePorts(port);
+    const auto found = probePorts(port).found;
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].number, 0);
     CommSettings settings;
@@ -37,9 +37,37 @@ TEST(PortProbe, WithNoPortTheListHoldsCom0AndSetStoresPort0) {
     EXPECT_EQ(settings.ComPort, 0);
 }
 
+TEST(PortProbe, ExplainsEachDeviceThatExistsButDidNotOpen) {
+    test::FakePort port;
+    port.openable = {2};
+    port.refusals = {{1, "/dev/ttyUSB0: Permission denied"}, {4, "/dev/ttyS1: busy"}};
+    const PortProbe probe = probePorts(port);
+    ASSERT_EQ(probe.found.size(), 1u);
+    EXPECT_EQ(probe.found[0].number, 2);
+    EXPECT_EQ(probe.unopened,
+              (std::vector<std::string>{"/dev/ttyUSB0: Permission denied", "/dev/ttyS1: busy"}));
+
+    const auto model = loadPortConf(probe, 1, CommSettings());
+    EXPECT_EQ(model.unopened, probe.unopened);
+    EXPECT_EQ(model.ports.size(), 1u);
+}
+
+TEST(PortConfLoad, PortItemsNameTheDeviceWhereItIsNotCOMnItself) {
+    const struct {
+        FoundPort port;
+        const char* item;
+    } cases[] = {
+        {{1, "/dev/ttyUSB0"}, "COM1  (/dev/ttyUSB0)"},
+        {{12, "/dev/cu.usbserial-A1"}, "COM12  (/dev/cu.usbserial-A1)"},
+        {{3, "COM3"}, "COM3"},
+        {{0, ""}, "COM0"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(portItemText(c.port), c.item);
+}
+
 TEST(PortConfLoad, PreselectsFromThePortAndTheSettings) {
     const CommSettings start;
-    const auto model = loadPortConf({{1, "a"}, {3, "b"}}, 1, start);
+    const auto model = loadPortConf({{{1, "a"}, {3, "b"}}, {}}, 1, start);
     EXPECT_EQ(model.portIndex, 0);
     EXPECT_EQ(kCommBaudrates[model.baudIndex], "307200");
     EXPECT_EQ(kUpBaudrates[model.upBaudIndex], "38400");
@@ -54,7 +82,7 @@ TEST(PortConfLoad, FallsBackToTheFirstPortAndLeavesUnknownValuesUnselected) {
     settings.CommBaudrate = "250000";
     settings.StopBits = "1.5";
     settings.Parity = "e";
-    const auto model = loadPortConf({{2, "a"}, {3, "b"}}, 1, settings);
+    const auto model = loadPortConf({{{2, "a"}, {3, "b"}}, {}}, 1, settings);
     EXPECT_EQ(model.portIndex, 0);
     EXPECT_EQ(model.baudIndex, -1);
     EXPECT_EQ(model.parityIndex, 0);  // lower case letters select too

@@ -5,36 +5,96 @@
 namespace rq {
 namespace {
 
+std::vector<std::string> paths(const std::vector<ListedPort>& ports) {
+    std::vector<std::string> result;
+    for (const ListedPort& port : ports) result.push_back(port.path);
+    return result;
+}
+
+// A listing the test changes between calls, as devices are plugged in and pulled out.
+struct ChangingListing {
+    std::vector<ListedPort> now;
+    PortTable::Lister lister() {
+        return [this] { return now; };
+    }
+};
+
 TEST(PortNames, UsbAdaptersComeFirstThenOnBoardPortsEachInNameOrder) {
     const std::vector<ListedPort> listed = {
         {"/dev/ttyS10", false}, {"/dev/ttyUSB1", true},  {"/dev/ttyS2", false},  {"/dev/ttyACM0", true},
         {"/dev/ttyS0", false},  {"/dev/ttyUSB10", true}, {"/dev/ttyUSB2", true},
     };
-    EXPECT_EQ(numberingOrder(listed),
+    EXPECT_EQ(paths(numberingOrder(listed)),
               (std::vector<std::string>{"/dev/ttyACM0", "/dev/ttyUSB1", "/dev/ttyUSB2", "/dev/ttyUSB10",
                                         "/dev/ttyS0", "/dev/ttyS2", "/dev/ttyS10"}));
 }
 
 TEST(PortNames, NumbersStartAtOne) {
-    const PortTable table({"/dev/ttyUSB0", "/dev/ttyS0"});
+    const PortTable table([] {
+        return std::vector<ListedPort>{{"/dev/ttyS0", false}, {"/dev/ttyUSB0", true}};
+    });
     EXPECT_EQ(table.deviceName(1), "/dev/ttyUSB0");
     EXPECT_EQ(table.deviceName(2), "/dev/ttyS0");
     for (const int number : {0, 3, 16, -1}) EXPECT_EQ(table.deviceName(number), "") << number;
+    const auto ports = table.ports();
+    ASSERT_EQ(ports.size(), 2u);
+    EXPECT_EQ(ports[1].number, 2);
+    EXPECT_EQ(ports[1].device.path, "/dev/ttyS0");
 }
 
-TEST(PortNames, RegisteringAPathKeepsItsNumberOrAppendsIt) {
-    PortTable table({"/dev/ttyUSB0", "/dev/ttyS0"});
+// Each row: what the system lists at the next look-up, and which device COM1 and COM2 are then.
+TEST(PortNames, EveryLookUpListsTheDevicesAfresh) {
+    struct Row {
+        std::vector<ListedPort> listed;
+        const char* com1;
+        const char* com2;
+    };
+    const Row rows[] = {
+        {{{"/dev/ttyS0", false}}, "/dev/ttyS0", ""},
+        {{{"/dev/ttyS0", false}, {"/dev/ttyUSB0", true}}, "/dev/ttyUSB0", "/dev/ttyS0"},  // plugged in
+        {{{"/dev/ttyS0", false}}, "/dev/ttyS0", ""},                                      // pulled out
+        {{{"/dev/ttyUSB1", true}, {"/dev/ttyS0", false}}, "/dev/ttyUSB1", "/dev/ttyS0"},  // back, renamed
+        {{}, "", ""},
+    };
+    ChangingListing listing;
+    PortTable table(listing.lister());
+    for (const Row& row : rows) {
+        listing.now = row.listed;
+        EXPECT_EQ(table.currentDevice(1), row.com1);
+        EXPECT_EQ(table.deviceName(2), row.com2);
+    }
+}
+
+TEST(PortNames, ALookUpSoonAfterTheLastListingReusesIt) {
+    ChangingListing listing;
+    listing.now = {{"/dev/ttyS0", false}};
+    PortTable table(listing.lister(), std::chrono::hours(1));
+    listing.now = {{"/dev/ttyUSB0", true}};
+    EXPECT_EQ(table.currentDevice(1), "/dev/ttyS0");
+    table.refresh();
+    EXPECT_EQ(table.currentDevice(1), "/dev/ttyUSB0");
+}
+
+TEST(PortNames, ARegisteredPathKeepsItsNumberWhateverIsPluggedInLater) {
+    ChangingListing listing;
+    listing.now = {{"/dev/ttyUSB0", true}, {"/dev/ttyS0", false}};
+    PortTable table(listing.lister());
     EXPECT_EQ(table.registerDevicePath("/dev/ttyS0"), 2);
     EXPECT_EQ(table.registerDevicePath("/dev/pts/5"), 3);
     EXPECT_EQ(table.registerDevicePath("/dev/pts/7"), 4);
     EXPECT_EQ(table.registerDevicePath("/dev/pts/5"), 3);
-    EXPECT_EQ(table.deviceName(3), "/dev/pts/5");
-    EXPECT_EQ(table.deviceName(4), "/dev/pts/7");
-    EXPECT_EQ(table.deviceName(1), "/dev/ttyUSB0");
+
+    listing.now = {
+        {"/dev/ttyUSB0", true}, {"/dev/ttyUSB1", true}, {"/dev/ttyS0", false}, {"/dev/ttyS1", false}};
+    EXPECT_EQ(table.currentDevice(2), "/dev/ttyS0");
+    EXPECT_EQ(table.currentDevice(3), "/dev/pts/5");
+    EXPECT_EQ(table.currentDevice(4), "/dev/pts/7");
+    EXPECT_EQ(table.currentDevice(1), "/dev/ttyUSB0");
+    EXPECT_EQ(table.registerDevicePath("/dev/ttyS1"), 5) << "its listed number 4 is taken";
 }
 
-TEST(PortNames, AnEmptyTableGivesTheFirstRegisteredPathCom1) {
-    PortTable table;
+TEST(PortNames, AnEmptyListingGivesTheFirstRegisteredPathCom1) {
+    PortTable table([] { return std::vector<ListedPort>{}; });
     EXPECT_EQ(table.deviceName(1), "");
     EXPECT_EQ(table.registerDevicePath("/dev/pts/3"), 1);
     EXPECT_EQ(table.deviceName(1), "/dev/pts/3");

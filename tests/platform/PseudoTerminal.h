@@ -31,10 +31,12 @@ class PseudoTerminal {
 };
 
 // The terminal's line settings as the driver holds them. A pseudo-terminal always holds 8 data bits
-// and no parity, so only the speed and the stop bits tell what the port set.
+// and no parity, so only the speed, the stop bits and the flow control tell what the port set.
 struct TerminalSettings {
     unsigned speed = 0;
     int stopBits = 0;
+    bool rtsCts = false;
+    bool xonXoff = false;  // both directions
 };
 TerminalSettings terminalSettings(const std::string& path);
 

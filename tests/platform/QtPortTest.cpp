@@ -11,6 +11,14 @@ namespace {
 using test::PseudoTerminal;
 using Steady = std::chrono::steady_clock;
 
+PortTable::Lister listingOf(std::vector<std::string> paths) {
+    return [paths] {
+        std::vector<ListedPort> listed;
+        for (const std::string& path : paths) listed.push_back({path});
+        return listed;
+    };
+}
+
 class QtPortTest : public testing::Test {
   protected:
     void SetUp() override {
@@ -19,7 +27,7 @@ class QtPortTest : public testing::Test {
     }
 
     PseudoTerminal terminal;
-    QtPort port{PortTable()};
+    QtPort port{PortTable(listingOf({}))};
 };
 
 struct SettingsCase {
@@ -86,14 +94,6 @@ TEST_F(QtPortTest, ReadReturnsAsSoonAsEnoughHasArrived) {
     EXPECT_LT(Steady::now() - start, std::chrono::seconds(1));
 }
 
-TEST_F(QtPortTest, ReadOnAHungUpLineWaitsOutItsTimeOut) {
-    ASSERT_EQ(port.open(), PortError::None);
-    terminal.hangUp();
-    const auto start = Steady::now();
-    EXPECT_TRUE(port.read(1, std::chrono::milliseconds(50)).empty());
-    EXPECT_GE(Steady::now() - start, std::chrono::milliseconds(50));
-}
-
 TEST_F(QtPortTest, ReadOnAClosedPortWaitsOutItsTimeOut) {
     const auto start = Steady::now();
     EXPECT_TRUE(port.read(1, std::chrono::milliseconds(30)).empty());
@@ -142,7 +142,7 @@ TEST_F(QtPortTest, ClosesAndOpensAgain) {
 }
 
 TEST(QtPortMissing, PortsThatDoNotExistAreInvalid) {
-    QtPort port{PortTable({"/dev/rq-no-such-serial-device"})};
+    QtPort port{PortTable(listingOf({"/dev/rq-no-such-serial-device"}))};
     for (const int number : {0, 1, 2, 16, -1}) {
         port.setPortNumber(number);
         EXPECT_EQ(port.open(), PortError::InvalidPort) << number;
@@ -178,12 +178,48 @@ TEST_F(QtPortTest, UnreadableTextIsBadSettingsEvenWhileClosed) {
     EXPECT_EQ(port.settings(), "9600,N,8,1");
 }
 
-TEST_F(QtPortTest, FlowControlBothIsRefused) {
-    EXPECT_EQ(port.setFlowControl(FlowControl::XonXoff), PortError::None);
-    EXPECT_EQ(port.setFlowControl(FlowControl::Both), PortError::BadSettings);
-    EXPECT_EQ(port.flowControl(), FlowControl::XonXoff);
-    EXPECT_EQ(port.setFlowControl(FlowControl::None), PortError::None);
-    EXPECT_EQ(port.flowControl(), FlowControl::None);
+// Each row: the handshaking, and the flags the terminal then holds.
+struct FlowCase {
+    FlowControl flow;
+    bool rtsCts;
+    bool xonXoff;
+};
+
+class QtPortFlowTest : public QtPortTest, public testing::WithParamInterface<FlowCase> {};
+
+TEST_P(QtPortFlowTest, GivenBeforeOpenAndKeptThroughANewSpeed) {
+    const FlowCase& c = GetParam();
+    ASSERT_EQ(port.setFlowControl(c.flow), PortError::None);
+    ASSERT_EQ(port.open(), PortError::None);
+    for (const unsigned speed : {9600u, 38400u}) {
+        ASSERT_EQ(port.setSettings(std::to_string(speed) + ",N,8,1"), PortError::None);
+        const auto held = test::terminalSettings(terminal.path());
+        EXPECT_EQ(held.speed, speed);
+        EXPECT_EQ(held.rtsCts, c.rtsCts);
+        EXPECT_EQ(held.xonXoff, c.xonXoff);
+    }
+    EXPECT_EQ(port.flowControl(), c.flow);
+}
+
+INSTANTIATE_TEST_SUITE_P(Handshaking, QtPortFlowTest,
+                         testing::Values(FlowCase{FlowControl::None, false, false},
+                                         FlowCase{FlowControl::XonXoff, false, true},
+                                         FlowCase{FlowControl::RtsCts, true, false},
+                                         FlowCase{FlowControl::Both, true, true}));
+
+TEST_F(QtPortTest, OpeningAsksTheDriverForLowLatencyAndBearsItsRefusal) {
+    std::vector<qintptr> asked;
+    port.setLowLatencyRequest([&asked](qintptr handle) {
+        asked.push_back(handle);
+        return requestLowLatency(handle);  // a pseudo-terminal refuses
+    });
+    ASSERT_EQ(port.open(), PortError::None);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_GE(asked[0], 0);
+    EXPECT_FALSE(requestLowLatency(asked[0]));
+    port.close();
+    ASSERT_EQ(port.open(), PortError::None);
+    EXPECT_EQ(asked.size(), 2u);
 }
 
 }  // namespace

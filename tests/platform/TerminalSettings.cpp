@@ -17,6 +17,8 @@ TerminalSettings terminalSettings(const std::string& path) {
     if (ioctl(fd, TCGETS2, &tio) == 0) {
         result.speed = tio.c_ospeed;
         result.stopBits = (tio.c_cflag & CSTOPB) ? 2 : 1;
+        result.rtsCts = (tio.c_cflag & CRTSCTS) != 0;
+        result.xonXoff = (tio.c_iflag & (IXON | IXOFF)) == (IXON | IXOFF);
     }
     ::close(fd);
     return result;

@@ -19,6 +19,7 @@ class ForwardingPort : public Port {
     PortError open() override { return inner_.open(); }
     void close() override { inner_.close(); }
     bool isOpen() const override { return inner_.isOpen(); }
+    std::string whyNotOpened() const override { return inner_.whyNotOpened(); }
     PortError write(std::span<const std::uint8_t> bytes) override { return inner_.write(bytes); }
     std::vector<std::uint8_t> read(std::size_t atLeast, Micros timeout) override {
         return inner_.read(atLeast, timeout);

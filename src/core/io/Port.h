@@ -21,7 +21,9 @@ enum class FlowControl : std::uint8_t { None = 0, XonXoff = 1, RtsCts = 2, Both 
 
 // One serial line. Settings given while the port is closed take effect when it opens; while it is
 // open they take effect at once. A port without modem-control lines ignores RTS and DTR, reads CTS
-// as on and DSR as off.
+// as on and DSR as off. A port whose line fails (a cable pulled, an adapter removed) closes itself:
+// isOpen() turns false, writes fail and reads wait out their time-out, so a caller's wait ends without
+// spinning and it can open the port again once the line is back.
 class Port {
   public:
     virtual ~Port() = default;
@@ -39,6 +41,9 @@ class Port {
     virtual PortError open() = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
+    // After a failed open of a device that exists: one line with its name, the system's reason and a
+    // remedy where one is known. Empty otherwise.
+    virtual std::string whyNotOpened() const { return {}; }
 
     virtual PortError write(std::span<const std::uint8_t> bytes) = 0;
     // Waits until at least `atLeast` bytes have arrived or `timeout` has passed, then returns all that

@@ -59,6 +59,8 @@ struct FoundPort {
 
 struct PortConfModel {
     std::vector<FoundPort> ports;
+    // One line for each device that exists but did not open: its name, the reason, the remedy.
+    std::vector<std::string> unopened;
     int portIndex = 0;   // selected row of cmbComPort
     int baudIndex = -1;  // -1: nothing selected
     int upBaudIndex = 3;

@@ -339,7 +339,8 @@ void Link::setStatus(const std::string& word) {
 
 void Link::trace(const CommandRecord& record, Direction direction) {
     if (!context_.state.TraceEnabled) return;
-    context_.view.traceLine(traceEntry(localTimeNow(), statusWord_, traceLine(record, direction)));
+    const std::string now = context_.state.traceTime(std::chrono::system_clock::now());
+    context_.view.traceLine(traceEntry(now, statusWord_, traceLine(record, direction)));
 }
 
 }  // namespace

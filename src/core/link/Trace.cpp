@@ -1,7 +1,8 @@
 #include "core/link/Trace.h"
 
 #include <array>
-#include <chrono>
+#include <ctime>
+#include <mutex>
 
 namespace rq {
 namespace {
@@ -11,12 +12,6 @@ constexpr std::size_t kStatusWidth = 5;
 std::string threeDigits(std::uint8_t number) {
     std::string digits = std::to_string(number);
     return std::string(3 - digits.size(), '0') + digits;
-}
-
-std::string formatted(const std::tm& time, const char* format) {
-    std::array<char, 32> text{};
-    const std::size_t length = std::strftime(text.data(), text.size(), format, &time);
-    return std::string(text.data(), length);
 }
 
 }  // namespace
@@ -33,15 +28,23 @@ std::string traceLine(const CommandRecord& record, Direction direction) {
     return line + HexByte(record.Checksum) + "\r\n";
 }
 
-std::string traceEntry(const std::tm& localTime, const std::string& statusWord, const std::string& line) {
-    const std::string padding(statusWord.size() < kStatusWidth ? kStatusWidth - statusWord.size() : 0, ' ');
-    return formatted(localTime, "%Y/%m/%d %H:%M:%S") + " " + padding + statusWord + " " + line;
+std::string fixedTraceTime(std::chrono::system_clock::time_point time) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
+    std::tm local{};
+    {
+        // localtime shares its result between callers.
+        static std::mutex shared;
+        const std::lock_guard lock(shared);
+        local = *std::localtime(&seconds);
+    }
+    std::array<char, 32> text{};
+    const std::size_t length = std::strftime(text.data(), text.size(), "%Y/%m/%d %H:%M:%S", &local);
+    return std::string(text.data(), length);
 }
 
-std::tm localTimeNow() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    // Only the wizard thread formats trace times, so the shared result of localtime is safe here.
-    return *std::localtime(&now);
+std::string traceEntry(const std::string& dateTime, const std::string& statusWord, const std::string& line) {
+    const std::string padding(statusWord.size() < kStatusWidth ? kStatusWidth - statusWord.size() : 0, ' ');
+    return dateTime + " " + padding + statusWord + " " + line;
 }
 
 }  // namespace rq

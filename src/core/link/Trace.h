@@ -1,6 +1,7 @@
 #pragma once
 
-#include <ctime>
+#include <chrono>
+#include <functional>
 #include <string>
 
 #include "core/link/CommandRecord.h"
@@ -13,10 +14,14 @@ enum class Direction : std::uint8_t { Request, Response };
 // its status byte. A request's pad byte is not shown.
 std::string traceLine(const CommandRecord& record, Direction direction);
 
-// The entry the traffic log shows: date, time, the status word right-aligned in five characters, the
-// line.
-std::string traceEntry(const std::tm& localTime, const std::string& statusWord, const std::string& line);
+// Date and time as the user's system writes them; the window and the runner give the system's own.
+using TraceTimeFormat = std::function<std::string(std::chrono::system_clock::time_point time)>;
 
-std::tm localTimeNow();
+// "2024/01/31 09:05:07" in local time, for a run that was given no format.
+std::string fixedTraceTime(std::chrono::system_clock::time_point time);
+
+// The entry the traffic log shows: date and time, the status word right-aligned in five characters,
+// the line.
+std::string traceEntry(const std::string& dateTime, const std::string& statusWord, const std::string& line);
 
 }  // namespace rq

@@ -6,8 +6,6 @@
 namespace rq {
 namespace {
 
-constexpr std::string_view kProbeSettings = "9600,o,8,1";
-
 template <std::size_t N>
 int indexOf(const std::array<std::string_view, N>& list, std::string_view text) {
     const auto it = std::find(list.begin(), list.end(), text);
@@ -28,28 +26,36 @@ int parityIndex(const std::string& parity) {
 
 }  // namespace
 
-std::vector<FoundPort> probePorts(Port& port) {
+PortProbe probePorts(Port& port) {
+    // An open port would answer the first try whatever number it is given.
+    port.close();
     const int savedNumber = port.portNumber();
     const std::string savedSettings = port.settings();
     port.setSettings(std::string(kProbeSettings));
-    std::vector<FoundPort> found;
+    PortProbe probe;
     for (int number = 1; number <= kProbedPorts; ++number) {
         port.setPortNumber(number);
-        if (port.open() == PortError::None) found.push_back({number, port.deviceName(number)});
+        if (port.open() == PortError::None) {
+            probe.found.push_back({number, port.deviceName(number)});
+        } else if (std::string why = port.whyNotOpened(); !why.empty()) {
+            probe.unopened.push_back(std::move(why));
+        }
         port.close();
     }
     port.setPortNumber(savedNumber);
     port.setSettings(savedSettings);
-    if (found.empty()) found.push_back({0, ""});
-    return found;
+    if (probe.found.empty()) probe.found.push_back({0, ""});
+    return probe;
 }
 
-PortConfModel loadPortConf(std::vector<FoundPort> ports, int currentPort, const CommSettings& settings) {
+PortConfModel loadPortConf(PortProbe probe, int currentPort, const CommSettings& settings) {
     PortConfModel model;
+    std::vector<FoundPort>& ports = probe.found;
     const auto current = std::find_if(ports.begin(), ports.end(),
                                       [currentPort](const FoundPort& p) { return p.number == currentPort; });
     model.portIndex = current == ports.end() ? 0 : static_cast<int>(current - ports.begin());
     model.ports = std::move(ports);
+    model.unopened = std::move(probe.unopened);
     model.baudIndex = indexOf(kCommBaudrates, settings.CommBaudrate);
     model.upBaudIndex = settings.UpBaudrateIndex < kUpBaudrates.size() ? settings.UpBaudrateIndex : -1;
     model.parityIndex = parityIndex(settings.Parity);
@@ -57,6 +63,13 @@ PortConfModel loadPortConf(std::vector<FoundPort> ports, int currentPort, const 
     model.stopBitsIndex = indexOf(kStopBitsNames, settings.StopBits);
     model.flowIndex = settings.FlowCtl < kFlowNames.size() ? settings.FlowCtl : -1;
     return model;
+}
+
+std::string portItemText(const FoundPort& port) {
+    const std::string name = "COM" + std::to_string(port.number);
+    // On Windows the device's own name is COMn already.
+    if (port.device.empty() || port.device == name) return name;
+    return name + "  (" + port.device + ")";
 }
 
 void applyPortConf(const PortConfSelection& selection, CommSettings& settings) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -20,13 +21,22 @@ inline constexpr std::array<std::string_view, 4> kFlowNames = {"No handshake", "
                                                                "Xon/Xoff RTS/CTS"};
 
 inline constexpr int kProbedPorts = 16;
+inline constexpr std::string_view kProbeSettings = "9600,o,8,1";
 
-// Tries COM1 to COM16 at "9600,o,8,1" and lists those that open; with none, the list is just COM0.
-// The port's number and settings are given back afterwards.
-std::vector<FoundPort> probePorts(Port& port);
+struct PortProbe {
+    std::vector<FoundPort> found;
+    std::vector<std::string> unopened;  // why each device that exists did not open
+};
+
+// Tries COM1 to COM16 at kProbeSettings and lists those that open; with none, the list is just COM0.
+// The port is left closed, its number and settings as they were.
+PortProbe probePorts(Port& port);
 
 // The lists' preselection: the port from the port itself, everything else from the settings.
-PortConfModel loadPortConf(std::vector<FoundPort> ports, int currentPort, const CommSettings& settings);
+PortConfModel loadPortConf(PortProbe probe, int currentPort, const CommSettings& settings);
+
+// The port list's item: "COM3", with the device's own name beside it where that differs.
+std::string portItemText(const FoundPort& port);
 
 // Set: stores the chosen entries. An entry left unselected keeps its setting.
 void applyPortConf(const PortConfSelection& selection, CommSettings& settings);

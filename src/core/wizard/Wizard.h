@@ -26,6 +26,7 @@ class Wizard {
     void closeRequest();
     void setTraceEnabled(bool enabled) { state_.TraceEnabled = enabled; }
     void setVerifyIdentity(bool verify) { state_.verifyIdentity = verify; }
+    void setTraceTimeFormat(TraceTimeFormat format) { state_.traceTime = std::move(format); }
     // A runner without a window stops at a failed step instead of showing the step before it again.
     void setFallBackAfterFailure(bool fallBack) { fallBack_ = fallBack; }
 

@@ -8,6 +8,7 @@
 #include "core/io/Clock.h"
 #include "core/io/Port.h"
 #include "core/io/WizardView.h"
+#include "core/link/Trace.h"
 #include "core/params/ParameterStore.h"
 #include "core/settings/CommSettings.h"
 
@@ -25,6 +26,7 @@ struct WizardState {
     // Of the last firmware update: 0, or the result code that stopped it.
     std::uint8_t programmingResult = 0;
     bool TraceEnabled = false;
+    TraceTimeFormat traceTime = fixedTraceTime;
     // Read the identity back after step 7's write and fail the step when it differs.
     bool verifyIdentity = false;
 };

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QSerialPort>
+#include <cstdint>
+#include <string>
+
+namespace rq {
+
+enum class OpenProblem : std::uint8_t { Missing, Permission, Busy, Other };
+
+// Why a serial device could not be opened, in the system's words.
+struct OpenFailure {
+    std::string path;
+    OpenProblem problem = OpenProblem::Other;
+    std::string reason;  // the system's own text
+    std::string group;   // Permission: the group that owns the device, when membership would help
+};
+
+// What the user can do about it, where that is well known; empty otherwise.
+std::string remedy(const OpenFailure& failure);
+// One line: the path, the reason and the remedy.
+std::string explain(const OpenFailure& failure);
+
+// Asks the system why `path` did not open after QSerialPort said `error` and `errorText`.
+OpenFailure diagnoseOpenFailure(const std::string& path, QSerialPort::SerialPortError error,
+                                const QString& errorText);
+
+}  // namespace rq
