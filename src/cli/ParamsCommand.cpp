@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ostream>
 #include <span>
+#include <string_view>
 
 #include "cli/AttachedPort.h"
 #include "cli/Json.h"
@@ -49,43 +50,55 @@ std::string utf8OfBytes(const std::string& bytes) {
     return text;
 }
 
+// Appends an item, after the separator unless it is the first.
+void appendItem(std::string& items, std::string_view separator, const std::string& item) {
+    if (!items.empty()) items.append(separator);
+    items.append(item);
+}
+
+std::string enclosed(char open, const std::string& inside, char close) {
+    std::string out(1, open);
+    out.append(inside).push_back(close);
+    return out;
+}
+
 template <typename Format>
-std::string joined(const std::vector<std::uint32_t>& numbers, const char* separator, Format format) {
+std::string joined(const std::vector<std::uint32_t>& numbers, std::string_view separator, Format format) {
     std::string out;
-    for (std::size_t i = 0; i < numbers.size(); ++i) out += (i == 0 ? "" : separator) + format(numbers[i]);
+    for (const std::uint32_t number : numbers) appendItem(out, separator, format(number));
     return out;
 }
 
 std::string jsonValue(const ListedValue& value) {
     if (value.text) return jsonString(utf8OfBytes(*value.text));
     const auto number = [](std::uint32_t n) { return std::to_string(n); };
-    if (value.list) return "[" + joined(value.numbers, ",", number) + "]";
+    if (value.list) return enclosed('[', joined(value.numbers, ",", number), ']');
     return value.numbers.empty() ? "null" : number(value.numbers[0]);
 }
 
 std::string jsonValues(const std::vector<ListedValue>& values) {
     if (values.size() == 1 && values[0].name.empty()) return jsonValue(values[0]);
-    std::string out = "{";
+    std::string members;
     for (const ListedValue& value : values)
-        out += (out.size() > 1 ? "," : "") + jsonString(value.name) + ":" + jsonValue(value);
-    return out + "}";
+        appendItem(members, ",", jsonString(value.name) + ":" + jsonValue(value));
+    return enclosed('{', members, '}');
 }
 
 // Lines of one address depth and up: an array per level, one element per run of the same number.
 std::string jsonLines(std::span<const ListedLine> lines, std::size_t depth) {
     if (lines.empty()) return "[]";
     if (depth >= lines[0].address.size()) return jsonValues(lines[0].values);
-    std::string out = "[";
+    std::string items;
     for (std::size_t begin = 0; begin < lines.size();) {
         std::size_t end = begin + 1;
         while (end < lines.size() && lines[end].address.size() > depth &&
                lines[end].address[depth].second == lines[begin].address[depth].second) {
             ++end;
         }
-        out += (begin == 0 ? "" : ",") + jsonLines(lines.subspan(begin, end - begin), depth + 1);
+        appendItem(items, ",", jsonLines(lines.subspan(begin, end - begin), depth + 1));
         begin = end;
     }
-    return out + "]";
+    return enclosed('[', items, ']');
 }
 
 std::string hexDigits(std::uint32_t number, std::size_t digits) {
@@ -99,7 +112,7 @@ std::string quoted(const std::string& bytes) {
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte >= 0x7F || c == '"' || c == '\\') {
-            out += "\\x" + hexDigits(byte, 2);
+            out.append("\\x").append(hexDigits(byte, 2));
         } else {
             out += c;
         }
@@ -113,7 +126,7 @@ std::string tableValue(const ListedValue& value) {
         return std::to_string(n) + " (0x" + hexDigits(n, 2 * std::size_t{value.width}) + ")";
     };
     const std::string numbers = joined(value.numbers, ", ", number);
-    const std::string shown = value.list ? "[" + numbers + "]" : numbers;
+    const std::string shown = value.list ? enclosed('[', numbers, ']') : numbers;
     return value.name.empty() ? shown : value.name + " " + shown;
 }
 
@@ -125,21 +138,19 @@ std::string padded(std::string text, std::size_t width) {
 std::string tableLine(const std::string& group, const ListedLine& line) {
     std::string address;
     for (const auto& [dimension, number] : line.address)
-        address += (address.empty() ? "" : " ") + dimension + " " + std::to_string(number);
+        appendItem(address, " ", dimension + " " + std::to_string(number));
     std::string values;
-    for (const ListedValue& value : line.values) values += (values.empty() ? "" : "  ") + tableValue(value);
+    for (const ListedValue& value : line.values) appendItem(values, "  ", tableValue(value));
     return padded(group, kGroupColumn) + padded(address, kAddressColumn) + values + "\n";
 }
 
 }  // namespace
 
 std::string listingJson(const std::vector<ListedGroup>& groups) {
-    std::string out = "{";
-    for (const ListedGroup& group : groups) {
-        out +=
-            (out.size() > 1 ? ",\n  " : "\n  ") + jsonString(group.name) + ": " + jsonLines(group.lines, 0);
-    }
-    return out + "\n}\n";
+    std::string members;
+    for (const ListedGroup& group : groups)
+        appendItem(members, ",\n  ", jsonString(group.name) + ": " + jsonLines(group.lines, 0));
+    return std::string("{\n  ").append(members).append("\n}\n");
 }
 
 std::string listingTable(const std::vector<ListedGroup>& groups) {
