@@ -38,358 +38,133 @@ CommandRecord built(std::uint8_t command, std::uint8_t readWrite, const Paramete
     return record;
 }
 
+// Values that tell their group, channel, sub-index and element apart.
+ParameterStore valuedStore() {
+    ParameterStore s;
+    s.Param21Group[2] = {0, {1, 2, 3}};
+    s.Param21Group[3] = {7, {4, 5, 6}};
+    s.Param21Group[5] = {7, {8, 9, 10}};
+    for (std::uint8_t slot = 10; slot <= 12; ++slot) s.Param21Group[slot].key = slot;  // 22's channels 1 to 3
+    s.Param22Group = {0x5A, {0x21, 0x22, 0x23}, {0x22000001, 0x22000002, 0x22000003}};
+    s.Param23Group = {0x50, 0x51};
+    s.Param25Group = {0x25, 0x26, 0x27};
+    s.Param31Group = 0x31;
+    s.Param32Group = {0x32000001, 0x32000002, 0x32000003};
+    s.Param34Group = {{{0x34000011, 0x34000012}, {0x34000021, 0x34000022}, {0x34000031, 0x34000032}}};
+    s.Param35Group = {0x35, 0x36, 0x37};
+    s.Param41Group = {0x41, 0x42, 0x43};
+    s.Param42Group = {0x42000001, 0x42000002, 0x42000003};
+    s.Param52Group = {0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6};
+    s.Param54Group = {0xB1, 0xB2, 0xB3, 0xB4, 0xB5, 0xB6};
+    s.Param55Group = {0xC1, 0xC2, 0xC3};
+    s.Param61Group = {{0x61000001, 0x61000002, 0x61000003}, {0x11, 0x12, 0x13}};
+    s.Param62Group = {{0x62000001, 0x62000002, 0x62000003}, {0x21, 0x22, 0x23}};
+    s.Param63Group = {0x63000001, 0x63000002, 0x63000003};
+    s.Param64Group = 0x64646464;
+    s.Param65Group = {1, 0, 7};
+    s.Param66Group = {0x66000066, 0x66};
+    s.Param67Group = {{{0x67000011, 0x67000012}, {0x67000021, 0x67000022}, {0x67000031, 0x67000032}}};
+    s.Param72Group = {0x72000072, 0x72};
+    s.Param74Group = {0x74000001, 0x74000002, 0x74000003};
+    s.Param82Group = {0x82000082, 0x82};
+    s.Param83Group.received[2][0][1] = {0x0A, 0x0B, {0xDEAD, 2, 3}};
+    s.Param83Group.sending[2][0][1] = {0xA1, 0xB1, {0x83000001, 0x83000002, 0x83000003}};
+    s.Param102Group[1] = {0x10200021, 0x10200022};
+    s.Param104Group = 0x01020304;
+    return s;
+}
+
 struct RequestCase {
     const char* what;
     std::uint8_t command;
     std::uint8_t readWrite;
-    Change setUp;
+    std::map<int, std::uint8_t> selectors;
     Bytes data;
 };
 
 TEST(ChannelRequestsTest, EveryEncoding) {
-    const Change none = [](ParameterStore&) {};
     const RequestCase cases[] = {
-        {"21 read",
-         21,
-         kRead,
-         [](auto& s) {
-             select(s, {{0, 5}});
-         },
-         {5}},
-        {"21 write: b3 of the first slot with the key",
-         21,
-         kWrite,
-         [](auto& s) {
-             s.Param21Group[2] = {0, {1, 2, 3}};
-             s.Param21Group[3] = {7, {4, 5, 6}};
-             s.Param21Group[5] = {7, {8, 9, 10}};
-             select(s, {{0, 7}});
-         },
-         {7, 6, 0}},
-        {"21 write: no slot has the key",
-         21,
-         kWrite,
-         [](auto& s) {
-             select(s, {{0, 9}});
-         },
-         {9, 0, 0}},
-        {"22 write: slot 11's key names channel 2",
-         22,
-         kWrite,
-         [](auto& s) {
-             for (std::uint8_t slot = 10; slot <= 12; ++slot) s.Param21Group[slot].key = slot;
-             s.Param22Group = {0x5A, {0x21, 0x22, 0x23}, {0x11111111, 0x88776655, 0x33333333}};
-             select(s, {{0, 11}});
-         },
-         {11, 0x5A, 0x22, 0x55, 0x66, 0x77, 0x88}},
-        {"22 write: no slot key matches",
-         22,
-         kWrite,
-         [](auto& s) {
-             for (std::uint8_t slot = 10; slot <= 12; ++slot) s.Param21Group[slot].key = slot;
-             s.Param22Group = {0x5A, {0x21, 0x22, 0x23}, {1, 2, 3}};
-             select(s, {{0, 9}});
-         },
-         {9, 0x5A, 0, 0, 0, 0, 0}},
-        {"23 write: Q before P",
-         23,
-         kWrite,
-         [](auto& s) {
-             s.Param23Group = {0x50, 0x51};
-             select(s, {{0, 2}});
-         },
-         {2, 0x51, 0x50}},
-        {"25 read",
-         25,
-         kRead,
-         [](auto& s) {
-             select(s, {{0, 3}, {1, 2}});
-         },
-         {3}},
-        {"25 write",
-         25,
-         kWrite,
-         [](auto& s) {
-             s.Param25Group = {0x25, 0x26, 0x27};
-             select(s, {{0, 4}, {1, 3}});
-         },
-         {4, 3, 0x27}},
-        {"25 write: channel 0 names no value",
-         25,
-         kWrite,
-         [](auto& s) {
-             s.Param25Group = {0x25, 0x26, 0x27};
-             select(s, {{0, 4}, {1, 0}});
-         },
-         {4, 0, 0}},
-        {"31 read", 31, kRead, none, {}},
-        {"31 write", 31, kWrite, [](auto& s) { s.Param31Group = 0x31; }, {0x31}},
-        {"32 read",
-         32,
-         kRead,
-         [](auto& s) {
-             select(s, {{1, 2}, {3, 9}});
-         },
-         {2, 9}},
+        {"21 read", 21, kRead, {{0, 5}}, {5}},
+        {"21 write: b3 of the first slot with the key", 21, kWrite, {{0, 7}}, {7, 6, 0}},
+        {"21 write: no slot has the key", 21, kWrite, {{0, 9}}, {9, 0, 0}},
+        {"22 write: slot 11's key names channel 2", 22, kWrite, {{0, 11}}, {11, 0x5A, 0x22, 2, 0, 0, 0x22}},
+        {"22 write: no slot key matches", 22, kWrite, {{0, 9}}, {9, 0x5A, 0, 0, 0, 0, 0}},
+        {"23 write: Q before P", 23, kWrite, {{0, 2}}, {2, 0x51, 0x50}},
+        {"25 read", 25, kRead, {{0, 3}, {1, 2}}, {3}},
+        {"25 write", 25, kWrite, {{0, 4}, {1, 3}}, {4, 3, 0x27}},
+        {"25 write: channel 0 names no value", 25, kWrite, {{0, 4}, {1, 0}}, {4, 0, 0}},
+        {"31 read", 31, kRead, {}, {}},
+        {"31 write", 31, kWrite, {}, {0x31}},
+        {"32 read", 32, kRead, {{1, 2}, {3, 9}}, {2, 9}},
         {"32 write: u32 least significant byte first",
          32,
          kWrite,
-         [](auto& s) {
-             s.Param32Group = {1, 0x11223344, 3};
-             select(s, {{1, 2}, {3, 9}});
-         },
-         {2, 9, 0x44, 0x33, 0x22, 0x11}},
-        {"33 read",
-         33,
-         kRead,
-         [](auto& s) {
-             select(s, {{1, 3}, {2, 1}, {3, 2}, {4, 7}});
-         },
-         {3, 1, 2}},
-        {"34 write", 34, kWrite,
-         [](auto& s) {
-             s.Param34Group[2] = {0x34000031, 0x34000032};
-             select(s, {{1, 3}, {2, 2}});
-         },
-         Bytes{3, 2} + le(0x34000032)},
-        {"35 write",
-         35,
+         {{1, 2}, {3, 9}},
+         Bytes{2, 9} + le(0x32000002)},
+        {"33 read", 33, kRead, {{1, 3}, {2, 1}, {3, 2}, {4, 7}}, {3, 1, 2}},
+        {"34 write", 34, kWrite, {{1, 3}, {2, 2}}, Bytes{3, 2} + le(0x34000032)},
+        {"35 write", 35, kWrite, {{1, 1}}, {1, 0x35}},
+        {"36 write", 36, kWrite, {{1, 2}, {2, 1}}, {2, 1}},
+        {"41 read", 41, kRead, {{1, 2}, {2, 1}}, {2, 1}},
+        {"41 write", 41, kWrite, {{1, 2}, {2, 1}}, {2, 1, 0x42}},
+        {"42 read", 42, kRead, {{1, 3}, {2, 2}}, {3}},
+        {"42 write", 42, kWrite, {{1, 3}, {2, 2}}, Bytes{3, 2} + le(0x42000003)},
+        {"52 write: P3 P6 P2 P5 P1 P4", 52, kWrite, {{1, 1}}, {1, 0xA3, 0xA6, 0xA2, 0xA5, 0xA1, 0xA4}},
+        {"54 write: W3 W2 W1 W6 W5 W4",
+         54,
          kWrite,
-         [](auto& s) {
-             s.Param35Group = {0x35, 0x36, 0x37};
-             select(s, {{1, 1}});
-         },
-         {1, 0x35}},
-        {"36 write",
-         36,
-         kWrite,
-         [](auto& s) {
-             select(s, {{1, 2}, {2, 1}});
-         },
-         {2, 1}},
-        {"41 read",
-         41,
-         kRead,
-         [](auto& s) {
-             select(s, {{1, 2}, {2, 1}});
-         },
-         {2, 1}},
-        {"41 write",
-         41,
-         kWrite,
-         [](auto& s) {
-             s.Param41Group = {0x41, 0x42, 0x43};
-             select(s, {{1, 2}, {2, 1}});
-         },
-         {2, 1, 0x42}},
-        {"42 read",
-         42,
-         kRead,
-         [](auto& s) {
-             select(s, {{1, 3}, {2, 2}});
-         },
-         {3}},
-        {"42 write", 42, kWrite,
-         [](auto& s) {
-             s.Param42Group = {1, 2, 0x42424242};
-             select(s, {{1, 3}, {2, 2}});
-         },
-         Bytes{3, 2} + le(0x42424242)},
-        {"52 write: P3 P6 P2 P5 P1 P4",
-         52,
-         kWrite,
-         [](auto& s) {
-             s.Param52Group = {0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6};
-             select(s, {{1, 1}});
-         },
-         {1, 0xA3, 0xA6, 0xA2, 0xA5, 0xA1, 0xA4}},
-        {"54 write: W3 W2 W1 W6 W5 W4", 54, kWrite,
-         [](auto& s) {
-             s.Param54Group = {0xB1, 0xB2, 0xB3, 0xB4, 0xB5, 0xB6};
-             select(s, {{1, 2}});
-         },
+         {{1, 2}},
          Bytes{2} + le(0xB3) + le(0xB2) + le(0xB1) + le(0xB6) + le(0xB5) + le(0xB4)},
-        {"55 write",
-         55,
-         kWrite,
-         [](auto& s) {
-             s.Param55Group = {0xC1, 0xC2, 0xC3};
-             select(s, {{1, 3}});
-         },
-         {3, 0xC1, 0xC2, 0xC3}},
-        {"56 read", 56, kRead, none, {}},
-        {"56 write: 22's shared byte", 56, kWrite, [](auto& s) { s.Param22Group.shared = 0x56; }, {0x56}},
-        {"61 read",
+        {"55 write", 55, kWrite, {{1, 3}}, {3, 0xC1, 0xC2, 0xC3}},
+        {"56 read", 56, kRead, {}, {}},
+        {"56 write: 22's shared byte", 56, kWrite, {}, {0x5A}},
+        {"61 read", 61, kRead, {{1, 1}, {5, 1}}, {1, 1}},
+        {"61 write, mode 0: W3 W2 W1",
          61,
-         kRead,
-         [](auto& s) {
-             select(s, {{1, 1}, {5, 1}});
-         },
-         {1, 1}},
-        {"61 write, mode 0: W3 W2 W1", 61, kWrite,
-         [](auto& s) {
-             s.Param61Group = {{0x61000001, 0x61000002, 0x61000003}, {0x11, 0x12, 0x13}};
-             select(s, {{1, 2}, {5, 0}});
-         },
+         kWrite,
+         {{1, 2}, {5, 0}},
          Bytes{2, 0} + le(0x61000003) + le(0x61000002) + le(0x61000001)},
-        {"61 write, mode 1: B3 B2 B1 widened", 61, kWrite,
-         [](auto& s) {
-             s.Param61Group = {{0x61000001, 0x61000002, 0x61000003}, {0x11, 0x12, 0x13}};
-             select(s, {{1, 2}, {5, 1}});
-         },
+        {"61 write, mode 1: B3 B2 B1 widened",
+         61,
+         kWrite,
+         {{1, 2}, {5, 1}},
          Bytes{2, 1} + le(0x13) + le(0x12) + le(0x11)},
-        {"62 write, mode 2: zeros", 62, kWrite,
-         [](auto& s) {
-             s.Param62Group = {{1, 2, 3}, {4, 5, 6}};
-             select(s, {{1, 2}, {5, 2}});
-         },
-         Bytes{2, 2} + Bytes(12, 0)},
-        {"63 write: W3 W2 W1", 63, kWrite,
-         [](auto& s) {
-             s.Param63Group = {0x63000001, 0x63000002, 0x63000003};
-             select(s, {{1, 1}});
-         },
+        {"62 write, mode 2: zeros", 62, kWrite, {{1, 2}, {5, 2}}, Bytes{2, 2} + Bytes(12, 0)},
+        {"63 write: W3 W2 W1",
+         63,
+         kWrite,
+         {{1, 1}},
          Bytes{1} + le(0x63000003) + le(0x63000002) + le(0x63000001)},
-        {"64 write", 64, kWrite,
-         [](auto& s) {
-             s.Param64Group = 0x64646464;
-             select(s, {{1, 1}});
-         },
-         Bytes{1} + le(0x64646464)},
-        {"65 write",
-         65,
-         kWrite,
-         [](auto& s) {
-             s.Param65Group = {0, 1, 7};
-             select(s, {{1, 3}});
-         },
-         {3, 7}},
-        {"66 write, mode 0: the word", 66, kWrite,
-         [](auto& s) {
-             s.Param66Group = {0x66000066, 0x66};
-             select(s, {{1, 1}, {5, 0}});
-         },
-         Bytes{1, 0} + le(0x66000066)},
-        {"72 write, mode 1: the byte widened", 72, kWrite,
-         [](auto& s) {
-             s.Param72Group = {0x72000072, 0x72};
-             select(s, {{1, 1}, {5, 1}});
-         },
-         Bytes{1, 1} + le(0x72)},
-        {"82 write, mode 3: zero", 82, kWrite,
-         [](auto& s) {
-             s.Param82Group = {0x82000082, 0x82};
-             select(s, {{1, 1}, {5, 3}});
-         },
-         Bytes{1, 3, 0, 0, 0, 0}},
-        {"67 write: 65 byte 1 picks the first word", 67, kWrite,
-         [](auto& s) {
-             s.Param65Group = {1, 0, 9};
-             s.Param67Group = {
-                 {{0x67000011, 0x67000012}, {0x67000021, 0x67000022}, {0x67000031, 0x67000032}}};
-             select(s, {{1, 1}});
-         },
-         Bytes{1, 0} + le(0x67000011)},
-        {"67 write: 65 byte 0 picks the second", 67, kWrite,
-         [](auto& s) {
-             s.Param65Group = {1, 0, 9};
-             s.Param67Group = {
-                 {{0x67000011, 0x67000012}, {0x67000021, 0x67000022}, {0x67000031, 0x67000032}}};
-             select(s, {{1, 2}});
-         },
-         Bytes{2, 0} + le(0x67000022)},
-        {"67 write: any other 65 byte picks neither",
-         67,
-         kWrite,
-         [](auto& s) {
-             s.Param65Group = {1, 0, 9};
-             s.Param67Group = {
-                 {{0x67000011, 0x67000012}, {0x67000021, 0x67000022}, {0x67000031, 0x67000032}}};
-             select(s, {{1, 3}});
-         },
-         {3, 0, 0, 0, 0, 0}},
-        {"73 read",
-         73,
-         kRead,
-         [](auto& s) {
-             select(s, {{1, 2}});
-         },
-         {2}},
-        {"93 read: the builder of 73",
-         93,
-         kRead,
-         [](auto& s) {
-             select(s, {{1, 3}});
-         },
-         {3}},
-        {"74 write", 74, kWrite,
-         [](auto& s) {
-             s.Param74Group = {0x74000001, 0x74000002, 0x74000003};
-             select(s, {{1, 2}, {2, 1}});
-         },
-         Bytes{2, 1} + le(0x74000002)},
-        {"83 read",
+        {"64 write", 64, kWrite, {{1, 1}}, Bytes{1} + le(0x64646464)},
+        {"65 write", 65, kWrite, {{1, 3}}, {3, 7}},
+        {"66 write, mode 0: the word", 66, kWrite, {{1, 1}, {5, 0}}, Bytes{1, 0} + le(0x66000066)},
+        {"72 write, mode 1: the byte widened", 72, kWrite, {{1, 1}, {5, 1}}, Bytes{1, 1} + le(0x72)},
+        {"82 write, mode 3: zero", 82, kWrite, {{1, 1}, {5, 3}}, Bytes{1, 3} + le(0)},
+        {"67 write: 65 byte 1 picks the first word", 67, kWrite, {{1, 1}}, Bytes{1, 0} + le(0x67000011)},
+        {"67 write: 65 byte 0 picks the second", 67, kWrite, {{1, 2}}, Bytes{2, 0} + le(0x67000022)},
+        {"67 write: any other 65 byte picks neither", 67, kWrite, {{1, 3}}, Bytes{3, 0} + le(0)},
+        {"73 read", 73, kRead, {{1, 2}}, {2}},
+        {"93 read: the builder of 73", 93, kRead, {{1, 3}}, {3}},
+        {"74 write", 74, kWrite, {{1, 2}, {2, 1}}, Bytes{2, 1} + le(0x74000002)},
+        {"83 read", 83, kRead, {{1, 3}, {2, 2}, {3, 9}, {4, 1}}, {3, 2, 1}},
+        {"83 write: A, B and word 1 of the copy for sending",
          83,
-         kRead,
-         [](auto& s) {
-             select(s, {{1, 3}, {2, 2}, {3, 9}, {4, 1}});
-         },
-         {3, 2, 1}},
-        {"83 write: A, B and word 1 of the copy for sending", 83, kWrite,
-         [](auto& s) {
-             s.Param83Group.received[2][0][1] = {0x0A, 0x0B, {0xDEAD, 2, 3}};
-             s.Param83Group.sending[2][0][1] = {0xA1, 0xB1, {0x83000001, 0x83000002, 0x83000003}};
-             select(s, {{1, 3}, {2, 2}, {4, 1}});
-         },
+         kWrite,
+         {{1, 3}, {2, 2}, {4, 1}},
          Bytes{3, 2, 1, 0xA1, 0xB1} + le(0x83000001)},
-        {"84 write",
-         84,
-         kWrite,
-         [](auto& s) {
-             select(s, {{1, 1}, {2, 2}, {4, 3}});
-         },
-         {1, 2, 3}},
-        {"91 read", 91, kRead, none, {}},
-        {"91 write",
-         91,
-         kWrite,
-         [](auto& s) {
-             select(s, {{1, 2}, {2, 1}});
-         },
-         {2, 1}},
-        {"92 write",
-         92,
-         kWrite,
-         [](auto& s) {
-             select(s, {{1, 3}, {8, 0x88}, {9, 0x99}});
-         },
-         {3, 0x88, 0x99}},
-        {"101 read", 101, kRead, none, {}},
-        {"101 write",
-         101,
-         kWrite,
-         [](auto& s) {
-             select(s, {{6, 0x66}});
-         },
-         {0x66}},
-        {"102 write", 102, kWrite,
-         [](auto& s) {
-             s.Param102Group[1] = {0x10200021, 0x10200022};
-             select(s, {{1, 2}, {2, 1}});
-         },
-         Bytes{2, 1} + le(0x10200021)},
-        {"103 write: S1 S2 S7 S6",
-         103,
-         kWrite,
-         [](auto& s) {
-             select(s, {{1, 1}, {2, 2}, {6, 0x66}, {7, 0x77}});
-         },
-         {1, 2, 0x77, 0x66}},
-        {"104 write", 104, kWrite, [](auto& s) { s.Param104Group = 0x01020304; }, le(0x01020304)},
+        {"84 write", 84, kWrite, {{1, 1}, {2, 2}, {4, 3}}, {1, 2, 3}},
+        {"91 read", 91, kRead, {}, {}},
+        {"91 write", 91, kWrite, {{1, 2}, {2, 1}}, {2, 1}},
+        {"92 write", 92, kWrite, {{1, 3}, {8, 0x88}, {9, 0x99}}, {3, 0x88, 0x99}},
+        {"101 read", 101, kRead, {}, {}},
+        {"101 write", 101, kWrite, {{6, 0x66}}, {0x66}},
+        {"102 write", 102, kWrite, {{1, 2}, {2, 1}}, Bytes{2, 1} + le(0x10200021)},
+        {"103 write: S1 S2 S7 S6", 103, kWrite, {{1, 1}, {2, 2}, {6, 0x66}, {7, 0x77}}, {1, 2, 0x77, 0x66}},
+        {"104 write", 104, kWrite, {}, le(0x01020304)},
     };
     for (const RequestCase& c : cases) {
-        ParameterStore store;
-        c.setUp(store);
+        ParameterStore store = valuedStore();
+        select(store, c.selectors);
         const CommandRecord record = built(c.command, c.readWrite, store);
         EXPECT_EQ(record.Data, c.data) << c.what;
         EXPECT_EQ(record.Length, c.data.size()) << c.what;
