@@ -23,7 +23,7 @@ constexpr Axis kSubIndex{2, 1, 2};
 constexpr Axis kIndex33{3, 1, 3};
 constexpr Axis kIndex83{4, 1, 3};
 constexpr Axis kMode{5, 0, 1};
-// Keys and channel keys of 21, 22, 23 and 25 have no stated range.
+// The key of 21, 22, 23 and 25 has no stated range: 0 to 3 covers keys counted from 0 and channels from 1.
 constexpr Axis kKey{0, 0, 3};
 
 // A selector that the response does not carry picks nothing the store could tell apart: it is sent once,
