@@ -47,7 +47,7 @@ std::string CliView::stamp() const {
     return std::to_string(std::chrono::duration_cast<Millis>(clock_.now()).count());
 }
 
-void CliView::emit(const std::string& fields) {
+void CliView::writeEvent(const std::string& fields) {
     out_ << "{\"t\":" << stamp() << "," << fields << "}\n" << std::flush;
 }
 
@@ -57,20 +57,20 @@ void CliView::printBlock(const std::string& heading, const std::string& text) {
 
 void CliView::note(const std::string& what) {
     if (json_) {
-        emit("\"runner\":" + jsonString(what));
+        writeEvent("\"runner\":" + jsonString(what));
     } else {
         out_ << "* " << what << "\n" << std::flush;
     }
 }
 
 void CliView::hint(const std::string& advice) {
-    if (json_) emit("\"hint\":" + jsonString(advice));
+    if (json_) writeEvent("\"hint\":" + jsonString(advice));
 }
 
 void CliView::setText(Control control, const std::string& text) {
     if (!changes(texts_, control, text)) return;
     if (json_) {
-        emit(controlField(control) + ",\"text\":" + jsonString(text));
+        writeEvent(controlField(control) + ",\"text\":" + jsonString(text));
     } else if (control == Control::txtInfo) {
         printBlock("txtInfo", text);
     } else if (control == Control::txtProcess) {
@@ -82,13 +82,13 @@ void CliView::setText(Control control, const std::string& text) {
 
 void CliView::setBold(Control control, bool bold) {
     if (changes(bold_, control, bold) && json_) {
-        emit(controlField(control) + ",\"bold\":" + (bold ? "true" : "false"));
+        writeEvent(controlField(control) + ",\"bold\":" + (bold ? "true" : "false"));
     }
 }
 
 void CliView::setEnabled(Control control, bool enabled) {
     if (changes(enabled_, control, enabled) && json_) {
-        emit(controlField(control) + ",\"enabled\":" + (enabled ? "true" : "false"));
+        writeEvent(controlField(control) + ",\"enabled\":" + (enabled ? "true" : "false"));
     }
 }
 
@@ -96,30 +96,30 @@ void CliView::setProgress(const Progress& progress) {
     if (progress_ == progress) return;
     progress_ = progress;
     if (json_) {
-        emit("\"control\":\"prgProcess\",\"min\":" + std::to_string(progress.minimum) +
-             ",\"max\":" + std::to_string(progress.maximum) + ",\"value\":" + std::to_string(progress.value));
+        writeEvent("\"control\":\"prgProcess\",\"min\":" + std::to_string(progress.minimum) + ",\"max\":" +
+                   std::to_string(progress.maximum) + ",\"value\":" + std::to_string(progress.value));
     }
 }
 
 void CliView::setStatus(int panel, const std::string& text) {
     if (!changes(status_, panel, text)) return;
     if (json_) {
-        emit("\"control\":\"stsAppStatus\",\"panel\":" + std::to_string(panel) +
-             ",\"text\":" + jsonString(text));
+        writeEvent("\"control\":\"stsAppStatus\",\"panel\":" + std::to_string(panel) +
+                   ",\"text\":" + jsonString(text));
     } else if (panel == 1 && !text.empty()) {
         out_ << "[" << text << "]\n" << std::flush;
     }
 }
 
 void CliView::stepIndexChanged(int stepIndex) {
-    if (json_) emit("\"stepIndex\":" + std::to_string(stepIndex));
+    if (json_) writeEvent("\"stepIndex\":" + std::to_string(stepIndex));
 }
 
 void CliView::traceLine(const std::string& line) {
     if (json_) {
         std::string entry = line;
         while (!entry.empty() && (entry.back() == '\n' || entry.back() == '\r')) entry.pop_back();
-        emit("\"trace\":" + jsonString(entry));
+        writeEvent("\"trace\":" + jsonString(entry));
     } else {
         out_ << withoutCarriageReturns(line) << std::flush;
     }
@@ -127,7 +127,7 @@ void CliView::traceLine(const std::string& line) {
 
 void CliView::showMessage(const std::string& title, const std::string& text) {
     if (json_) {
-        emit("\"messageBox\":{\"title\":" + jsonString(title) + ",\"text\":" + jsonString(text) + "}");
+        writeEvent("\"messageBox\":{\"title\":" + jsonString(title) + ",\"text\":" + jsonString(text) + "}");
     } else {
         printBlock("message box: " + title, text);
     }

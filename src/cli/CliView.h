@@ -38,7 +38,7 @@ class CliView final : public WizardView {
     void endProgram() override {}
 
   private:
-    void emit(const std::string& fields);  // one JSON object with the time first
+    void writeEvent(const std::string& fields);  // one JSON object with the time first
     std::string stamp() const;
     void printBlock(const std::string& heading, const std::string& text);
 

@@ -123,6 +123,16 @@ std::optional<std::string> takeUpdateOption(const std::string& option, ArgReader
     return std::nullopt;
 }
 
+// What the simulation options ask for besides a run: the fault list, or a usage error.
+std::optional<Command> simulationRequest(const UpdateOptions& options) {
+    if (std::find(options.simFaults.begin(), options.simFaults.end(), "help") != options.simFaults.end()) {
+        return ShowFaultHelp{};
+    }
+    if (!options.simFaults.empty() && !options.simulate) return UsageError{"--sim-fault needs --simulate"};
+    if (options.simulate && !comPortNumber(options.port)) return UsageError{"--simulate needs --port COMn"};
+    return std::nullopt;
+}
+
 Command parseUpdate(const std::vector<std::string>& args) {
     UpdateOptions options;
     ArgReader reader(args, 1);
@@ -137,12 +147,23 @@ Command parseUpdate(const std::vector<std::string>& args) {
         if (const auto error = takeUpdateOption(word, reader, options)) return UsageError{*error};
     }
     if (options.firmwarePath.empty()) return UsageError{"update needs a firmware file"};
-    if (std::find(options.simFaults.begin(), options.simFaults.end(), "help") != options.simFaults.end()) {
-        return ShowFaultHelp{};
-    }
-    if (!options.simFaults.empty() && !options.simulate) return UsageError{"--sim-fault needs --simulate"};
-    if (options.simulate && !comPortNumber(options.port)) return UsageError{"--simulate needs --port COMn"};
+    if (auto request = simulationRequest(options)) return *request;
     return options;
+}
+
+Command parseParams(const std::vector<std::string>& args) {
+    static constexpr std::array<std::string_view, 4> kUpdateOnly = {"--yes", "--verify-identity", "--force",
+                                                                    "--program-baud"};
+    UpdateOptions options;
+    ArgReader reader(args, 1);
+    while (!reader.done()) {
+        const std::string& word = reader.next();
+        if (word.rfind("--", 0) != 0) return UsageError{"params takes options only, not '" + word + "'"};
+        if (position(kUpdateOnly, word)) return UsageError{word + " is an option of update only"};
+        if (const auto error = takeUpdateOption(word, reader, options)) return UsageError{*error};
+    }
+    if (auto request = simulationRequest(options)) return *request;
+    return ParamsOptions{options};
 }
 
 Command parseMakeFirmware(const std::vector<std::string>& args) {
@@ -194,6 +215,7 @@ Command parseCommandLine(const std::vector<std::string>& args) {
     if (command == "--version") return ShowVersion{};
     if (std::find(args.begin(), args.end(), "--help") != args.end()) return ShowHelp{};
     if (command == "update") return parseUpdate(args);
+    if (command == "params") return parseParams(args);
     if (command == "make-firmware") return parseMakeFirmware(args);
     if (command == "ports") return parsePorts(args);
     return UsageError{"unknown command '" + command + "' (try --help)"};
@@ -209,6 +231,7 @@ std::optional<int> comPortNumber(const std::string& port) {
 std::string usageText() {
     return R"(Usage:
   rqfwup-cli update FIRMWARE.bin [options]   walk the update wizard without a window
+  rqfwup-cli params [options]                read the device's parameters and print them
   rqfwup-cli make-firmware OUT.bin [--version A.B.C] [--length N]
                                              write a valid firmware file (N data bytes, default 131072)
   rqfwup-cli ports [--json]                  list the serial ports as the settings dialog numbers them,
@@ -237,8 +260,12 @@ Options of update:
                           a fault of the simulated device, repeatable; --sim-fault help lists them
   --sim-line instant|real bytes take no time on the simulated line, or their real time (real)
 
-Exit status: 0 when the update reached its end, the error code of the failure that stopped it,
-2 for a wrong command line.
+Options of params: --port, --baud, --parity, --data-bits, --stop-bits, --flow, --trace (to standard
+error), --simulate, --sim-fault and --sim-line as for update, and
+  --json                  the report as one JSON object instead of a table
+
+Exit status: 0 when the update reached its end or every parameter was read, the error code of the
+failure that stopped it, 2 for a wrong command line.
 )";
 }
 

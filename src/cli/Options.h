@@ -26,6 +26,12 @@ struct UpdateOptions {
     bool simLineInstant = false;
 };
 
+// The report of the device's parameters: the port, line and simulation options of update, and
+// --json and --trace; the update's own options stay unset.
+struct ParamsOptions {
+    UpdateOptions link;
+};
+
 struct MakeFirmwareOptions {
     std::string outputPath;
     std::array<std::uint8_t, 3> version{1, 3, 0};
@@ -39,8 +45,10 @@ struct UsageError {
     std::string reason;  // one line
 };
 
-using Command = std::variant<UpdateOptions, MakeFirmwareOptions, PortsOptions, ShowHelp, ShowVersion,
-                             ShowFaultHelp, UsageError>;
+using Command = std::variant<UpdateOptions, ParamsOptions, MakeFirmwareOptions, PortsOptions, ShowHelp,
+                             ShowVersion, ShowFaultHelp, UsageError>;
+
+inline constexpr int kUsageStatus = 2;  // the exit status of a wrong command line
 
 Command parseCommandLine(const std::vector<std::string>& args);
 std::string usageText();

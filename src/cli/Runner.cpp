@@ -2,21 +2,20 @@
 
 #include <iostream>
 
+#include "cli/AttachedPort.h"
 #include "cli/CliView.h"
-#include "cli/HardwarePort.h"
 #include "cli/Options.h"
+#include "cli/ParamsCommand.h"
 #include "core/wizard/ForceUpdate.h"
 #include "core/wizard/Wizard.h"
 #include "platform/LocaleTime.h"
 #include "platform/SteadyClock.h"
+#include "sim/Faults.h"
 #include "sim/FirmwareGenerator.h"
-#include "sim/RqSystem.h"
-#include "sim/SimPort.h"
 
 namespace rq::cli {
 namespace {
 
-constexpr int kUsageStatus = 2;
 constexpr int kCancelledStatus = 1;
 
 // Steps that only show instructions, where a person would read and press Next.
@@ -54,26 +53,12 @@ class UpdateRun {
 };
 
 std::optional<int> UpdateRun::attachPort() {
-    if (!options_.simulate) {
-        HardwarePort hardware =
-            makeHardwarePort(options_.port, [this](const std::string& why) { explain(why); });
-        port_ = std::move(hardware.port);
-        portNumber_ = hardware.number;
-        return std::nullopt;
-    }
-    sim::RqSystemOptions simOptions;
-    simOptions.instantLine = options_.simLineInstant;
-    for (const std::string& fault : options_.simFaults) {
-        if (const auto reason = simOptions.faults.add(fault)) {
-            err_ << "rqfwup-cli: " << *reason << "\n";
-            return kUsageStatus;
-        }
-    }
-    portNumber_ = *comPortNumber(options_.port);
-    device_ = sim::makeRqSystem(clock_, simOptions);
-    device_->setFwSwitch(false);
-    device_->setPower(true);
-    port_ = std::make_unique<sim::SimPort>(*device_, portNumber_);
+    std::optional<AttachedPort> attached =
+        cli::attachPort(options_, clock_, err_, [this](const std::string& why) { explain(why); });
+    if (!attached) return kUsageStatus;
+    device_ = std::move(attached->device);
+    port_ = std::move(attached->port);
+    portNumber_ = attached->number;
     return std::nullopt;
 }
 
@@ -169,6 +154,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     const Command command = parseCommandLine(args);
     if (const auto* update = std::get_if<UpdateOptions>(&command))
         return UpdateRun(*update, out, err, in).execute();
+    if (const auto* params = std::get_if<ParamsOptions>(&command)) return runParams(*params, out, err);
     if (const auto* make = std::get_if<MakeFirmwareOptions>(&command)) return makeFirmware(*make, out, err);
     if (const auto* ports = std::get_if<PortsOptions>(&command)) return listPorts(*ports, out);
     if (std::holds_alternative<ShowHelp>(command)) {

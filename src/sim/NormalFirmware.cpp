@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/Firmwares.h"
+#include "sim/WorkingCommands.h"
 
 namespace rq::sim {
 namespace {
@@ -177,6 +178,7 @@ class NormalFirmware final : public Firmware {
                 return {kAccepted, {version.begin(), version.end()}};
             }
             default:
+                if (isWorkingCommand(request.command)) return working(request, memory);
                 return identity(request, memory);
         }
     }
@@ -201,6 +203,7 @@ class NormalFirmware final : public Firmware {
         memory.modelName = std::string(8, ' ');
         memory.serialNumber = std::string(6, ' ');
         memory.param03 = memory.param04 = memory.param06 = 0;
+        memory.working = initialWorkingSet();
         return {kAccepted, {}};
     }
 
@@ -221,6 +224,14 @@ class NormalFirmware final : public Firmware {
         std::vector<std::uint8_t> data(size, 0);
         data[0] = *byte;
         return {kAccepted, data};
+    }
+
+    // The channel parameters: read in mode 1 or 2, written in mode 2 with the user's code.
+    Answer working(const Request& request, DeviceMemory& memory) {
+        const bool write = request.readWrite == kWriteFlag;
+        if (mode_ == 0 || (write && grant_ != Grant::Write)) return refused();
+        auto data = serveWorkingCommand(memory.working, request.command, write, request.data);
+        return data ? Answer{kAccepted, std::move(*data)} : refused();
     }
 
     static Answer text(std::string& field, std::size_t size, const Request& request, bool write) {

@@ -11,12 +11,14 @@
 
 #include "core/io/Clock.h"
 #include "core/io/LineSettings.h"
+#include "sim/WorkingSet.h"
 
 namespace rq::sim {
 
 inline constexpr std::size_t kSimFlashSize = 512 * 256;
 
-// What survives a power cycle: the flash and the identity the normal-mode firmware keeps.
+// What survives a power cycle: the flash, and the identity and working parameters the normal-mode
+// firmware keeps.
 struct DeviceMemory {
     std::array<std::uint8_t, kSimFlashSize> flash{};
     bool securitySet = false;
@@ -25,6 +27,7 @@ struct DeviceMemory {
     std::uint8_t param03 = 0x03;
     std::uint8_t param04 = 0x04;
     std::uint8_t param06 = 0x06;
+    WorkingSet working = deliveredWorkingSet();
 };
 
 // The device's end of the cable, as a firmware sees it while it handles a byte.

@@ -217,20 +217,33 @@ TEST(DispatchTest, SharedLengthRulesAndNumbersWithoutMeaning) {
     }
 }
 
-TEST(DispatchTest, OnlyTheIdentityAndAccessNumbersTakeAResponseYet) {
-    // Each number with a handler gets a payload of its own length; the others get one of 8 bytes.
-    const std::map<int, std::size_t> handled = {{1, 8}, {2, 6}, {3, 1},   {4, 2},
-                                                {5, 2}, {6, 2}, {126, 6}, {127, 1}};
-    for (int command = 0; command <= 255; ++command) {
+TEST(DispatchTest, NumbersWithoutAMeaningTakeNoResponse) {
+    std::set<int> meaningless = {0, 7, 8, 9, 10, 24, 125};
+    for (const auto& [first, last] : std::vector<std::pair<int, int>>{{13, 20},
+                                                                      {26, 30},
+                                                                      {37, 40},
+                                                                      {43, 50},
+                                                                      {57, 60},
+                                                                      {68, 71},
+                                                                      {76, 81},
+                                                                      {85, 90},
+                                                                      {94, 100},
+                                                                      {105, 122},
+                                                                      {128, 255}}) {
+        for (int command = first; command <= last; ++command) meaningless.insert(command);
+    }
+    for (const int command : meaningless) {
         ParameterStore store;
         test::RecordingView view;
         ResponseTarget target{store, view};
         CommandRecord response;
         response.Command = static_cast<std::uint8_t>(command);
-        const auto it = handled.find(command);
-        response.Data.assign(it == handled.end() ? 8 : it->second, 1);
-        response.Length = static_cast<std::uint8_t>(response.Data.size());
-        EXPECT_EQ(DispatchResponse(response, target), it != handled.end()) << command;
+        for (const std::size_t length : {0, 1, 2, 6, 8, 17}) {
+            response.Data.assign(length, 1);
+            response.Length = static_cast<std::uint8_t>(length);
+            EXPECT_FALSE(DispatchResponse(response, target)) << command << "/" << length;
+        }
+        EXPECT_EQ(store, ParameterStore{}) << command;
     }
 }
 

@@ -6,9 +6,11 @@
 
 #include "LinkTestSupport.h"
 #include "TempDir.h"
+#include "WorkingSetMatch.h"
 #include "core/io/ForwardingPort.h"
 #include "core/params/Payloads.h"
 #include "core/wizard/DeviceSteps.h"
+#include "core/wizard/ParameterReport.h"
 #include "core/wizard/Wizard.h"
 #include "sim/FirmwareGenerator.h"
 #include "sim/NormalFirmware.h"
@@ -186,7 +188,8 @@ TEST_F(ParamStepsTest, FaultsOfTheDevice) {
     }
 }
 
-// A whole update from step 1 to step 8, then a backup on the same device as a later run would make.
+// A whole update from step 1 to step 8, then a backup and a parameter report on the same device as a later
+// run would make.
 TEST(ParamWizardTest, AfterAnUpdateTheDeviceRunsTheFilesVersionWithItsOwnIdentity) {
     test::TempDir dir;
     const std::string path = dir.path("fw.bin");
@@ -231,6 +234,14 @@ TEST(ParamWizardTest, AfterAnUpdateTheDeviceRunsTheFilesVersionWithItsOwnIdentit
     EXPECT_EQ(later.state().params.ModelName, std::string(sim::kNulModelName));
     EXPECT_EQ(later.state().params.SerialNumber, original.serialNumber);
     EXPECT_EQ(laterView.text(Control::lblFWOld), "Ver.2.5.9");
+
+    // Step 7's parameter initialisation left the working parameters as a new device's.
+    WizardState reportState;
+    StepContext report{reportState, port, clock, laterView};
+    readParameterReport(report);
+    ASSERT_EQ(reportState.LinkError, 0);
+    ASSERT_NE(original.working, sim::initialWorkingSet());
+    test::expectReportHolds(reportState.params, sim::initialWorkingSet());
 }
 
 // A device in normal mode scripted by hand, for answers the simulated one never gives.

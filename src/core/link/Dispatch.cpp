@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "core/params/ChannelCatalogue.h"
+
 namespace rq {
 namespace {
 
@@ -32,10 +34,19 @@ constexpr std::array<Route, 128> makeRoutes() {
     routes[PARAM_04] = {buildParam04, handleParam04};
     routes[FIRMWARE_VERSION] = {buildFirmwareVersion, handleFirmwareVersion};
     routes[PARAM_06] = {buildParam06, handleParam06};
-    routes[11] = {lengthRuleR, nullptr};
-    routes[12] = {lengthRuleR, nullptr};
-    routes[PARAM_123] = {lengthRuleW, nullptr};
-    routes[PARAM_124] = {lengthRuleW, nullptr};
+    routes[PARAM_11] = {lengthRuleR, handleChannelResponse};
+    routes[PARAM_12] = {lengthRuleR, handleChannelResponse};
+    for (const std::uint8_t command :
+         {PARAM_21, PARAM_22, PARAM_23, PARAM_25, PARAM_31, PARAM_32, PARAM_33,  PARAM_34, PARAM_35,
+          PARAM_41, PARAM_42, PARAM_51, PARAM_52, PARAM_53, PARAM_54, PARAM_55,  PARAM_56, PARAM_61,
+          PARAM_62, PARAM_63, PARAM_64, PARAM_65, PARAM_66, PARAM_67, PARAM_72,  PARAM_73, PARAM_74,
+          PARAM_75, PARAM_82, PARAM_83, PARAM_84, PARAM_91, PARAM_93, PARAM_102, PARAM_104}) {
+        routes[command] = {buildChannelRequest, handleChannelResponse};
+    }
+    for (const std::uint8_t command : {PARAM_36, PARAM_92, PARAM_101, PARAM_103})
+        routes[command] = {buildChannelRequest, handleEventsOnly};
+    routes[PARAM_123] = {lengthRuleW, handleEventsOnly};
+    routes[PARAM_124] = {lengthRuleW, handleEventsOnly};
     routes[PASSWORD_READ] = {lengthRuleR, handlePasswordRead};
     routes[ACCESS_MODE] = {buildAccessMode, handleAccessMode};
     return routes;

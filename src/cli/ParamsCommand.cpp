@@ -1,0 +1,192 @@
+#include "cli/ParamsCommand.h"
+
+#include <algorithm>
+#include <ostream>
+#include <span>
+#include <string_view>
+
+#include "cli/AttachedPort.h"
+#include "cli/Json.h"
+#include "core/io/SilentView.h"
+#include "core/params/StoreListing.h"
+#include "core/wizard/ErrorMessages.h"
+#include "core/wizard/ParameterReport.h"
+#include "platform/LocaleTime.h"
+#include "platform/SteadyClock.h"
+
+namespace rq::cli {
+namespace {
+
+constexpr std::size_t kGroupColumn = 16;
+constexpr std::size_t kAddressColumn = 32;
+
+std::string withoutCarriageReturns(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
+// Shows nothing but the trace, on standard error: standard output is the report's alone.
+class TraceOnlyView final : public SilentView {
+  public:
+    explicit TraceOnlyView(std::ostream& err) : err_(err) {}
+
+    void traceLine(const std::string& line) override { err_ << withoutCarriageReturns(line) << std::flush; }
+
+  private:
+    std::ostream& err_;
+};
+
+// One character per device byte: byte n is the character U+00nn.
+std::string utf8OfBytes(const std::string& bytes) {
+    std::string text;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            text += c;
+        } else {
+            text += static_cast<char>(0xC0 | byte >> 6);
+            text += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return text;
+}
+
+// Appends an item, after the separator unless it is the first.
+void appendItem(std::string& items, std::string_view separator, const std::string& item) {
+    if (!items.empty()) items.append(separator);
+    items.append(item);
+}
+
+std::string enclosed(char open, const std::string& inside, char close) {
+    std::string out(1, open);
+    out.append(inside).push_back(close);
+    return out;
+}
+
+template <typename Format>
+std::string joined(const std::vector<std::uint32_t>& numbers, std::string_view separator, Format format) {
+    std::string out;
+    for (const std::uint32_t number : numbers) appendItem(out, separator, format(number));
+    return out;
+}
+
+std::string jsonValue(const ListedValue& value) {
+    if (value.text) return jsonString(utf8OfBytes(*value.text));
+    const auto number = [](std::uint32_t n) { return std::to_string(n); };
+    if (value.list) return enclosed('[', joined(value.numbers, ",", number), ']');
+    return value.numbers.empty() ? "null" : number(value.numbers[0]);
+}
+
+std::string jsonValues(const std::vector<ListedValue>& values) {
+    if (values.size() == 1 && values[0].name.empty()) return jsonValue(values[0]);
+    std::string members;
+    for (const ListedValue& value : values)
+        appendItem(members, ",", jsonString(value.name) + ":" + jsonValue(value));
+    return enclosed('{', members, '}');
+}
+
+// Lines of one address depth and up: an array per level, one element per run of the same number.
+std::string jsonLines(std::span<const ListedLine> lines, std::size_t depth) {
+    if (lines.empty()) return "[]";
+    if (depth >= lines[0].address.size()) return jsonValues(lines[0].values);
+    std::string items;
+    for (std::size_t begin = 0; begin < lines.size();) {
+        std::size_t end = begin + 1;
+        while (end < lines.size() && lines[end].address.size() > depth &&
+               lines[end].address[depth].second == lines[begin].address[depth].second) {
+            ++end;
+        }
+        appendItem(items, ",", jsonLines(lines.subspan(begin, end - begin), depth + 1));
+        begin = end;
+    }
+    return enclosed('[', items, ']');
+}
+
+std::string hexDigits(std::uint32_t number, std::size_t digits) {
+    std::string hex(digits, '0');
+    for (std::size_t i = digits; i-- > 0; number >>= 4) hex[i] = "0123456789ABCDEF"[number & 0xF];
+    return hex;
+}
+
+std::string quoted(const std::string& bytes) {
+    std::string out = "\"";
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte >= 0x7F || c == '"' || c == '\\') {
+            out.append("\\x").append(hexDigits(byte, 2));
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string tableValue(const ListedValue& value) {
+    if (value.text) return quoted(*value.text);
+    const auto number = [&](std::uint32_t n) {
+        return std::to_string(n) + " (0x" + hexDigits(n, 2 * std::size_t{value.width}) + ")";
+    };
+    const std::string numbers = joined(value.numbers, ", ", number);
+    const std::string shown = value.list ? enclosed('[', numbers, ']') : numbers;
+    return value.name.empty() ? shown : value.name + " " + shown;
+}
+
+std::string padded(std::string text, std::size_t width) {
+    text.resize(std::max(width, text.size() + 1), ' ');
+    return text;
+}
+
+std::string tableLine(const std::string& group, const ListedLine& line) {
+    std::string address;
+    for (const auto& [dimension, number] : line.address)
+        appendItem(address, " ", dimension + " " + std::to_string(number));
+    std::string values;
+    for (const ListedValue& value : line.values) appendItem(values, "  ", tableValue(value));
+    return padded(group, kGroupColumn) + padded(address, kAddressColumn) + values + "\n";
+}
+
+}  // namespace
+
+std::string listingJson(const std::vector<ListedGroup>& groups) {
+    std::string members;
+    for (const ListedGroup& group : groups)
+        appendItem(members, ",\n  ", jsonString(group.name) + ": " + jsonLines(group.lines, 0));
+    return std::string("{\n  ").append(members).append("\n}\n");
+}
+
+std::string listingTable(const std::vector<ListedGroup>& groups) {
+    std::string out;
+    for (const ListedGroup& group : groups)
+        for (const ListedLine& line : group.lines) out += tableLine(group.name, line);
+    return out;
+}
+
+int runParams(const ParamsOptions& options, std::ostream& out, std::ostream& err) {
+    SteadyClock clock;
+    std::optional<AttachedPort> attached =
+        attachPort(options.link, clock, err, [&err](const std::string& why) {
+            err << "rqfwup-cli: " << why << "\n" << std::flush;
+        });
+    if (!attached) return kUsageStatus;
+
+    WizardState state;
+    state.commSettings = options.link.settings;
+    state.commSettings.ComPort = static_cast<std::uint8_t>(attached->number);
+    state.TraceEnabled = options.link.trace;
+    state.traceTime = localeTraceTime;
+    TraceOnlyView view(err);
+    StepContext context{state, *attached->port, clock, view};
+    readParameterReport(context);
+
+    if (const std::uint8_t code = state.LinkError; code != 0) {
+        err << "rqfwup-cli: the parameters were not read (error " << int(code) << ")\n";
+        if (const auto message = errorMessage(code))
+            err << message->title << "\n" << withoutCarriageReturns(message->text) << "\n";
+        return code;
+    }
+    const std::vector<ListedGroup> groups = listStore(state.params);
+    out << (options.link.json ? listingJson(groups) : listingTable(groups)) << std::flush;
+    return 0;
+}
+
+}  // namespace rq::cli
