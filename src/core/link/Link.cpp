@@ -336,7 +336,7 @@ void Link::setStatus(const std::string& word) {
 }
 
 void Link::trace(const CommandRecord& record, Direction direction) {
-    if (!context_.state.TraceEnabled) return;
+    if (!context_.state.traceWanted()) return;
     context_.view.traceLine(traceEntry(localTimeNow(), statusWord_, traceLine(record, direction)));
 }
 

@@ -25,6 +25,7 @@ class Wizard {
     void portConfCancel();
     void closeRequest();
     void setTraceEnabled(bool enabled) { state_.TraceEnabled = enabled; }
+    void setTraceRecorded(bool recorded) { state_.traceRecorded = recorded; }
     void setVerifyIdentity(bool verify) { state_.verifyIdentity = verify; }
     // A runner without a window stops at a failed step instead of showing the step before it again.
     void setFallBackAfterFailure(bool fallBack) { fallBack_ = fallBack; }
