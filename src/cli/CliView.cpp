@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <ostream>
 
-#include "cli/Json.h"
+#include "core/log/Json.h"
 
 namespace rq::cli {
 namespace {

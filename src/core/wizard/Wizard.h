@@ -12,7 +12,8 @@ class Wizard {
   public:
     Wizard(Port& port, Clock& clock, WizardView& view);
 
-    void start();  // the window has loaded
+    // The window has loaded. Settings given to state() before are those the run starts with.
+    void start();
 
     void cmdNext();
     void cmdCancel();
@@ -41,6 +42,7 @@ class Wizard {
     void subRunStep();
     void subShowError();
     void setStepIndex(int stepIndex);
+    void announceSettings();
     void reportFileError(std::uint8_t code);
 
     WizardState state_;
