@@ -1,180 +1,49 @@
 #include "cli/Runner.h"
 
-#include <iostream>
+#include <algorithm>
+#include <ostream>
 
-#include "cli/CliView.h"
-#include "cli/HardwarePort.h"
-#include "cli/Options.h"
-#include "core/wizard/ForceUpdate.h"
-#include "core/wizard/Wizard.h"
-#include "platform/SteadyClock.h"
-#include "sim/FirmwareGenerator.h"
-#include "sim/RqSystem.h"
-#include "sim/SimPort.h"
+#include "cli/MakeFirmwareCommand.h"
+#include "cli/Subcommand.h"
+#include "cli/UpdateCommand.h"
 
 namespace rq::cli {
 namespace {
 
-constexpr int kUsageStatus = 2;
-constexpr int kCancelledStatus = 1;
-
-// Steps that only show instructions, where a person would read and press Next.
-bool isInstructionStep(int stepIndex) {
-    return stepIndex == 0 || stepIndex == 2 || stepIndex == 3 || stepIndex == 5 || stepIndex == 7;
-}
-
-class UpdateRun {
-  public:
-    UpdateRun(const UpdateOptions& options, std::ostream& out, std::ostream& err, std::istream& in)
-        : options_(options),
-          err_(err),
-          in_(in),
-          view_(out, clock_, options.json),
-          promptOut_(options.json ? err : out) {}
-
-    int execute();
-
-  private:
-    std::optional<int> attachPort();
-    bool waitForEnter(const std::string& button);
-    void workFrontPanel(int stepIndex);
-    int walk();
-
-    const UpdateOptions& options_;
-    std::ostream& err_;
-    std::istream& in_;
-    SteadyClock clock_;
-    CliView view_;
-    std::ostream& promptOut_;
-    std::unique_ptr<sim::SimDevice> device_;
-    std::unique_ptr<Port> port_;
-    int portNumber_ = 1;
+const Subcommand kSubcommands[] = {
+    {"update", runUpdate, kUpdateSynopsis, updateHelp},
+    {"make-firmware", runMakeFirmware, kMakeFirmwareSynopsis, nullptr},
 };
-
-std::optional<int> UpdateRun::attachPort() {
-    if (!options_.simulate) {
-        HardwarePort hardware = makeHardwarePort(options_.port);
-        port_ = std::move(hardware.port);
-        portNumber_ = hardware.number;
-        return std::nullopt;
-    }
-    sim::RqSystemOptions simOptions;
-    simOptions.instantLine = options_.simLineInstant;
-    for (const std::string& fault : options_.simFaults) {
-        if (const auto reason = simOptions.faults.add(fault)) {
-            err_ << "rqfwup-cli: " << *reason << "\n";
-            return kUsageStatus;
-        }
-    }
-    portNumber_ = *comPortNumber(options_.port);
-    device_ = sim::makeRqSystem(clock_, simOptions);
-    device_->setFwSwitch(false);
-    device_->setPower(true);
-    port_ = std::make_unique<sim::SimPort>(*device_, portNumber_);
-    return std::nullopt;
-}
-
-bool UpdateRun::waitForEnter(const std::string& button) {
-    if (options_.yes) return true;
-    promptOut_ << "Press Enter to click " << button << " (end of input cancels) " << std::flush;
-    std::string line;
-    if (std::getline(in_, line)) return true;
-    promptOut_ << "\n";
-    return false;
-}
-
-// What the instructions of steps 4 and 6 ask the user to do with the device.
-void UpdateRun::workFrontPanel(int stepIndex) {
-    if (!device_ || (stepIndex != 3 && stepIndex != 5)) return;
-    const bool write = stepIndex == 3;
-    device_->setPower(false);
-    view_.note("simulated RQ system: power off");
-    device_->setFwSwitch(write);
-    view_.note(std::string("simulated RQ system: FW switch to ") + (write ? "W" : "-"));
-    device_->setPower(true);
-    view_.note(std::string("simulated RQ system: power on, pilot LED ") +
-               (write ? "green and red in turn" : "green"));
-}
-
-int UpdateRun::execute() {
-    if (const auto status = attachPort()) return *status;
-    Wizard wizard(*port_, clock_, view_);
-    wizard.setFallBackAfterFailure(false);
-    wizard.setTraceEnabled(options_.trace);
-    wizard.setVerifyIdentity(options_.verifyIdentity);
-    wizard.start();
-    wizard.state().commSettings = options_.settings;
-    wizard.state().commSettings.ComPort = static_cast<std::uint8_t>(portNumber_);
-
-    view_.setFirmwareChoice(options_.firmwarePath);
-    wizard.cmdFWFileSel();
-    if (!wizard.state().firmware.valid) return wizard.lastShownError();
-
-    if (options_.force) {
-        const auto& [model, serial] = *options_.force;
-        // The dialog keeps a refused entry open; without a window the run ends there.
-        if (const auto refusal = checkSerialEntry(serial)) {
-            view_.showMessage(refusal->title, refusal->text);
-            return kUsageStatus;
-        }
-        if (!waitForEnter("強制更新")) return kCancelledStatus;
-        view_.setModelSerial(model, serial);
-        wizard.cmdForceUpdate();
-    } else {
-        if (!waitForEnter("次へ ＞")) return kCancelledStatus;
-        wizard.cmdNext();
-    }
-
-    while (!wizard.ended()) {
-        const WizardState& state = wizard.state();
-        if (state.LinkError != 0) return state.LinkError;
-        const int step = state.StepIndex;
-        workFrontPanel(step);
-        if (isInstructionStep(step) && !waitForEnter(step == 7 ? "終了" : "次へ ＞")) {
-            wizard.cmdCancel();
-            return kCancelledStatus;
-        }
-        wizard.cmdNext();
-    }
-    return 0;
-}
-
-int makeFirmware(const MakeFirmwareOptions& options, std::ostream& out, std::ostream& err) {
-    sim::GeneratedFirmware firmware;
-    firmware.version = options.version;
-    firmware.dataLength = options.dataLength;
-    if (!sim::writeFirmwareFile(options.outputPath, firmware)) {
-        err << "rqfwup-cli: cannot write " << options.outputPath << "\n";
-        return 1;
-    }
-    out << "wrote " << options.outputPath << ": version " << int(firmware.version[0]) << "."
-        << int(firmware.version[1]) << "." << int(firmware.version[2]) << ", " << firmware.dataLength
-        << " data bytes\n";
-    return 0;
-}
 
 }  // namespace
 
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::istream& in) {
-    const Command command = parseCommandLine(args);
-    if (const auto* update = std::get_if<UpdateOptions>(&command))
-        return UpdateRun(*update, out, err, in).execute();
-    if (const auto* make = std::get_if<MakeFirmwareOptions>(&command)) return makeFirmware(*make, out, err);
-    if (std::holds_alternative<ShowHelp>(command)) {
-        out << usageText();
-        return 0;
+std::string usageText() {
+    std::string text = "Usage:\n";
+    for (const Subcommand& subcommand : kSubcommands) text += subcommand.synopsis;
+    text += "  rqfwup-cli --help | --version\n";
+    for (const Subcommand& subcommand : kSubcommands) {
+        if (subcommand.help != nullptr) text += "\n" + subcommand.help();
     }
-    if (std::holds_alternative<ShowVersion>(command)) {
+    return text;
+}
+
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::istream& in) {
+    const Io io{out, err, in};
+    if (args.empty()) return wrongCommandLine(io, "a command is needed (try --help)");
+    const std::string& command = args[0];
+    if (command == "--version") {
         out << "rqfwup-cli " << RQ_VERSION_MAJOR << "." << RQ_VERSION_MINOR << "." << RQ_VERSION_PATCH
             << "\n";
         return 0;
     }
-    if (std::holds_alternative<ShowFaultHelp>(command)) {
-        out << "Faults of the simulated RQ system:\n" << sim::faultHelp();
+    if (command == "-h" || command == "help" || std::find(args.begin(), args.end(), "--help") != args.end()) {
+        out << usageText();
         return 0;
     }
-    err << "rqfwup-cli: " << std::get<UsageError>(command).reason << "\n";
-    return kUsageStatus;
+    for (const Subcommand& subcommand : kSubcommands) {
+        if (command == subcommand.name) return subcommand.run({args.begin() + 1, args.end()}, io);
+    }
+    return wrongCommandLine(io, "unknown command '" + command + "' (try --help)");
 }
 
 }  // namespace rq::cli

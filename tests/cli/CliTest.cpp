@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "CliProcess.h"
-#include "cli/Options.h"
+#include "cli/UpdateCommand.h"
 
 namespace rq {
 namespace {
@@ -127,15 +127,15 @@ TEST_F(CliTest, TheGeneratorWritesAFileTheWizardTakes) {
 }
 
 TEST(CliOptions, ValuesReachTheSettings) {
-    const auto command = cli::parseCommandLine({"update", "fw.bin", "--baud", "115200", "--parity", "E",
-                                                "--data-bits", "7", "--stop-bits", "1.5", "--flow", "both",
-                                                "--program-baud", "153600", "--port", "/dev/ttyUSB0"});
+    const auto command =
+        cli::parseUpdate({"fw.bin", "--baud", "115200", "--parity", "E", "--data-bits", "7", "--stop-bits",
+                          "1.5", "--flow", "both", "--program-baud", "153600", "--port", "/dev/ttyUSB0"});
     const auto* options = std::get_if<cli::UpdateOptions>(&command);
     ASSERT_NE(options, nullptr);
-    EXPECT_EQ(options->settings.lineSettingsText(), "115200,E,7,1.5");
-    EXPECT_EQ(options->settings.FlowCtl, 3);
-    EXPECT_EQ(options->settings.UpBaudrateIndex, 5);
-    EXPECT_EQ(options->port, "/dev/ttyUSB0");
+    EXPECT_EQ(options->portOptions.settings.lineSettingsText(), "115200,E,7,1.5");
+    EXPECT_EQ(options->portOptions.settings.FlowCtl, 3);
+    EXPECT_EQ(options->portOptions.settings.UpBaudrateIndex, 5);
+    EXPECT_EQ(options->portOptions.port, "/dev/ttyUSB0");
     EXPECT_EQ(cli::comPortNumber("COM12"), 12);
     EXPECT_EQ(cli::comPortNumber("COM0"), std::nullopt);
     EXPECT_EQ(cli::comPortNumber("/dev/ttyUSB0"), std::nullopt);

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace rq::cli {
+
+// The standard streams of the program.
+struct Io {
+    std::ostream& out;
+    std::ostream& err;
+    std::istream& in;
+};
+
+// One subcommand of rqfwup-cli: its arguments are the words after its name; it returns the exit status.
+struct Subcommand {
+    const char* name;
+    int (*run)(const std::vector<std::string>& args, const Io& io);
+    const char* synopsis;   // its lines at the head of the usage text
+    std::string (*help)();  // what follows them, or nullptr
+};
+
+inline constexpr int kUsageStatus = 2;
+
+// Reports a wrong command line in one line and gives its exit status.
+inline int wrongCommandLine(const Io& io, const std::string& reason) {
+    io.err << "rqfwup-cli: " << reason << "\n";
+    return kUsageStatus;
+}
+
+}  // namespace rq::cli
