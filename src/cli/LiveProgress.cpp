@@ -61,8 +61,8 @@ std::string progressLine(const std::string& text, const std::optional<ProgressFi
     const double done = fraction(figures->bar);
     std::string percent = std::to_string(static_cast<int>(done * 100)) + "%";
     percent.insert(0, 4 - percent.size(), ' ');
-    std::string times = "  " + clockTime(figures->elapsed) + " elapsed";
-    if (figures->remaining) times += ", " + clockTime(*figures->remaining) + " left";
+    std::string times = "  " + clockTime(figures->elapsed);
+    if (figures->remaining) times += " (" + clockTime(*figures->remaining) + " left)";
 
     // Columns left for the bar between the text and what follows it.
     const auto barRoom = [&](const std::string& head, const std::string& tail) {

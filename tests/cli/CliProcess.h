@@ -1,12 +1,15 @@
 #pragma once
 
+#include <pty.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace rq::test {
 
@@ -34,6 +37,37 @@ inline ProcessResult runCli(const std::string& args) {
         std::fclose(err);
     }
     std::remove(errFile.c_str());
+    return result;
+}
+
+// Runs the rqfwup-cli of this build on a terminal `columns` wide, in raw mode so that its output
+// arrives as written. Standard error goes to the terminal too.
+inline ProcessResult runCliOnTerminal(const std::vector<std::string>& args, unsigned short columns) {
+    std::vector<char*> argv{const_cast<char*>(RQ_CLI_PATH)};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    termios raw{};
+    cfmakeraw(&raw);
+    winsize size{};
+    size.ws_row = 50;
+    size.ws_col = columns;
+    int terminal = -1;
+    ProcessResult result;
+    const pid_t child = forkpty(&terminal, nullptr, &raw, &size);
+    if (child < 0) return result;
+    if (child == 0) {
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    char buffer[4096];
+    ssize_t got = 0;
+    // Ends with an error once the program has closed the terminal.
+    while ((got = ::read(terminal, buffer, sizeof buffer)) > 0)
+        result.out.append(buffer, static_cast<std::size_t>(got));
+    ::close(terminal);
+    int status = 0;
+    waitpid(child, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }
 
