@@ -17,8 +17,9 @@ struct ProgressFigures {
     std::optional<Micros> remaining;
 };
 
-// "  text [#####.....]  50%  0:12 (0:12 left)": the elapsed and the remaining time. Fitted into `columns` display columns: the times
-// go first when there is no room, then the text is cut. Without figures, the text alone.
+// "  text [#####.....]  50%  0:12 (0:12 left)": the elapsed and the remaining time. Fitted into `columns`
+// display columns: the times go first when there is no room, then the text is cut. Without figures, the text
+// alone.
 std::string progressLine(const std::string& text, const std::optional<ProgressFigures>& figures,
                          std::size_t columns);
 

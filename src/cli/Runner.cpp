@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ostream>
 
+#include "cli/InfoCommand.h"
 #include "cli/MakeFirmwareCommand.h"
 #include "cli/Subcommand.h"
 #include "cli/UpdateCommand.h"
@@ -12,6 +13,7 @@ namespace {
 
 const Subcommand kSubcommands[] = {
     {"update", runUpdate, kUpdateSynopsis, updateHelp},
+    {"info", runInfo, kInfoSynopsis, infoHelp},
     {"make-firmware", runMakeFirmware, kMakeFirmwareSynopsis, nullptr},
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <memory>
 #include <string>
 
@@ -12,8 +13,8 @@ namespace rq::cli {
 // the run shows, as JSON lines in the file.
 class SupportLog {
   public:
-    // False when the file cannot be written. Without a path there is no log.
-    bool open(const std::string& path, const Clock& clock, const std::string& command);
+    // Without a path there is no log. False, said on `err`, when the file cannot be written.
+    bool open(const std::string& path, const Clock& clock, const std::string& command, std::ostream& err);
     // The record to hand every change to; nullptr without a log.
     JsonEventView* view() { return view_.get(); }
     void note(const std::string& what) {

@@ -116,10 +116,7 @@ void UpdateRun::workFrontPanel(int stepIndex) {
 }
 
 int UpdateRun::execute() {
-    if (!log_.open(options_.output.logPath, clock_, "update")) {
-        io_.err << "rqfwup-cli: cannot write " << options_.output.logPath << "\n";
-        return 1;
-    }
+    if (!log_.open(options_.output.logPath, clock_, "update", io_.err)) return 1;
     view_ = std::make_unique<CliView>(&makeOutput(), log_.view());
     view_->showTrace(options_.trace);
     device_ = attachDevicePort(options_.portOptions, options_.sim, clock_);

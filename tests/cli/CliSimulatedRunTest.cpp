@@ -115,5 +115,46 @@ TEST_F(CliSimulatedRunTest, ALogThatCannotBeWrittenEndsTheRunBeforeItStarts) {
     EXPECT_EQ(result.err, "rqfwup-cli: cannot write " + dir.path("no-such-folder/run.jsonl") + "\n");
 }
 
+TEST(CliInfoTest, TheIdentityAndVersionAsTheBackupReadsThem) {
+    const struct {
+        const char* options;
+        int status;
+        std::string out;
+    } cases[] = {
+        {"--simulate --json", 0,
+         R"({"model":"RQA-4021","serial":"12345 ","param04":4,"param06":6,"version":"Ver.1.2.0","versionBytes":[12,0]})"
+         "\n"},
+        {"--simulate --sim-fault identity-nul --sim-line instant", 0,
+         "Model name        RQA\\x0040\\x001\n"
+         "Serial number     12345 \n"
+         "Identity byte 4   04h\n"
+         "Identity byte 6   06h\n"
+         "Firmware version  Ver.1.2.0\n"},
+        {"--simulate --json --sim-fault silent-after=1", 12,
+         R"({"error":12,"messageBox":{"title":"通信エラー","text":"通信で過剰なリトライが発生しました。\r\n)"},
+        {"--simulate --data-bits 4", 15, "--- message box: "},
+        {"--port /dev/rqfwup-no-such-port", 11, "--- message box: 通信エラー ---\n通信が開始できません。\n"},
+    };
+    for (const auto& c : cases) {
+        const auto result = runCli(std::string("info ") + c.options);
+        EXPECT_EQ(result.status, c.status) << c.options;
+        EXPECT_EQ(result.out.substr(0, c.out.size()), c.out) << c.options;
+    }
+}
+
+TEST(CliInfoTest, ItsLogHoldsTheExchangeAndTheSettings) {
+    test::TempDir dir;
+    const std::string logPath = dir.path("info.jsonl");
+    ASSERT_EQ(runCli("info --simulate --sim-line instant --program-baud 9600 --log " + logPath).status, 0);
+    const std::vector<std::string> log = linesOf(std::ifstream(logPath));
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_NE(log[0].find(R"("program":"rqfwup-cli info")"), std::string::npos);
+    EXPECT_NE(log[1].find(R"("device":"simulated RQ system","baud":"307200")"), std::string::npos);
+    EXPECT_NE(log[1].find(R"("programBaud":"9600")"), std::string::npos);
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [](const std::string& line) { return line.find("PC<-RQX::CMD[") != line.npos; }),
+              7);
+}
+
 }  // namespace
 }  // namespace rq
