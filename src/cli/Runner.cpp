@@ -5,6 +5,7 @@
 
 #include "cli/InfoCommand.h"
 #include "cli/MakeFirmwareCommand.h"
+#include "cli/SimulateCommand.h"
 #include "cli/Subcommand.h"
 #include "cli/UpdateCommand.h"
 
@@ -14,6 +15,7 @@ namespace {
 const Subcommand kSubcommands[] = {
     {"update", runUpdate, kUpdateSynopsis, updateHelp},
     {"info", runInfo, kInfoSynopsis, infoHelp},
+    {"simulate", runSimulate, kSimulateSynopsis, simulateHelp},
     {"make-firmware", runMakeFirmware, kMakeFirmwareSynopsis, nullptr},
 };
 
