@@ -1,5 +1,7 @@
 #include "sim/ModemlessCable.h"
 
+#include <utility>
+
 namespace rq::sim {
 namespace {
 
@@ -55,7 +57,7 @@ void ModemlessCable::fromComputer(std::span<const std::uint8_t> bytes) {
 
 std::vector<std::uint8_t> ModemlessCable::toComputer() {
     followDevice();
-    return port_.read(0, Micros(0));
+    return std::exchange(sent_, {});
 }
 
 // One byte at a time, each after the one before has reached the device: a byte the device takes
@@ -104,6 +106,9 @@ void ModemlessCable::switchMode(bool programming) {
 }
 
 void ModemlessCable::followDevice() {
+    // Reading lets the device take what has reached it, which may change the speed it listens at.
+    const std::vector<std::uint8_t> sent = port_.read(0, Micros(0));
+    sent_.insert(sent_.end(), sent.begin(), sent.end());
     const LineSettings settings = device_.deviceLineSettings();
     if (settings == settings_ && port_.isOpen()) return;
     settings_ = settings;

@@ -43,6 +43,7 @@ class ModemlessCable {
     bool autoPanel_;
     Note note_;
     LineSettings settings_;
+    std::vector<std::uint8_t> sent_;  // by the device, not yet handed to the computer
     Micros lastArrival_{-kQuiet};
     Micros lineFreeAt_{0};
     bool zeroHeld_ = false;  // a 00h that may start the wake-up
