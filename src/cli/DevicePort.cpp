@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "cli/HardwarePort.h"
+#include "platform/HardwarePort.h"
 #include "sim/SimPort.h"
 
 namespace rq::cli {

@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "core/settings/PortConf.h"
+#include "platform/HardwarePort.h"
 
 namespace rq::cli {
 namespace {
@@ -72,13 +73,6 @@ std::optional<std::uint64_t> wholeNumber(const std::string& text) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return value;
-}
-
-std::optional<int> comPortNumber(const std::string& port) {
-    if (port.size() < 4 || port.compare(0, 3, "COM") != 0) return std::nullopt;
-    const auto number = wholeNumber(port.substr(3));
-    if (!number || *number < 1 || *number > 255) return std::nullopt;
-    return static_cast<int>(*number);
 }
 
 std::string missingValue(const std::string& option) {

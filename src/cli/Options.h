@@ -32,8 +32,6 @@ class ArgReader {
 
 bool isOption(const std::string& word);
 std::optional<std::uint64_t> wholeNumber(const std::string& text);
-// "COM12" gives 12; nullopt for anything that is not COM1 to COM255.
-std::optional<int> comPortNumber(const std::string& port);
 
 // The serial port and its normal-mode settings.
 struct PortOptions {

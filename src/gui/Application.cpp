@@ -3,6 +3,7 @@
 #include <QDockWidget>
 
 #include "gui/SimPanel.h"
+#include "platform/HardwarePort.h"
 #include "platform/QtPort.h"
 #include "sim/SimPort.h"
 
@@ -19,7 +20,8 @@ Application::Application(const GuiOptions& options) {
         device_->setFwSwitch(false);
         device_->setPower(true);
     }
-    window_ = std::make_unique<frmMain>(portFactory(), clock_);
+    window_ = std::make_unique<frmMain>(portFactory(options.port), clock_);
+    if (!options.logPath.empty()) logFailed_ = !window_->logRunTo(QString::fromStdString(options.logPath));
     if (device_) {
         const QString title = QStringLiteral("Simulated RQ system");
         auto* dock = new QDockWidget(title, window_.get());
@@ -31,6 +33,11 @@ Application::Application(const GuiOptions& options) {
         dock->setWidget(new SimPanel(*device_, dock));
         window_->addDockWidget(Qt::RightDockWidgetArea, dock);
     }
+    if (!options.port.empty()) {
+        window_->wizard().post([number = portNumber_](Wizard& wizard) {
+            wizard.state().commSettings.ComPort = static_cast<std::uint8_t>(*number);
+        });
+    }
     window_->wizard().post([](Wizard& wizard) { wizard.start(); });
     if (options.trace) window_->showTraceWindow();
     window_->setVerifyIdentity(options.verifyIdentity);
@@ -40,9 +47,15 @@ Application::Application(const GuiOptions& options) {
 
 Application::~Application() = default;
 
-WizardThread::PortFactory Application::portFactory() {
-    if (!device_) return [] { return std::make_unique<QtPort>(); };
-    return [device = device_.get()] { return std::make_unique<sim::SimPort>(*device, kSimulatedPort); };
+WizardThread::PortFactory Application::portFactory(const std::string& portName) {
+    if (device_)
+        return [device = device_.get()] { return std::make_unique<sim::SimPort>(*device, kSimulatedPort); };
+    if (portName.empty()) return [] { return std::make_unique<QtPort>(); };
+    return [portName, number = portNumber_]() -> std::unique_ptr<Port> {
+        HardwarePort hardware = makeHardwarePort(portName);
+        *number = hardware.number;
+        return std::move(hardware.port);
+    };
 }
 
 }  // namespace rq::gui

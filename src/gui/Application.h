@@ -18,12 +18,16 @@ class Application {
 
     frmMain& window() { return *window_; }
     sim::SimDevice* device() { return device_.get(); }
+    // --log named a file that cannot be written.
+    bool logFailed() const { return logFailed_; }
 
   private:
-    WizardThread::PortFactory portFactory();
+    WizardThread::PortFactory portFactory(const std::string& portName);
 
     SteadyClock clock_;
     std::unique_ptr<sim::SimDevice> device_;
+    std::shared_ptr<int> portNumber_ = std::make_shared<int>(1);  // of --port, learnt on the wizard's thread
+    bool logFailed_ = false;
     std::unique_ptr<frmMain> window_;  // after the device: its wizard talks to it until it ends
 };
 

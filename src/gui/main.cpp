@@ -44,6 +44,10 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     rq::gui::Application application(options);
+    if (application.logFailed()) {
+        std::cerr << "rqfwup: cannot write " << options.logPath << "\n";
+        return 1;
+    }
     application.window().show();
     if (!options.screenshotPath.empty()) {
         saveScreenshotWhenIdle(application.window(), QString::fromStdString(options.screenshotPath));

@@ -5,6 +5,7 @@
 
 #include "CliProcess.h"
 #include "cli/UpdateCommand.h"
+#include "platform/HardwarePort.h"
 
 namespace rq {
 namespace {
@@ -141,9 +142,9 @@ TEST(CliOptions, ValuesReachTheSettings) {
     EXPECT_EQ(options->portOptions.settings.FlowCtl, 3);
     EXPECT_EQ(options->portOptions.settings.UpBaudrateIndex, 5);
     EXPECT_EQ(options->portOptions.port, "/dev/ttyUSB0");
-    EXPECT_EQ(cli::comPortNumber("COM12"), 12);
-    EXPECT_EQ(cli::comPortNumber("COM0"), std::nullopt);
-    EXPECT_EQ(cli::comPortNumber("/dev/ttyUSB0"), std::nullopt);
+    EXPECT_EQ(comPortNumber("COM12"), 12);
+    EXPECT_EQ(comPortNumber("COM0"), std::nullopt);
+    EXPECT_EQ(comPortNumber("/dev/ttyUSB0"), std::nullopt);
 }
 
 }  // namespace

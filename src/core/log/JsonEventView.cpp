@@ -22,61 +22,61 @@ std::string nameOr(const std::array<std::string_view, N>& names, std::size_t ind
 
 JsonEventView::JsonEventView(const Clock& clock, Sink sink) : clock_(clock), sink_(std::move(sink)) {}
 
-void JsonEventView::emit(const std::string& fields) {
+void JsonEventView::put(const std::string& fields) {
     sink_("{\"t\":" + std::to_string(std::chrono::duration_cast<Millis>(clock_.now()).count()) + "," +
           fields + "}");
 }
 
 void JsonEventView::note(const std::string& what) {
-    emit("\"runner\":" + jsonString(what));
+    put("\"runner\":" + jsonString(what));
 }
 
 void JsonEventView::programInfo(std::string_view program, std::string_view system) {
     const std::string version = std::to_string(RQ_VERSION_MAJOR) + "." + std::to_string(RQ_VERSION_MINOR) +
                                 "." + std::to_string(RQ_VERSION_PATCH);
-    emit("\"program\":" + jsonString(program) + ",\"version\":" + jsonString(version) +
+    put("\"program\":" + jsonString(program) + ",\"version\":" + jsonString(version) +
          ",\"system\":" + jsonString(system));
 }
 
 void JsonEventView::setText(Control control, const std::string& text) {
-    if (texts_.changes(control, text)) emit(controlField(control) + ",\"text\":" + jsonString(text));
+    if (texts_.changes(control, text)) put(controlField(control) + ",\"text\":" + jsonString(text));
 }
 
 void JsonEventView::setBold(Control control, bool bold) {
-    if (bold_.changes(control, bold)) emit(controlField(control) + ",\"bold\":" + boolText(bold));
+    if (bold_.changes(control, bold)) put(controlField(control) + ",\"bold\":" + boolText(bold));
 }
 
 void JsonEventView::setEnabled(Control control, bool enabled) {
-    if (enabled_.changes(control, enabled)) emit(controlField(control) + ",\"enabled\":" + boolText(enabled));
+    if (enabled_.changes(control, enabled)) put(controlField(control) + ",\"enabled\":" + boolText(enabled));
 }
 
 void JsonEventView::setProgress(const Progress& progress) {
     if (!progress_.changes(0, progress)) return;
-    emit("\"control\":\"prgProcess\",\"min\":" + std::to_string(progress.minimum) +
+    put("\"control\":\"prgProcess\",\"min\":" + std::to_string(progress.minimum) +
          ",\"max\":" + std::to_string(progress.maximum) + ",\"value\":" + std::to_string(progress.value));
 }
 
 void JsonEventView::setStatus(int panel, const std::string& text) {
     if (!status_.changes(panel, text)) return;
-    emit("\"control\":\"stsAppStatus\",\"panel\":" + std::to_string(panel) + ",\"text\":" + jsonString(text));
+    put("\"control\":\"stsAppStatus\",\"panel\":" + std::to_string(panel) + ",\"text\":" + jsonString(text));
 }
 
 void JsonEventView::stepIndexChanged(int stepIndex) {
-    emit("\"stepIndex\":" + std::to_string(stepIndex));
+    put("\"stepIndex\":" + std::to_string(stepIndex));
 }
 
 void JsonEventView::traceLine(const std::string& line) {
     std::string entry = line;
     while (!entry.empty() && (entry.back() == '\n' || entry.back() == '\r')) entry.pop_back();
-    emit("\"trace\":" + jsonString(entry));
+    put("\"trace\":" + jsonString(entry));
 }
 
 void JsonEventView::showMessage(const std::string& title, const std::string& text) {
-    emit("\"messageBox\":{\"title\":" + jsonString(title) + ",\"text\":" + jsonString(text) + "}");
+    put("\"messageBox\":{\"title\":" + jsonString(title) + ",\"text\":" + jsonString(text) + "}");
 }
 
 void JsonEventView::settingsChanged(const CommSettings& settings, const std::string& device) {
-    emit("\"settings\":{\"port\":\"COM" + std::to_string(settings.ComPort) +
+    put("\"settings\":{\"port\":\"COM" + std::to_string(settings.ComPort) +
          "\",\"device\":" + jsonString(device) + ",\"baud\":" + jsonString(settings.CommBaudrate) +
          ",\"parity\":" + jsonString(settings.Parity) + ",\"dataBits\":" + jsonString(settings.DataBits) +
          ",\"stopBits\":" + jsonString(settings.StopBits) +

@@ -40,7 +40,7 @@ class JsonEventView final : public WizardView {
     void settingsChanged(const CommSettings& settings, const std::string& device) override;
 
   private:
-    void emit(const std::string& fields);
+    void put(const std::string& fields);
 
     const Clock& clock_;
     Sink sink_;

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/io/Port.h"
 
-namespace rq::cli {
+namespace rq {
 
 struct HardwarePort {
     std::unique_ptr<Port> port;
@@ -15,4 +16,7 @@ struct HardwarePort {
 // A real serial port from COMn or a device path.
 HardwarePort makeHardwarePort(const std::string& name);
 
-}  // namespace rq::cli
+// "COM12" gives 12; nullopt for anything that is not COM1 to COM255.
+std::optional<int> comPortNumber(const std::string& port);
+
+}  // namespace rq
