@@ -1,6 +1,7 @@
 #include "cli/LiveProgress.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <ostream>
 
 #include "cli/TextColumns.h"
@@ -15,12 +16,15 @@ constexpr std::string_view kIndent = "  ";
 constexpr std::string_view kEraseLine = "\r\x1b[K";
 
 std::string clockTime(Micros duration) {
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(duration).count();
-    const auto twoDigits = [](long long n) { return (n < 10 ? "0" : "") + std::to_string(n); };
-    if (seconds >= 3600)
-        return std::to_string(seconds / 3600) + ":" + twoDigits(seconds / 60 % 60) + ":" +
-               twoDigits(seconds % 60);
-    return std::to_string(seconds / 60) + ":" + twoDigits(seconds % 60);
+    const long long seconds = std::chrono::duration_cast<std::chrono::seconds>(duration).count();
+    char text[32];
+    if (seconds >= 3600) {
+        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60,
+                      seconds % 60);
+    } else {
+        std::snprintf(text, sizeof text, "%lld:%02lld", seconds / 60, seconds % 60);
+    }
+    return text;
 }
 
 double fraction(const Progress& bar) {
@@ -31,7 +35,8 @@ double fraction(const Progress& bar) {
 
 std::string barText(double done, std::size_t width) {
     const auto filled = static_cast<std::size_t>(done * static_cast<double>(width));
-    return "[" + std::string(filled, '#') + std::string(width - filled, '.') + "]";
+    std::string bar = "[";
+    return bar.append(filled, '#').append(width - filled, '.').append("]");
 }
 
 // Lines without their carriage returns; the last is split off.
@@ -61,8 +66,9 @@ std::string progressLine(const std::string& text, const std::optional<ProgressFi
     const double done = fraction(figures->bar);
     std::string percent = std::to_string(static_cast<int>(done * 100)) + "%";
     percent.insert(0, 4 - percent.size(), ' ');
-    std::string times = "  " + clockTime(figures->elapsed);
-    if (figures->remaining) times += " (" + clockTime(*figures->remaining) + " left)";
+    std::string times = "  ";
+    times.append(clockTime(figures->elapsed));
+    if (figures->remaining) times.append(" (").append(clockTime(*figures->remaining)).append(" left)");
 
     // Columns left for the bar between the text and what follows it.
     const auto barRoom = [&](const std::string& head, const std::string& tail) {

@@ -26,7 +26,7 @@ std::string usageText() {
     for (const Subcommand& subcommand : kSubcommands) text += subcommand.synopsis;
     text += "  rqfwup-cli --help | --version\n";
     for (const Subcommand& subcommand : kSubcommands) {
-        if (subcommand.help != nullptr) text += "\n" + subcommand.help();
+        if (subcommand.help != nullptr) text.append("\n").append(subcommand.help());
     }
     return text;
 }
