@@ -117,14 +117,7 @@ std::string infoHelp() {
 }
 
 int runInfo(const std::vector<std::string>& args, const Io& io) {
-    const auto parsed = parse(args);
-    if (const auto* error = std::get_if<UsageError>(&parsed)) return wrongCommandLine(io, error->reason);
-    const auto& options = std::get<InfoOptions>(parsed);
-    if (options.sim.faultHelp) {
-        printFaultHelp(io.out);
-        return 0;
-    }
-    return readInfo(options, io);
+    return runParsed(parse(args), io, readInfo);
 }
 
 }  // namespace rq::cli

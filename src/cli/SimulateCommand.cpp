@@ -107,14 +107,7 @@ std::string simulateHelp() {
 }
 
 int runSimulate(const std::vector<std::string>& args, const Io& io) {
-    const auto parsed = parse(args);
-    if (const auto* error = std::get_if<UsageError>(&parsed)) return wrongCommandLine(io, error->reason);
-    const auto& options = std::get<SimulateOptions>(parsed);
-    if (options.sim.faultHelp) {
-        printFaultHelp(io.out);
-        return 0;
-    }
-    return simulate(options, io);
+    return runParsed(parse(args), io, simulate);
 }
 
 }  // namespace rq::cli

@@ -2,7 +2,11 @@
 
 #include <ostream>
 #include <string>
+#include <variant>
 #include <vector>
+
+#include "cli/DevicePort.h"
+#include "cli/Options.h"
 
 namespace rq::cli {
 
@@ -27,6 +31,20 @@ inline constexpr int kUsageStatus = 2;
 inline int wrongCommandLine(const Io& io, const std::string& reason) {
     io.err << "rqfwup-cli: " << reason << "\n";
     return kUsageStatus;
+}
+
+// The way of a subcommand that may simulate: a wrong command line is reported, --sim-fault help is
+// answered, and otherwise `run` runs.
+template <typename Options>
+int runParsed(const std::variant<Options, UsageError>& parsed, const Io& io,
+              int (*run)(const Options& options, const Io& io)) {
+    if (const auto* error = std::get_if<UsageError>(&parsed)) return wrongCommandLine(io, error->reason);
+    const Options& options = std::get<Options>(parsed);
+    if (options.sim.faultHelp) {
+        printFaultHelp(io.out);
+        return 0;
+    }
+    return run(options, io);
 }
 
 }  // namespace rq::cli

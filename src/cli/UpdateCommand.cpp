@@ -216,14 +216,9 @@ Exit status: 0 when the update reached its end, the error code of the failure th
 }
 
 int runUpdate(const std::vector<std::string>& args, const Io& io) {
-    const auto parsed = parseUpdate(args);
-    if (const auto* error = std::get_if<UsageError>(&parsed)) return wrongCommandLine(io, error->reason);
-    const auto& options = std::get<UpdateOptions>(parsed);
-    if (options.sim.faultHelp) {
-        printFaultHelp(io.out);
-        return 0;
-    }
-    return UpdateRun(options, io).execute();
+    return runParsed(
+        parseUpdate(args), io,
+        +[](const UpdateOptions& options, const Io& io) { return UpdateRun(options, io).execute(); });
 }
 
 }  // namespace rq::cli

@@ -35,7 +35,7 @@ void JsonEventView::programInfo(std::string_view program, std::string_view syste
     const std::string version = std::to_string(RQ_VERSION_MAJOR) + "." + std::to_string(RQ_VERSION_MINOR) +
                                 "." + std::to_string(RQ_VERSION_PATCH);
     put("\"program\":" + jsonString(program) + ",\"version\":" + jsonString(version) +
-         ",\"system\":" + jsonString(system));
+        ",\"system\":" + jsonString(system));
 }
 
 void JsonEventView::setText(Control control, const std::string& text) {
@@ -53,7 +53,7 @@ void JsonEventView::setEnabled(Control control, bool enabled) {
 void JsonEventView::setProgress(const Progress& progress) {
     if (!progress_.changes(0, progress)) return;
     put("\"control\":\"prgProcess\",\"min\":" + std::to_string(progress.minimum) +
-         ",\"max\":" + std::to_string(progress.maximum) + ",\"value\":" + std::to_string(progress.value));
+        ",\"max\":" + std::to_string(progress.maximum) + ",\"value\":" + std::to_string(progress.value));
 }
 
 void JsonEventView::setStatus(int panel, const std::string& text) {
@@ -77,11 +77,11 @@ void JsonEventView::showMessage(const std::string& title, const std::string& tex
 
 void JsonEventView::settingsChanged(const CommSettings& settings, const std::string& device) {
     put("\"settings\":{\"port\":\"COM" + std::to_string(settings.ComPort) +
-         "\",\"device\":" + jsonString(device) + ",\"baud\":" + jsonString(settings.CommBaudrate) +
-         ",\"parity\":" + jsonString(settings.Parity) + ",\"dataBits\":" + jsonString(settings.DataBits) +
-         ",\"stopBits\":" + jsonString(settings.StopBits) +
-         ",\"flow\":" + jsonString(nameOr(kFlowWords, settings.FlowCtl)) +
-         ",\"programBaud\":" + jsonString(nameOr(kUpBaudrates, settings.UpBaudrateIndex)) + "}");
+        "\",\"device\":" + jsonString(device) + ",\"baud\":" + jsonString(settings.CommBaudrate) +
+        ",\"parity\":" + jsonString(settings.Parity) + ",\"dataBits\":" + jsonString(settings.DataBits) +
+        ",\"stopBits\":" + jsonString(settings.StopBits) +
+        ",\"flow\":" + jsonString(nameOr(kFlowWords, settings.FlowCtl)) +
+        ",\"programBaud\":" + jsonString(nameOr(kUpBaudrates, settings.UpBaudrateIndex)) + "}");
 }
 
 }  // namespace rq
