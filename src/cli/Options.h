@@ -1,59 +1,72 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
-#include "cli/PortsCommand.h"
 #include "core/settings/CommSettings.h"
+#include "sim/RqSystem.h"
 
 namespace rq::cli {
 
-struct UpdateOptions {
-    std::string firmwarePath;
-    std::string port = "COM1";                                 // COMn or a device path
-    CommSettings settings;                                     // the options' values, start values otherwise
-    std::optional<std::pair<std::string, std::string>> force;  // MODEL, SERIAL
-    bool yes = false;
-    bool json = false;
-    bool trace = false;
-    bool verifyIdentity = false;
-    bool simulate = false;
-    std::vector<std::string> simFaults;
-    bool simLineInstant = false;
-};
-
-// The report of the device's parameters: the port, line and simulation options of update, and
-// --json and --trace; the update's own options stay unset.
-struct ParamsOptions {
-    UpdateOptions link;
-};
-
-struct MakeFirmwareOptions {
-    std::string outputPath;
-    std::array<std::uint8_t, 3> version{1, 3, 0};
-    std::size_t dataLength = 512 * 256;
-};
-
-struct ShowHelp {};
-struct ShowVersion {};
-struct ShowFaultHelp {};
 struct UsageError {
     std::string reason;  // one line
 };
 
-using Command = std::variant<UpdateOptions, ParamsOptions, MakeFirmwareOptions, PortsOptions, ShowHelp,
-                             ShowVersion, ShowFaultHelp, UsageError>;
+// Walks the words after the subcommand; each option handler takes its own values.
+class ArgReader {
+  public:
+    explicit ArgReader(const std::vector<std::string>& args) : args_(args) {}
+    bool done() const { return at_ >= args_.size(); }
+    const std::string& next() { return args_[at_++]; }
+    std::optional<std::string> value() {
+        if (done()) return std::nullopt;
+        return next();
+    }
 
-inline constexpr int kUsageStatus = 2;  // the exit status of a wrong command line
+  private:
+    const std::vector<std::string>& args_;
+    std::size_t at_ = 0;
+};
 
-Command parseCommandLine(const std::vector<std::string>& args);
-std::string usageText();
+bool isOption(const std::string& word);
+std::optional<std::uint64_t> wholeNumber(const std::string& text);
 
-// "COM12" gives 12; nullopt for anything that is not COM1 to COM255.
-std::optional<int> comPortNumber(const std::string& port);
+// The serial port and its normal-mode settings.
+struct PortOptions {
+    std::string port = "COM1";  // COMn or a device path
+    CommSettings settings;      // the options' values, start values otherwise
+};
+
+// The simulated RQ system in place of a device.
+struct SimOptions {
+    bool simulate = false;
+    sim::RqSystemOptions system;
+    bool faultsGiven = false;
+    bool faultHelp = false;  // --sim-fault help
+};
+
+// Where a run's record goes besides standard output.
+struct OutputOptions {
+    bool json = false;
+    std::string logPath;  // empty: no support log
+};
+
+// Each of these takes the option when it is one of its group and returns true; `error` then says what
+// is wrong with its value, if anything.
+bool takePortOption(const std::string& option, ArgReader& reader, PortOptions& options, std::string& error);
+bool takeSimOption(const std::string& option, ArgReader& reader, SimOptions& options, std::string& error);
+bool takeOutputOption(const std::string& option, ArgReader& reader, OutputOptions& options,
+                      std::string& error);
+
+// What the simulation options ask of the port options.
+std::optional<std::string> checkSimOptions(const SimOptions& sim, const PortOptions& port);
+
+std::string missingValue(const std::string& option);
+
+// The help of the options above, for the subcommands that take them.
+extern const char* const kPortOptionsHelp;
+extern const char* const kSimOptionsHelp;
 
 }  // namespace rq::cli

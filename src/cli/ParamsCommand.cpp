@@ -4,10 +4,11 @@
 #include <ostream>
 #include <span>
 #include <string_view>
+#include <variant>
 
-#include "cli/AttachedPort.h"
-#include "cli/Json.h"
+#include "cli/DevicePort.h"
 #include "core/io/SilentView.h"
+#include "core/log/Json.h"
 #include "core/params/StoreListing.h"
 #include "core/wizard/ErrorMessages.h"
 #include "core/wizard/ParameterReport.h"
@@ -145,6 +146,59 @@ std::string tableLine(const std::string& group, const ListedLine& line) {
     return padded(group, kGroupColumn) + padded(address, kAddressColumn) + values + "\n";
 }
 
+struct ParamsOptions {
+    PortOptions portOptions;
+    SimOptions sim;
+    bool json = false;
+    bool trace = false;
+};
+
+std::variant<ParamsOptions, UsageError> parse(const std::vector<std::string>& args) {
+    ParamsOptions options;
+    ArgReader reader(args);
+    while (!reader.done()) {
+        const std::string& word = reader.next();
+        if (!isOption(word)) return UsageError{"params takes options only, not '" + word + "'"};
+        if (word == "--json" || word == "--trace") {
+            (word == "--json" ? options.json : options.trace) = true;
+            continue;
+        }
+        std::string error;
+        const bool taken = takePortOption(word, reader, options.portOptions, error) ||
+                           takeSimOption(word, reader, options.sim, error);
+        if (!taken) return UsageError{"unknown option " + word};
+        if (!error.empty()) return UsageError{error};
+    }
+    if (const auto error = checkSimOptions(options.sim, options.portOptions)) return UsageError{*error};
+    return options;
+}
+
+int readParams(const ParamsOptions& options, const Io& io) {
+    SteadyClock clock;
+    const DevicePort device =
+        attachDevicePort(options.portOptions, options.sim, clock, [&io](const std::string& why) {
+            io.err << "rqfwup-cli: " << why << "\n" << std::flush;
+        });
+    WizardState state;
+    state.commSettings = options.portOptions.settings;
+    state.commSettings.ComPort = static_cast<std::uint8_t>(device.number);
+    state.TraceEnabled = options.trace;
+    state.traceTime = localeTraceTime;
+    TraceOnlyView view(io.err);
+    StepContext context{state, *device.port, clock, view};
+    readParameterReport(context);
+
+    if (const std::uint8_t code = state.LinkError; code != 0) {
+        io.err << "rqfwup-cli: the parameters were not read (error " << int(code) << ")\n";
+        if (const auto message = errorMessage(code))
+            io.err << message->title << "\n" << withoutCarriageReturns(message->text) << "\n";
+        return code;
+    }
+    const std::vector<ListedGroup> groups = listStore(state.params);
+    io.out << (options.json ? listingJson(groups) : listingTable(groups)) << std::flush;
+    return 0;
+}
+
 }  // namespace
 
 std::string listingJson(const std::vector<ListedGroup>& groups) {
@@ -161,32 +215,19 @@ std::string listingTable(const std::vector<ListedGroup>& groups) {
     return out;
 }
 
-int runParams(const ParamsOptions& options, std::ostream& out, std::ostream& err) {
-    SteadyClock clock;
-    std::optional<AttachedPort> attached =
-        attachPort(options.link, clock, err, [&err](const std::string& why) {
-            err << "rqfwup-cli: " << why << "\n" << std::flush;
-        });
-    if (!attached) return kUsageStatus;
+const char* const kParamsSynopsis =
+    "  rqfwup-cli params [options]                read the device's parameters and print them\n";
 
-    WizardState state;
-    state.commSettings = options.link.settings;
-    state.commSettings.ComPort = static_cast<std::uint8_t>(attached->number);
-    state.TraceEnabled = options.link.trace;
-    state.traceTime = localeTraceTime;
-    TraceOnlyView view(err);
-    StepContext context{state, *attached->port, clock, view};
-    readParameterReport(context);
+std::string paramsHelp() {
+    return "Options of params: the port and simulation options of update, and\n"
+           "  --json                  one JSON object keyed by the parameter groups' names\n"
+           "  --trace                 trace every normal-mode frame on standard error\n"
+           "It reads the identity as step 2 does, then every channel parameter a read can fill, and\n"
+           "prints nothing unless every read was answered. Exit status as update.\n";
+}
 
-    if (const std::uint8_t code = state.LinkError; code != 0) {
-        err << "rqfwup-cli: the parameters were not read (error " << int(code) << ")\n";
-        if (const auto message = errorMessage(code))
-            err << message->title << "\n" << withoutCarriageReturns(message->text) << "\n";
-        return code;
-    }
-    const std::vector<ListedGroup> groups = listStore(state.params);
-    out << (options.link.json ? listingJson(groups) : listingTable(groups)) << std::flush;
-    return 0;
+int runParams(const std::vector<std::string>& args, const Io& io) {
+    return runParsed(parse(args), io, readParams);
 }
 
 }  // namespace rq::cli

@@ -4,14 +4,17 @@
 #include <string>
 #include <vector>
 
-#include "cli/Options.h"
+#include "cli/Subcommand.h"
 #include "core/params/StoreListing.h"
 
 namespace rq::cli {
 
-// rqfwup-cli params: reads the device's parameters and prints them on `out`, all or nothing; a failure
-// goes to `err`. Returns the exit status: 0, the error code, or 2 for an unknown simulated fault.
-int runParams(const ParamsOptions& options, std::ostream& out, std::ostream& err);
+// rqfwup-cli params: reads the device's parameters and prints them on standard output, all or nothing;
+// a failure goes to standard error. Returns the exit status: 0, the error code, or 2 for a wrong
+// command line.
+int runParams(const std::vector<std::string>& args, const Io& io);
+extern const char* const kParamsSynopsis;
+std::string paramsHelp();
 
 // The listing as one JSON object keyed by the groups' names, and as a table for a person.
 std::string listingJson(const std::vector<ListedGroup>& groups);

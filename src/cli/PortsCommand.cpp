@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "cli/Json.h"
+#include "core/log/Json.h"
 #include "core/settings/PortConf.h"
 
 namespace rq::cli {
@@ -86,9 +86,20 @@ void printPorts(const std::vector<PortReport>& reports, std::ostream& out, bool 
     for (const PortReport& report : reports) out << textLine(report) << "\n";
 }
 
-int listPorts(const PortsOptions& options, std::ostream& out) {
+const char* const kPortsSynopsis =
+    "  rqfwup-cli ports [--json]                  list the serial ports as the settings dialog numbers "
+    "them,\n"
+    "                                             whether each opens, and what a USB adapter tells of "
+    "itself\n";
+
+int runPorts(const std::vector<std::string>& args, const Io& io) {
+    bool json = false;
+    for (const std::string& word : args) {
+        if (word != "--json") return wrongCommandLine(io, "ports takes --json only, not '" + word + "'");
+        json = true;
+    }
     QtPort port;
-    printPorts(surveyPorts(port), out, options.json);
+    printPorts(surveyPorts(port), io.out, json);
     return 0;
 }
 

@@ -9,4 +9,6 @@ namespace rq::cli {
 // The whole program: returns its exit status.
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::istream& in);
 
+std::string usageText();
+
 }  // namespace rq::cli

@@ -4,6 +4,7 @@
 
 #include "core/io/ForwardingPort.h"
 #include "gui/SimPanel.h"
+#include "platform/HardwarePort.h"
 #include "platform/LocaleTime.h"
 #include "platform/QtPort.h"
 
@@ -21,7 +22,8 @@ Application::Application(const GuiOptions& options) {
         device_->setPower(true);
         simPort_ = std::make_unique<sim::SimPort>(*device_, kSimulatedPort);
     }
-    window_ = std::make_unique<frmMain>(portFactory(), clock_);
+    window_ = std::make_unique<frmMain>(portFactory(options.port), clock_);
+    if (!options.logPath.empty()) logFailed_ = !window_->logRunTo(QString::fromStdString(options.logPath));
     if (device_) {
         const QString title = QStringLiteral("Simulated RQ system");
         auto* dock = new QDockWidget(title, window_.get());
@@ -32,6 +34,11 @@ Application::Application(const GuiOptions& options) {
         dock->setFeatures(QDockWidget::NoDockWidgetFeatures);
         dock->setWidget(new SimPanel(*device_, *simPort_, dock));
         window_->addDockWidget(Qt::RightDockWidgetArea, dock);
+    }
+    if (!options.port.empty()) {
+        window_->wizard().post([number = portNumber_](Wizard& wizard) {
+            wizard.state().commSettings.ComPort = static_cast<std::uint8_t>(*number);
+        });
     }
     window_->wizard().post([](Wizard& wizard) {
         wizard.setTraceTimeFormat(localeTraceTime);
@@ -45,9 +52,14 @@ Application::Application(const GuiOptions& options) {
 
 Application::~Application() = default;
 
-WizardThread::PortFactory Application::portFactory() {
-    if (!device_) return [] { return std::make_unique<QtPort>(); };
-    return [port = simPort_.get()] { return std::make_unique<ForwardingPort>(*port); };
+WizardThread::PortFactory Application::portFactory(const std::string& portName) {
+    if (device_) return [port = simPort_.get()] { return std::make_unique<ForwardingPort>(*port); };
+    if (portName.empty()) return [] { return std::make_unique<QtPort>(); };
+    return [portName, number = portNumber_]() -> std::unique_ptr<Port> {
+        HardwarePort hardware = makeHardwarePort(portName);
+        *number = hardware.number;
+        return std::move(hardware.port);
+    };
 }
 
 }  // namespace rq::gui

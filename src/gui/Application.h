@@ -20,14 +20,18 @@ class Application {
     frmMain& window() { return *window_; }
     sim::SimDevice* device() { return device_.get(); }
     sim::SimPort* simulatedPort() { return simPort_.get(); }
+    // --log named a file that cannot be written.
+    bool logFailed() const { return logFailed_; }
 
   private:
-    WizardThread::PortFactory portFactory();
+    WizardThread::PortFactory portFactory(const std::string& portName);
 
     SteadyClock clock_;
     std::unique_ptr<sim::SimDevice> device_;
     std::unique_ptr<sim::SimPort> simPort_;  // the wizard's port reaches it; the front panel pulls its cable
-    std::unique_ptr<frmMain> window_;        // after the device: its wizard talks to it until it ends
+    std::shared_ptr<int> portNumber_ = std::make_shared<int>(1);  // of --port, learnt on the wizard's thread
+    bool logFailed_ = false;
+    std::unique_ptr<frmMain> window_;  // after the device: its wizard talks to it until it ends
 };
 
 }  // namespace rq::gui

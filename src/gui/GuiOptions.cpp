@@ -13,6 +13,8 @@ const QString kSimLine = QStringLiteral("sim-line");
 const QString kTrace = QStringLiteral("trace");
 const QString kVerifyIdentity = QStringLiteral("verify-identity");
 const QString kFirmware = QStringLiteral("firmware");
+const QString kPort = QStringLiteral("port");
+const QString kLog = QStringLiteral("log");
 const QString kScreenshot = QStringLiteral("screenshot");
 const QString kScene = QStringLiteral("scene");
 const QString kVersion = QStringLiteral("version");
@@ -26,6 +28,8 @@ void describe(QCommandLineParser& parser) {
     parser.addOption({kTrace, {}});
     parser.addOption({kVerifyIdentity, {}});
     parser.addOption({kFirmware, {}, QStringLiteral("FILE")});
+    parser.addOption({kPort, {}, QStringLiteral("COMn|PATH")});
+    parser.addOption({kLog, {}, QStringLiteral("FILE")});
     parser.addOption({kScreenshot, {}, QStringLiteral("FILE")});
     parser.addOption({kScene, {}, QStringLiteral("NAME")});
     parser.addOption({kVersion, {}});
@@ -44,12 +48,15 @@ std::string guiUsageText() {
            "  --trace                  switch the traffic trace on and show its window\n"
            "  --verify-identity        read the identity back after step 7 has written it\n"
            "  --firmware FILE          select this firmware file at start\n"
+           "  --port COMn|PATH         start with this port, such as the path rqfwup-cli simulate prints\n"
+           "  --log FILE               write the support log of the run to FILE as it goes\n"
            "  --screenshot FILE        save a picture of the window to FILE, then end\n"
            "  --scene NAME             walk to this scene before the picture (step1; 'help' lists them)\n"
            "  --version                show the program's version\n"
            "  --help                   show this text\n"
            "\n"
-           "The trace can also be switched on with 表示(V) > Communication monitoring window (Ctrl+D).\n";
+           "The trace can also be switched on with 表示(V) > Communication monitoring window (Ctrl+D);\n"
+           "ファイル(F) > Save the support log (Ctrl+S) saves the log of the run so far.\n";
 }
 
 GuiCommand parseGuiCommandLine(const std::vector<std::string>& args) {
@@ -70,6 +77,10 @@ GuiCommand parseGuiCommandLine(const std::vector<std::string>& args) {
     options.trace = parser.isSet(kTrace);
     options.verifyIdentity = parser.isSet(kVerifyIdentity);
     options.firmwarePath = parser.value(kFirmware).toStdString();
+    options.port = parser.value(kPort).toStdString();
+    options.logPath = parser.value(kLog).toStdString();
+    if (options.simulate && !options.port.empty())
+        return UsageError{"--port and --simulate exclude each other"};
     options.screenshotPath = parser.value(kScreenshot).toStdString();
     if (parser.isSet(kScene)) {
         options.scene = parser.value(kScene).toStdString();

@@ -13,6 +13,8 @@ struct GuiOptions {
     sim::RqSystemOptions simulation;
     bool trace = false;
     bool verifyIdentity = false;
+    std::string port;            // COMn or a device path the wizard starts with; empty: COM1
+    std::string logPath;         // the support log also goes to this file; empty: only kept for saving
     std::string firmwarePath;    // chosen at start as if through cmdFWFileSel; empty: none
     std::string screenshotPath;  // saves a picture of the scene and ends; empty: runs normally
     std::string scene = "step1";

@@ -17,6 +17,7 @@
 #include "gui/frmDebug.h"
 #include "gui/frmForceUpdate.h"
 #include "gui/frmPortConf.h"
+#include "platform/SystemInfo.h"
 
 namespace rq::gui {
 namespace {
@@ -78,7 +79,11 @@ QPlainTextEdit* textBox(Control control, int lines, QWidget* parent) {
 
 }  // namespace
 
-frmMain::frmMain(WizardThread::PortFactory makePort, Clock& clock, QWidget* parent) : QMainWindow(parent) {
+frmMain::frmMain(WizardThread::PortFactory makePort, Clock& clock, QWidget* parent)
+    : QMainWindow(parent),
+      record_(clock, [this](const std::string& line) { runLog_.append(line); }),
+      shownAndRecorded_(this, &record_) {
+    record_.programInfo("rqfwup", systemDescription());
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("RQ SYSTEM  Firmware update tool"));
     setFont(proportionalFont());
@@ -110,7 +115,8 @@ frmMain::frmMain(WizardThread::PortFactory makePort, Clock& clock, QWidget* pare
     portConf_ = new frmPortConf(this);
     buildMenu();
     collectControls();
-    wizard_ = std::make_unique<WizardThread>(std::move(makePort), clock, *this);
+    wizard_ = std::make_unique<WizardThread>(std::move(makePort), clock, shownAndRecorded_);
+    wizard_->post([](Wizard& wizard) { wizard.setTraceRecorded(true); });
     connectButtons();
 }
 
@@ -186,6 +192,12 @@ void frmMain::buildStatusBar() {
 }
 
 void frmMain::buildMenu() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    QAction* saveLog = file->addAction(QStringLiteral("Save the support log..."));
+    saveLog->setObjectName(QStringLiteral("actSaveLog"));
+    saveLog->setShortcut(QKeySequence::Save);
+    connect(saveLog, &QAction::triggered, this, &frmMain::saveLogAs);
+
     QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
     QAction* trace = view->addAction(QStringLiteral("Communication monitoring window"));
     trace->setObjectName(QStringLiteral("actTraceWindow"));
@@ -243,7 +255,24 @@ void frmMain::selectFirmwareFile(const QString& path) {
     wizard_->post([choice](Wizard& wizard) { wizard.selectFirmwareFile(choice); });
 }
 
+bool frmMain::logRunTo(const QString& path) {
+    return runLog_.writeTo(path.toStdString());
+}
+
+bool frmMain::saveLog(const QString& path) {
+    return runLog_.saveCopy(path.toStdString());
+}
+
+void frmMain::saveLogAs() {
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save the support log"),
+                                                      QStringLiteral("rqfwup-log.jsonl"),
+                                                      QStringLiteral("Support log (*.jsonl)"));
+    if (path.isEmpty() || saveLog(path)) return;
+    showMessageBox(this, "RQ_FW_UP", "Cannot write " + path.toStdString());
+}
+
 void frmMain::showTraceWindow() {
+    shownAndRecorded_.showTrace(true);
     wizard_->post([](Wizard& wizard) { wizard.setTraceEnabled(true); });
     debug_->show();
     debug_->raise();

@@ -5,7 +5,10 @@
 #include <map>
 #include <memory>
 
+#include "core/io/ViewTee.h"
 #include "core/io/WizardView.h"
+#include "core/log/JsonEventView.h"
+#include "core/log/RunLog.h"
 #include "platform/WizardThread.h"
 
 class QLabel;
@@ -20,7 +23,8 @@ class frmPortConf;
 // The main window. Its buttons post their clicks to the wizard thread; the wizard's WizardView calls
 // arrive from that thread and are carried out here, on the window's thread, in the order made. The
 // modal ones (message boxes, the file dialog, the model and serial dialog) hold the wizard until the
-// user has answered.
+// user has answered. Everything the wizard shows, and every trace line, also goes into the support log
+// of the run.
 class frmMain final : public QMainWindow, public WizardView {
     Q_OBJECT
 
@@ -35,6 +39,10 @@ class frmMain final : public QMainWindow, public WizardView {
     void showTraceWindow();
     // Whether step 7 reads the identity back after writing it.
     void setVerifyIdentity(bool verify);
+    // The support log: from now on also written to the file, after what it holds so far.
+    bool logRunTo(const QString& path);
+    // Writes the support log of the run so far.
+    bool saveLog(const QString& path);
 
     void setText(Control control, const std::string& text) override;
     void setBold(Control control, bool bold) override;
@@ -72,6 +80,7 @@ class frmMain final : public QMainWindow, public WizardView {
     void click(void (Wizard::*handler)());
     void applyText(Control control, const QString& text);
     void openSettingsDialog(const std::optional<PortConfModel>& model);
+    void saveLogAs();
 
     QPlainTextEdit* txtInfo_ = nullptr;
     QPlainTextEdit* txtProcess_ = nullptr;
@@ -82,6 +91,9 @@ class frmMain final : public QMainWindow, public WizardView {
     frmPortConf* portConf_ = nullptr;
     std::map<Control, QWidget*> controls_;
     bool ending_ = false;  // the wizard itself ends the program
+    RunLog runLog_;
+    JsonEventView record_;
+    ViewTee shownAndRecorded_;  // what the wizard shows to
     // Last, so that it ends first: the wizard may call the view until its thread has stopped.
     std::unique_ptr<WizardThread> wizard_;
 };

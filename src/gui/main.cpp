@@ -38,6 +38,10 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     rq::gui::Application application(options);
+    if (application.logFailed()) {
+        std::cerr << "rqfwup: cannot write " << options.logPath << "\n";
+        return 1;
+    }
     application.window().show();
     if (!options.screenshotPath.empty()) {
         auto* player = new rq::gui::ScenePlayer(application.window(), options.scene,

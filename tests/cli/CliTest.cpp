@@ -4,7 +4,8 @@
 #include <fstream>
 
 #include "CliProcess.h"
-#include "cli/Options.h"
+#include "cli/UpdateCommand.h"
+#include "platform/HardwarePort.h"
 
 namespace rq {
 namespace {
@@ -59,6 +60,11 @@ TEST_F(CliTest, AWrongCommandLineExitsWith2AndOneLineOfReason) {
         "params --baud fast",
         "params --sim-fault silent-after=1",
         "params --simulate --sim-fault no-such-fault",
+        "info extra",
+        "info --bogus",
+        "info --json --port",
+        "info --simulate --port /dev/ttyUSB0",
+        "info --sim-fault busy=2",
         "make-firmware",
         "make-firmware x.bin --version 1.2",
         "make-firmware x.bin --length -5",
@@ -133,18 +139,18 @@ TEST_F(CliTest, TheGeneratorWritesAFileTheWizardTakes) {
 }
 
 TEST(CliOptions, ValuesReachTheSettings) {
-    const auto command = cli::parseCommandLine({"update", "fw.bin", "--baud", "115200", "--parity", "E",
-                                                "--data-bits", "7", "--stop-bits", "1.5", "--flow", "both",
-                                                "--program-baud", "153600", "--port", "/dev/ttyUSB0"});
+    const auto command =
+        cli::parseUpdate({"fw.bin", "--baud", "115200", "--parity", "E", "--data-bits", "7", "--stop-bits",
+                          "1.5", "--flow", "both", "--program-baud", "153600", "--port", "/dev/ttyUSB0"});
     const auto* options = std::get_if<cli::UpdateOptions>(&command);
     ASSERT_NE(options, nullptr);
-    EXPECT_EQ(options->settings.lineSettingsText(), "115200,E,7,1.5");
-    EXPECT_EQ(options->settings.FlowCtl, 3);
-    EXPECT_EQ(options->settings.UpBaudrateIndex, 5);
-    EXPECT_EQ(options->port, "/dev/ttyUSB0");
-    EXPECT_EQ(cli::comPortNumber("COM12"), 12);
-    EXPECT_EQ(cli::comPortNumber("COM0"), std::nullopt);
-    EXPECT_EQ(cli::comPortNumber("/dev/ttyUSB0"), std::nullopt);
+    EXPECT_EQ(options->portOptions.settings.lineSettingsText(), "115200,E,7,1.5");
+    EXPECT_EQ(options->portOptions.settings.FlowCtl, 3);
+    EXPECT_EQ(options->portOptions.settings.UpBaudrateIndex, 5);
+    EXPECT_EQ(options->portOptions.port, "/dev/ttyUSB0");
+    EXPECT_EQ(comPortNumber("COM12"), 12);
+    EXPECT_EQ(comPortNumber("COM0"), std::nullopt);
+    EXPECT_EQ(comPortNumber("/dev/ttyUSB0"), std::nullopt);
 }
 
 }  // namespace

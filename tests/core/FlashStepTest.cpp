@@ -178,6 +178,74 @@ TEST_F(FlashStepTest, StatusWordsInTheirOrder) {
     EXPECT_EQ(shown("VERIFY DATA RECV"), 512);
 }
 
+// Each line without its date and time.
+std::vector<std::string> untimed(const std::vector<std::string>& entries) {
+    std::vector<std::string> lines;
+    for (const std::string& entry : entries) lines.push_back(entry.substr(20));
+    return lines;
+}
+
+TEST_F(FlashStepTest, TraceLinesOfEveryFrameWhenTheTraceIsRecordedOrShown) {
+    for (const bool shown : {false, true}) {
+        state.TraceEnabled = shown;
+        state.traceRecorded = !shown;
+        runStep(StepRun());
+        const std::vector<std::string> lines = untimed(view.traceLines);
+        ASSERT_EQ(lines.size(), 2 + 2 + 2 + 1 + 2 + 2 + 2 + 512 * 2 + 1 + 2 + 2 + 1 + 2 + 512 * 2) << shown;
+        EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 12),
+                  (std::vector<std::string>{
+                      "      PC->RQX::BOOT:00\r\n",
+                      "      PC->RQX::BOOT:00\r\n",
+                      "RESET SEND PC->RQX::BOOT:01 01 00 FF 03\r\n",
+                      "RESET RECV PC<-RQX::BOOT:02 01 06 F9 03\r\n",
+                      "OFS SEND PC->RQX::BOOT:01 05 90 04 09 01 04 59 03\r\n",
+                      "OFS RECV PC<-RQX::BOOT:02 01 06 F9 03\r\n",
+                      "OFS RECV PC->RQX::BOOT:01 02 9A 06 5E 03\r\n",  // the baud rate command shows no word
+                      "BAUDRATE SEND PC->RQX::BOOT:01 01 00 FF 03\r\n",
+                      "BAUDRATE RECV PC<-RQX::BOOT:02 01 06 F9 03\r\n",
+                      "CHIP ERASE SEND PC->RQX::BOOT:01 01 20 DF 03\r\n",
+                      "CHIP ERASE RECV PC<-RQX::BOOT:02 01 06 F9 03\r\n",
+                      "WRITE CMD SEND PC->RQX::BOOT:01 07 40 00 00 00 01 FF FF BA 03\r\n",
+                  }));
+        EXPECT_TRUE(lines[13].starts_with("WRITE DATA SEND PC->RQX::BOOT:02 00 52 51 56 45 52 02 .. "))
+            << lines[13];
+        EXPECT_TRUE(lines[13].ends_with(" 17 (260 bytes)\r\n")) << lines[13];
+        EXPECT_EQ(lines[14], "WRITE DATA RECV PC<-RQX::BOOT:02 02 06 06 F2 03\r\n");
+        EXPECT_TRUE(lines.back().starts_with("VERIFY DATA RECV PC<-RQX::BOOT:02 02 06 06 F2 03"));
+    }
+}
+
+TEST_F(FlashStepTest, NoTraceLinesUnlessWanted) {
+    runStep(StepRun());
+    EXPECT_TRUE(view.traceLines.empty());
+}
+
+// Lets only the first two bytes from the device through.
+class ClippingPort final : public ForwardingPort {
+  public:
+    using ForwardingPort::ForwardingPort;
+    std::vector<std::uint8_t> read(std::size_t atLeast, Micros timeout) override {
+        std::vector<std::uint8_t> bytes = ForwardingPort::read(atLeast, timeout);
+        const std::size_t kept = std::min(bytes.size(), left_);
+        left_ -= kept;
+        bytes.resize(kept);
+        return bytes;
+    }
+
+  private:
+    std::size_t left_ = 2;
+};
+
+TEST_F(FlashStepTest, AnAnswerThatStopsShortIsTracedAtTheTimeOut) {
+    prepare(StepRun());
+    state.traceRecorded = true;
+    ClippingPort clipped(*port);
+    StepContext clippedContext{state, clipped, clock, view};
+    subStep5FwUpdate(clippedContext);
+    EXPECT_EQ(state.LinkError, 33);
+    EXPECT_EQ(untimed(view.traceLines).back(), "RESET SEND PC<-RQX::BOOT:02 01\r\n");
+}
+
 TEST_F(FlashStepTest, Faults) {
     struct Case {
         const char* fault;

@@ -286,9 +286,20 @@ TEST_F(LinkEngineTest, TraceEntriesTakeTheirDateAndTimeFromTheGivenFormat) {
               "31.01.24 09:05  Send PC->RQX::CMD[006]:FF FF FF FF FF 06 00 00 00 06\r\n");
 }
 
-TEST_F(LinkEngineTest, NoTraceUnlessEnabled) {
-    run({{6, kRead}});
-    EXPECT_TRUE(view.traceLines.empty());
+TEST_F(LinkEngineTest, TraceLinesOnlyWhenShownOrRecorded) {
+    const struct {
+        bool shown;
+        bool recorded;
+        std::size_t lines;
+    } cases[] = {{false, false, 0}, {false, true, 2}, {true, false, 2}, {true, true, 2}};
+    for (const auto& c : cases) {
+        state.TraceEnabled = c.shown;
+        state.traceRecorded = c.recorded;
+        view.traceLines.clear();
+        port.open();
+        run({{6, kRead}});
+        EXPECT_EQ(view.traceLines.size(), c.lines) << c.shown << c.recorded;
+    }
 }
 
 // Every way one byte of an answer can go wrong, at every position of it, costs one retry at most.

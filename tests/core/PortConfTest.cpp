@@ -144,6 +144,16 @@ TEST_F(SettingsDialogTest, PortEntryComesFromThePortOtherEntriesFromTheSettings)
     EXPECT_EQ(wizard.state().commSettings.ComPort, 3);
 }
 
+TEST_F(SettingsDialogTest, TheViewIsToldTheSettingsAtStartAndAtEverySet) {
+    wizard.cmdCommSetting();
+    wizard.portConfCancel();
+    wizard.cmdCommSetting();
+    wizard.portConfSet({3, 9, 1, 1, 3, 0, 0});
+    using Told = std::pair<std::string, std::string>;
+    EXPECT_EQ(view.settingsTold, (std::vector<Told>{{"COM1 307200,O,8,1", "/dev/ttyFAKE1"},
+                                                    {"COM3 115200,N,7,1", "/dev/ttyFAKE3"}}));
+}
+
 TEST_F(SettingsDialogTest, CancelLeavesTheSettingsAsTheyWere) {
     wizard.cmdCommSetting();
     wizard.portConfCancel();

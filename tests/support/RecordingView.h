@@ -29,6 +29,7 @@ class RecordingView : public WizardView {
     std::vector<int> stepIndexes;
     std::vector<std::string> traceLines;
     std::vector<std::optional<PortConfModel>> settingsDialogs;
+    std::vector<std::pair<std::string, std::string>> settingsTold;  // line settings and device
     bool busy = false;
     bool ended = false;
 
@@ -67,6 +68,10 @@ class RecordingView : public WizardView {
         settingsDialogs.push_back(model);
     }
     void endProgram() override { ended = true; }
+    void settingsChanged(const CommSettings& settings, const std::string& device) override {
+        settingsTold.emplace_back(
+            "COM" + std::to_string(settings.ComPort) + " " + settings.lineSettingsText(), device);
+    }
 
   private:
     template <typename T>

@@ -86,7 +86,7 @@ std::uint8_t FlashSequence::connect() {
     port.setRts(true);
     clock.sleep(150ms);
     for (int i = 0; i < 2; ++i) {
-        if (port.write(kWakeUp) != PortError::None) return unexpectedFailure();
+        if (!write(kWakeUp)) return unexpectedFailure();
         clock.sleep(7ms);
     }
     return resetWithResends(kConnectReset);
@@ -145,14 +145,30 @@ bool FlashSequence::waitForDsrOff() {
     return true;
 }
 
-bool FlashSequence::send(std::span<const std::uint8_t> bytes) {
-    received_.clear();  // nothing that came before can answer this frame
-    context_.clock.sleep(1ms);
+void FlashSequence::showStatus(std::string_view word) {
+    statusWord_ = word;
+    context_.view.setStatus(2, statusWord_);
+}
+
+bool FlashSequence::write(std::span<const std::uint8_t> bytes) {
+    trace(bytes, Direction::Request);
     return context_.port.write(bytes) == PortError::None;
 }
 
+bool FlashSequence::send(std::span<const std::uint8_t> bytes) {
+    received_.clear();  // nothing that came before can answer this frame
+    context_.clock.sleep(1ms);
+    return write(bytes);
+}
+
+void FlashSequence::trace(std::span<const std::uint8_t> bytes, Direction direction) {
+    if (!context_.state.traceWanted()) return;
+    const std::string now = context_.state.traceTime(std::chrono::system_clock::now());
+    context_.view.traceLine(traceEntry(now, statusWord_, bootTraceLine(bytes, direction)));
+}
+
 std::uint8_t FlashSequence::exchange(const FlashExchange& kind, std::span<const std::uint8_t> frame) {
-    context_.view.setStatus(2, std::string(kind.sendWord));
+    showStatus(kind.sendWord);
     if (!send(frame)) return unexpectedFailure();
     return receiveStatus(kind, kind.timeout + lineTime(frame.size()));
 }
@@ -173,11 +189,15 @@ std::uint8_t FlashSequence::receiveStatus(const FlashExchange& kind, Micros time
         received_.insert(received_.end(), more.begin(), more.end());
     }
     if (received_.size() < kind.statusSize) {
+        // What did come tells a line fault from a silent device.
+        if (!received_.empty()) trace(received_, Direction::Response);
         context_.state.LinkError = kErrorTimeout;
         return kResultTimeout;
     }
-    context_.view.setStatus(2, std::string(kind.receiveWord));
-    const StatusFrame status = checkStatusFrame(std::span(received_).first(kind.statusSize));
+    showStatus(kind.receiveWord);
+    const auto frame = std::span(received_).first(kind.statusSize);
+    trace(frame, Direction::Response);
+    const StatusFrame status = checkStatusFrame(frame);
     // What came after it may be the further status that follows; the next frame sent drops it.
     received_.erase(received_.begin(), received_.begin() + static_cast<std::ptrdiff_t>(kind.statusSize));
     return judgeStatus(status, kind.withSt2);

@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/flash/ProcessLog.h"
+#include "core/link/Trace.h"
 #include "core/wizard/WizardState.h"
 
 namespace rq {
@@ -43,7 +45,12 @@ class FlashSequence {
 
   private:
     bool waitForDsrOff();
+    void showStatus(std::string_view word);
+    // Writes the bytes as they are, traced.
+    bool write(std::span<const std::uint8_t> bytes);
+    // Writes a frame after the pause every frame is given.
     bool send(std::span<const std::uint8_t> bytes);
+    void trace(std::span<const std::uint8_t> bytes, Direction direction);
     std::uint8_t exchange(const FlashExchange& kind, std::span<const std::uint8_t> frame);
     // A status frame that follows the previous one, with nothing sent.
     std::uint8_t awaitFurtherStatus(const FlashExchange& kind);
@@ -63,6 +70,7 @@ class FlashSequence {
     std::uint32_t baudRate_ = kBootBaudRate;
     // Bytes read past the last status frame: a device may send two statuses in one go.
     std::vector<std::uint8_t> received_;
+    std::string statusWord_;  // what panel 2 shows, for the trace
 
     static constexpr std::uint32_t kBootBaudRate = 9600;
 };

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/settings/CommSettings.h"
+
 namespace rq {
 
 // The controls of the main window that the wizard writes to; controlName() gives each its object name.
@@ -102,6 +104,9 @@ class WizardView {
     // Modeless: returns at once. Without a model the open dialog is only brought to the front.
     virtual void showSettingsDialog(const std::optional<PortConfModel>& model) = 0;
     virtual void endProgram() = 0;
+    // The settings the device steps will use, and the device of their port. Only records of the run
+    // want them.
+    virtual void settingsChanged(const CommSettings& /*settings*/, const std::string& /*device*/) {}
 };
 
 }  // namespace rq

@@ -338,7 +338,7 @@ void Link::setStatus(const std::string& word) {
 }
 
 void Link::trace(const CommandRecord& record, Direction direction) {
-    if (!context_.state.TraceEnabled) return;
+    if (!context_.state.traceWanted()) return;
     const std::string now = context_.state.traceTime(std::chrono::system_clock::now());
     context_.view.traceLine(traceEntry(now, statusWord_, traceLine(record, direction)));
 }

@@ -8,6 +8,10 @@ namespace rq {
 namespace {
 
 constexpr std::size_t kStatusWidth = 5;
+// A data frame is cut to its head and tail: 260 bytes in full would drown the log.
+constexpr std::size_t kLongestWhole = 16;
+constexpr std::size_t kHeadBytes = 8;
+constexpr std::size_t kTailBytes = 4;
 
 std::string threeDigits(std::uint8_t number) {
     std::string digits = std::to_string(number);
@@ -40,6 +44,21 @@ std::string fixedTraceTime(std::chrono::system_clock::time_point time) {
     std::array<char, 32> text{};
     const std::size_t length = std::strftime(text.data(), text.size(), "%Y/%m/%d %H:%M:%S", &local);
     return std::string(text.data(), length);
+}
+
+std::string bootTraceLine(std::span<const std::uint8_t> bytes, Direction direction) {
+    std::string line = direction == Direction::Request ? "PC->RQX::BOOT:" : "PC<-RQX::BOOT:";
+    const bool cut = bytes.size() > kLongestWhole;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (cut && i == kHeadBytes) {
+            line += ".. ";
+            i = bytes.size() - kTailBytes;
+        }
+        line += HexByte(bytes[i]) + " ";
+    }
+    if (!bytes.empty()) line.pop_back();  // the blank after the last byte
+    if (cut) line += " (" + std::to_string(bytes.size()) + " bytes)";
+    return line + "\r\n";
 }
 
 std::string traceEntry(const std::string& dateTime, const std::string& statusWord, const std::string& line) {

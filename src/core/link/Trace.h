@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <span>
 #include <string>
 
 #include "core/link/CommandRecord.h"
@@ -16,6 +17,10 @@ std::string traceLine(const CommandRecord& record, Direction direction);
 
 // Date and time as the user's system writes them; the window and the runner give the system's own.
 using TraceTimeFormat = std::function<std::string(std::chrono::system_clock::time_point time)>;
+
+// A frame of the boot firmware's protocol in the same style: "PC->RQX::BOOT:01 01 00 FF 03" and CR LF,
+// "PC<-RQX::BOOT:" for what the device sent. A long frame shows its first and last bytes and its length.
+std::string bootTraceLine(std::span<const std::uint8_t> bytes, Direction direction);
 
 // "2024/01/31 09:05:07" in local time, for a run that was given no format.
 std::string fixedTraceTime(std::chrono::system_clock::time_point time);

@@ -21,6 +21,9 @@ struct CommSettings {
     std::string lineSettingsText() const;
 };
 
+// The handshaking by FlowCtl, in words for a command line or a record.
+inline constexpr std::array<std::string_view, 4> kFlowWords = {"none", "xonxoff", "rtscts", "both"};
+
 // The speeds of flash programming, by UpBaudrateIndex.
 inline constexpr std::array<std::string_view, 6> kUpBaudrates = {"9600",  "19200", "31250",
                                                                  "38400", "76800", "153600"};

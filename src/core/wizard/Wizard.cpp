@@ -40,7 +40,13 @@ void Wizard::start() {
     context_.port.setPortNumber(state_.commSettings.ComPort);
     context_.port.setFlowControl(FlowControl::None);
     context_.port.setSettings("307200,o,8,1");
+    announceSettings();
     subStep1Start(context_);
+}
+
+void Wizard::announceSettings() {
+    const CommSettings& settings = state_.commSettings;
+    context_.view.settingsChanged(settings, context_.port.deviceName(settings.ComPort));
 }
 
 void Wizard::setStepIndex(int stepIndex) {
@@ -108,6 +114,7 @@ void Wizard::portConfSet(const PortConfSelection& selection) {
     if (context_.port.isOpen()) context_.port.close();
     applyPortConf(selection, state_.commSettings);
     portConfOpen_ = false;
+    announceSettings();
 }
 
 void Wizard::portConfCancel() {

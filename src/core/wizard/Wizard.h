@@ -12,7 +12,8 @@ class Wizard {
   public:
     Wizard(Port& port, Clock& clock, WizardView& view);
 
-    void start();  // the window has loaded
+    // The window has loaded. Settings given to state() before are those the run starts with.
+    void start();
 
     void cmdNext();
     void cmdCancel();
@@ -25,6 +26,7 @@ class Wizard {
     void portConfCancel();
     void closeRequest();
     void setTraceEnabled(bool enabled) { state_.TraceEnabled = enabled; }
+    void setTraceRecorded(bool recorded) { state_.traceRecorded = recorded; }
     void setVerifyIdentity(bool verify) { state_.verifyIdentity = verify; }
     void setTraceTimeFormat(TraceTimeFormat format) { state_.traceTime = std::move(format); }
     // A runner without a window stops at a failed step instead of showing the step before it again.
@@ -41,6 +43,7 @@ class Wizard {
     void subRunStep();
     void subShowError();
     void setStepIndex(int stepIndex);
+    void announceSettings();
     void reportFileError(std::uint8_t code);
 
     WizardState state_;

@@ -25,7 +25,10 @@ struct WizardState {
     Progress progress;  // as prgProcess shows it
     // Of the last firmware update: 0, or the result code that stopped it.
     std::uint8_t programmingResult = 0;
-    bool TraceEnabled = false;
+    bool TraceEnabled = false;  // the trace is shown
+    // A record of the run keeps every trace line, shown or not.
+    bool traceRecorded = false;
+    bool traceWanted() const { return TraceEnabled || traceRecorded; }
     TraceTimeFormat traceTime = fixedTraceTime;
     // Read the identity back after step 7's write and fail the step when it differs.
     bool verifyIdentity = false;

@@ -1,8 +1,8 @@
-#include "cli/Json.h"
+#include "core/log/Json.h"
 
 #include <cstdio>
 
-namespace rq::cli {
+namespace rq {
 
 std::string jsonString(std::string_view text) {
     std::string out = "\"";
@@ -36,4 +36,4 @@ std::string jsonString(std::string_view text) {
     return out + "\"";
 }
 
-}  // namespace rq::cli
+}  // namespace rq

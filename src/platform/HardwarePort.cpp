@@ -1,10 +1,11 @@
-#include "cli/HardwarePort.h"
+#include "platform/HardwarePort.h"
 
-#include "cli/Options.h"
+#include <charconv>
+
 #include "core/io/ForwardingPort.h"
 #include "platform/QtPort.h"
 
-namespace rq::cli {
+namespace rq {
 namespace {
 
 class ReportingPort final : public ForwardingPort {
@@ -32,7 +33,17 @@ HardwarePort makeHardwarePort(const std::string& name, OpenFailureReport report)
     // A missing device is not refused here: step 2 reports it as the window would.
     const auto number = comPortNumber(name);
     const int portNumber = number ? *number : port->portTable().registerDevicePath(name);
+    if (!report) return {std::move(port), portNumber};
     return {std::make_unique<ReportingPort>(std::move(port), std::move(report)), portNumber};
 }
 
-}  // namespace rq::cli
+std::optional<int> comPortNumber(const std::string& port) {
+    if (port.size() < 4 || port.compare(0, 3, "COM") != 0) return std::nullopt;
+    int number = 0;
+    const char* end = port.data() + port.size();
+    const auto [at, error] = std::from_chars(port.data() + 3, end, number);
+    if (error != std::errc() || at != end || number < 1 || number > 255) return std::nullopt;
+    return number;
+}
+
+}  // namespace rq

@@ -1,0 +1,129 @@
+#include "cli/InfoCommand.h"
+
+#include <cstdio>
+#include <variant>
+
+#include "cli/DevicePort.h"
+#include "cli/SupportLog.h"
+#include "cli/TranscriptView.h"
+#include "core/io/ViewTee.h"
+#include "core/link/CommandRecord.h"
+#include "core/log/Json.h"
+#include "core/wizard/DeviceSteps.h"
+#include "core/wizard/ErrorMessages.h"
+#include "core/wizard/Screens.h"
+#include "platform/LocaleTime.h"
+#include "platform/SteadyClock.h"
+
+namespace rq::cli {
+namespace {
+
+struct InfoOptions {
+    PortOptions portOptions;
+    SimOptions sim;
+    OutputOptions output;
+};
+
+std::variant<InfoOptions, UsageError> parse(const std::vector<std::string>& args) {
+    InfoOptions options;
+    ArgReader reader(args);
+    while (!reader.done()) {
+        const std::string& word = reader.next();
+        if (!isOption(word)) return UsageError{"info takes no file, not '" + word + "'"};
+        std::string error;
+        const bool taken = takePortOption(word, reader, options.portOptions, error) ||
+                           takeSimOption(word, reader, options.sim, error) ||
+                           takeOutputOption(word, reader, options.output, error);
+        if (!taken) return UsageError{"unknown option " + word};
+        if (!error.empty()) return UsageError{error};
+    }
+    if (const auto error = checkSimOptions(options.sim, options.portOptions)) return UsageError{*error};
+    return options;
+}
+
+// A device's text for a terminal: control characters shown as \xNN.
+std::string printable(const std::string& text) {
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            shown += c;
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            shown += escaped;
+        }
+    }
+    return shown;
+}
+
+void printIdentity(std::ostream& out, const ParameterStore& store, bool json) {
+    if (json) {
+        out << "{\"model\":" << jsonString(store.ModelName)
+            << ",\"serial\":" << jsonString(store.SerialNumber) << ",\"param04\":" << int(store.Param04Value)
+            << ",\"param06\":" << int(store.Param06Value)
+            << ",\"version\":" << jsonString(deviceVersionCaption(store)) << ",\"versionBytes\":["
+            << int(store.FirmwareVersion[0]) << "," << int(store.FirmwareVersion[1]) << "]}\n";
+        return;
+    }
+    out << "Model name        " << printable(store.ModelName) << "\n"
+        << "Serial number     " << printable(store.SerialNumber) << "\n"
+        << "Identity byte 4   " << HexByte(store.Param04Value) << "h\n"
+        << "Identity byte 6   " << HexByte(store.Param06Value) << "h\n"
+        << "Firmware version  " << deviceVersionCaption(store) << "\n";
+}
+
+int readInfo(const InfoOptions& options, const Io& io) {
+    SteadyClock clock;
+    SupportLog log;
+    if (!log.open(options.output.logPath, clock, "info", io.err)) return 1;
+    std::optional<TranscriptView> transcript;
+    if (!options.output.json) transcript.emplace(io.out, std::nullopt);
+    ViewTee view(transcript ? &*transcript : nullptr, log.view());
+    const DevicePort device =
+        attachDevicePort(options.portOptions, options.sim, clock, [&io, &log](const std::string& why) {
+            io.err << "rqfwup-cli: " << why << "\n" << std::flush;
+            log.hint(why);
+        });
+
+    WizardState state;
+    state.commSettings = options.portOptions.settings;
+    state.commSettings.ComPort = static_cast<std::uint8_t>(device.number);
+    state.traceRecorded = log.view() != nullptr;
+    state.traceTime = localeTraceTime;
+    view.settingsChanged(state.commSettings, device.port->deviceName(device.number));
+    StepContext context{state, *device.port, clock, view};
+    readIdentity(context);
+
+    const auto failure = errorMessage(state.LinkError);
+    if (!failure) {
+        printIdentity(io.out, state.params, options.output.json);
+        return 0;
+    }
+    view.showMessage(failure->title, failure->text);
+    if (options.output.json) {
+        io.out << "{\"error\":" << int(state.LinkError)
+               << ",\"messageBox\":{\"title\":" << jsonString(failure->title)
+               << ",\"text\":" << jsonString(failure->text) << "}}\n";
+    }
+    return state.LinkError;
+}
+
+}  // namespace
+
+const char* const kInfoSynopsis =
+    "  rqfwup-cli info [options]                  read the device's identity and firmware version\n";
+
+std::string infoHelp() {
+    return std::string("Options of info: the port and simulation options of update, and\n") +
+           "  --json                  one JSON object\n"
+           "  --log FILE              write a support log\n"
+           "It reads what step 2 reads and prints the model name, serial number, the identity bytes of\n"
+           "commands 4 and 6 and the firmware version as step 3 shows it. Exit status as update.\n";
+}
+
+int runInfo(const std::vector<std::string>& args, const Io& io) {
+    return runParsed(parse(args), io, readInfo);
+}
+
+}  // namespace rq::cli

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+#include "core/log/JsonEventView.h"
+#include "core/log/RunLog.h"
+
+namespace rq::cli {
+
+// The support log of one run, when --log asks for one: the program, the system, then every change
+// the run shows, as JSON lines in the file.
+class SupportLog {
+  public:
+    // Without a path there is no log. False, said on `err`, when the file cannot be written.
+    bool open(const std::string& path, const Clock& clock, const std::string& command, std::ostream& err);
+    // The record to hand every change to; nullptr without a log.
+    JsonEventView* view() { return view_.get(); }
+    void note(const std::string& what) {
+        if (view_) view_->note(what);
+    }
+    void hint(const std::string& advice) {
+        if (view_) view_->hint(advice);
+    }
+
+  private:
+    RunLog log_;
+    std::unique_ptr<JsonEventView> view_;
+};
+
+}  // namespace rq::cli

@@ -1,0 +1,71 @@
+#include "cli/TranscriptView.h"
+
+#include <ostream>
+
+namespace rq::cli {
+namespace {
+
+std::string lastLine(const std::string& text) {
+    const auto at = text.rfind('\n');
+    return at == std::string::npos ? text : text.substr(at + 1);
+}
+
+// Lines for a terminal: LF only.
+std::string withoutCarriageReturns(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
+}  // namespace
+
+TranscriptView::TranscriptView(std::ostream& out, std::optional<LiveProgress> live)
+    : out_(out), live_(std::move(live)) {}
+
+std::ostream& TranscriptView::print() {
+    if (live_) live_->settle();
+    return out_;
+}
+
+void TranscriptView::printBlock(const std::string& heading, const std::string& text) {
+    print() << "--- " << heading << " ---\n" << withoutCarriageReturns(text) << "\n" << std::flush;
+}
+
+void TranscriptView::note(const std::string& what) {
+    print() << "* " << what << "\n" << std::flush;
+}
+
+void TranscriptView::setText(Control control, const std::string& text) {
+    if (!texts_.changes(control, text)) return;
+    if (control == Control::txtInfo) {
+        printBlock("txtInfo", text);
+    } else if (control == Control::txtProcess) {
+        if (live_) {
+            live_->showText(text);
+        } else if (!text.empty()) {
+            out_ << "  " << lastLine(text) << "\n" << std::flush;
+        }
+    } else {
+        print() << controlName(control) << ": " << text << "\n" << std::flush;
+    }
+}
+
+void TranscriptView::setProgress(const Progress& progress) {
+    if (live_) live_->showProgress(progress);
+}
+
+void TranscriptView::setStatus(int panel, const std::string& text) {
+    if (status_.changes(panel, text) && panel == 1 && !text.empty())
+        print() << "[" << text << "]\n" << std::flush;
+}
+
+void TranscriptView::traceLine(const std::string& line) {
+    if (live_) live_->hide();
+    out_ << withoutCarriageReturns(line) << std::flush;
+    if (live_) live_->redraw();
+}
+
+void TranscriptView::showMessage(const std::string& title, const std::string& text) {
+    printBlock("message box: " + title, text);
+}
+
+}  // namespace rq::cli

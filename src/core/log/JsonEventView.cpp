@@ -1,0 +1,90 @@
+#include "core/log/JsonEventView.h"
+
+#include "core/log/Json.h"
+#include "core/wizard/Wizard.h"
+
+namespace rq {
+namespace {
+
+std::string controlField(Control control) {
+    return "\"control\":" + jsonString(controlName(control));
+}
+
+std::string boolText(bool value) {
+    return value ? "true" : "false";
+}
+
+template <std::size_t N>
+std::string nameOr(const std::array<std::string_view, N>& names, std::size_t index) {
+    return index < N ? std::string(names[index]) : std::to_string(index);
+}
+
+}  // namespace
+
+JsonEventView::JsonEventView(const Clock& clock, Sink sink) : clock_(clock), sink_(std::move(sink)) {}
+
+void JsonEventView::put(const std::string& fields) {
+    sink_("{\"t\":" + std::to_string(std::chrono::duration_cast<Millis>(clock_.now()).count()) + "," +
+          fields + "}");
+}
+
+void JsonEventView::note(const std::string& what) {
+    put("\"runner\":" + jsonString(what));
+}
+
+void JsonEventView::hint(const std::string& advice) {
+    put("\"hint\":" + jsonString(advice));
+}
+
+void JsonEventView::programInfo(std::string_view program, std::string_view system) {
+    put("\"program\":" + jsonString(program) + ",\"version\":" + jsonString(programVersion()) +
+        ",\"system\":" + jsonString(system));
+}
+
+void JsonEventView::setText(Control control, const std::string& text) {
+    if (texts_.changes(control, text)) put(controlField(control) + ",\"text\":" + jsonString(text));
+}
+
+void JsonEventView::setBold(Control control, bool bold) {
+    if (bold_.changes(control, bold)) put(controlField(control) + ",\"bold\":" + boolText(bold));
+}
+
+void JsonEventView::setEnabled(Control control, bool enabled) {
+    if (enabled_.changes(control, enabled)) put(controlField(control) + ",\"enabled\":" + boolText(enabled));
+}
+
+void JsonEventView::setProgress(const Progress& progress) {
+    if (!progress_.changes(0, progress)) return;
+    put("\"control\":\"prgProcess\",\"min\":" + std::to_string(progress.minimum) +
+        ",\"max\":" + std::to_string(progress.maximum) + ",\"value\":" + std::to_string(progress.value));
+}
+
+void JsonEventView::setStatus(int panel, const std::string& text) {
+    if (!status_.changes(panel, text)) return;
+    put("\"control\":\"stsAppStatus\",\"panel\":" + std::to_string(panel) + ",\"text\":" + jsonString(text));
+}
+
+void JsonEventView::stepIndexChanged(int stepIndex) {
+    put("\"stepIndex\":" + std::to_string(stepIndex));
+}
+
+void JsonEventView::traceLine(const std::string& line) {
+    std::string entry = line;
+    while (!entry.empty() && (entry.back() == '\n' || entry.back() == '\r')) entry.pop_back();
+    put("\"trace\":" + jsonString(entry));
+}
+
+void JsonEventView::showMessage(const std::string& title, const std::string& text) {
+    put("\"messageBox\":{\"title\":" + jsonString(title) + ",\"text\":" + jsonString(text) + "}");
+}
+
+void JsonEventView::settingsChanged(const CommSettings& settings, const std::string& device) {
+    put("\"settings\":{\"port\":\"COM" + std::to_string(settings.ComPort) +
+        "\",\"device\":" + jsonString(device) + ",\"baud\":" + jsonString(settings.CommBaudrate) +
+        ",\"parity\":" + jsonString(settings.Parity) + ",\"dataBits\":" + jsonString(settings.DataBits) +
+        ",\"stopBits\":" + jsonString(settings.StopBits) +
+        ",\"flow\":" + jsonString(nameOr(kFlowWords, settings.FlowCtl)) +
+        ",\"programBaud\":" + jsonString(nameOr(kUpBaudrates, settings.UpBaudrateIndex)) + "}");
+}
+
+}  // namespace rq

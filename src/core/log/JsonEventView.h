@@ -1,0 +1,56 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/io/Clock.h"
+#include "core/io/LastShown.h"
+#include "core/io/WizardView.h"
+
+namespace rq {
+
+// Every change the window would show as one JSON object, the time in milliseconds first: what
+// `--json` prints and what a support log keeps. It answers no dialog.
+class JsonEventView final : public WizardView {
+  public:
+    using Sink = std::function<void(const std::string& line)>;  // one object, no line break
+
+    JsonEventView(const Clock& clock, Sink sink);
+
+    // A line of the runner's own, such as what it does on the simulated front panel.
+    void note(const std::string& what);
+    // Advice for a person or a script, such as why the port did not open.
+    void hint(const std::string& advice);
+    // Which program writes, its version, and the system it runs on.
+    void programInfo(std::string_view program, std::string_view system);
+
+    void setText(Control control, const std::string& text) override;
+    void setBold(Control control, bool bold) override;
+    void setEnabled(Control control, bool enabled) override;
+    void setProgress(const Progress& progress) override;
+    void setStatus(int panel, const std::string& text) override;
+    void setBusyPointer(bool) override {}
+    void stepIndexChanged(int stepIndex) override;
+    void traceLine(const std::string& line) override;
+    void showMessage(const std::string& title, const std::string& text) override;
+    std::optional<FileChoice> chooseFirmwareFile() override { return std::nullopt; }
+    std::optional<ModelSerialEntry> askModelAndSerial() override { return std::nullopt; }
+    void showSettingsDialog(const std::optional<PortConfModel>&) override {}
+    void endProgram() override {}
+    void settingsChanged(const CommSettings& settings, const std::string& device) override;
+
+  private:
+    void put(const std::string& fields);
+
+    const Clock& clock_;
+    Sink sink_;
+    LastShown<Control, std::string> texts_;
+    LastShown<Control, bool> bold_;
+    LastShown<Control, bool> enabled_;
+    LastShown<int, Progress> progress_;
+    LastShown<int, std::string> status_;
+};
+
+}  // namespace rq

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/io/Port.h"
+
+namespace rq {
+
+struct HardwarePort {
+    std::unique_ptr<Port> port;
+    int number = 0;  // the COMn the port is reached as
+};
+
+// Told why a device that exists did not open, each time an open fails so.
+using OpenFailureReport = std::function<void(const std::string& why)>;
+
+// A real serial port from COMn or a device path; `report`, when given, hears of every failed open.
+HardwarePort makeHardwarePort(const std::string& name, OpenFailureReport report = {});
+
+// "COM12" gives 12; nullopt for anything that is not COM1 to COM255.
+std::optional<int> comPortNumber(const std::string& port);
+
+}  // namespace rq

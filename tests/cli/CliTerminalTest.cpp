@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "CliProcess.h"
+#include "TerminalScreen.h"
+#include "cli/TextColumns.h"
+#include "core/TempDir.h"
+
+namespace rq {
+namespace {
+
+using test::runCli;
+using test::runCliOnTerminal;
+
+constexpr std::string_view kEraseLine = "\x1b[K";
+
+long linesWith(const std::vector<std::string>& lines, std::string_view part) {
+    return std::count_if(lines.begin(), lines.end(),
+                         [&](const std::string& line) { return line.find(part) != std::string::npos; });
+}
+
+class CliTerminalTest : public ::testing::Test {
+  protected:
+    test::TempDir dir;
+    std::string firmware = dir.path("fw.bin");
+    void SetUp() override { ASSERT_EQ(runCli("make-firmware " + firmware).status, 0); }
+    std::vector<std::string> update(std::initializer_list<std::string> more) const {
+        std::vector<std::string> args{"update", firmware, "--simulate", "--sim-line", "instant", "--yes"};
+        args.insert(args.end(), more);
+        return args;
+    }
+};
+
+TEST_F(CliTerminalTest, OnATerminalEachRunOfProgressLinesIsOneLiveLine) {
+    constexpr unsigned short kColumns = 72;
+    const auto result = runCliOnTerminal(update({}), kColumns);
+    ASSERT_EQ(result.status, 0) << result.out.substr(result.out.size() -
+                                                     std::min<std::size_t>(2000, result.out.size()));
+    const auto screen = test::terminalScreen(result.out);
+    EXPECT_EQ(linesWith(screen, " Block"), 0) << "no block line stays";
+    for (const char* kept : {"  バイナリ・データ作成完了", "  接続完了", "  新ファームウェア書き込み完了",
+                             "  ベリファイ完了", "  パラメーター取得完了", "  パラメーター書き込み完了"}) {
+        EXPECT_EQ(std::count(screen.begin(), screen.end(), kept), 1) << kept;
+    }
+    // Everything but the progress lines as in a pipe.
+    auto withoutProgress = [](std::vector<std::string> lines) {
+        std::erase_if(lines, [](const std::string& line) { return line.starts_with("  "); });
+        return lines;
+    };
+    const auto piped = runCli("update " + firmware + " --simulate --sim-line instant --yes");
+    EXPECT_EQ(withoutProgress(screen), withoutProgress(test::terminalScreen(piped.out)));
+
+    const auto draws = test::liveDraws(result.out);
+    EXPECT_GT(linesWith(draws, "新ファームウェア書き込み中"), 0);
+    for (const std::string& draw : draws) EXPECT_LT(cli::displayColumns(draw), kColumns) << draw;
+}
+
+TEST_F(CliTerminalTest, PlainOrAPipeKeepsEveryProgressLine) {
+    const auto plain = runCliOnTerminal(update({"--plain"}), 72);
+    const auto piped = runCli("update " + firmware + " --simulate --sim-line instant --yes");
+    for (const auto& [name, result] : {std::pair{"plain", plain}, std::pair{"pipe", piped}}) {
+        EXPECT_EQ(result.status, 0) << name;
+        EXPECT_EQ(result.out.find(kEraseLine), std::string::npos) << name;
+        const auto screen = test::terminalScreen(result.out);
+        EXPECT_EQ(linesWith(screen, "  新ファームウェア書き込み中 "), 512) << name;
+        EXPECT_EQ(linesWith(screen, "  ベリファイ中 "), 512) << name;
+    }
+}
+
+}  // namespace
+}  // namespace rq

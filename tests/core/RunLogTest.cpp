@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "TempDir.h"
+#include "core/io/ViewTee.h"
+#include "core/log/JsonEventView.h"
+#include "core/log/RunLog.h"
+#include "sim/VirtualClock.h"
+#include "support/RecordingView.h"
+
+namespace rq {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::vector<std::string> readLines(const std::string& path) {
+    std::ifstream file(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);) lines.push_back(line);
+    return lines;
+}
+
+class JsonEventViewTest : public ::testing::Test {
+  protected:
+    sim::VirtualClock clock;
+    std::vector<std::string> lines;
+    JsonEventView view{clock, [this](const std::string& line) { lines.push_back(line); }};
+};
+
+TEST_F(JsonEventViewTest, EachChangeIsOneObjectWithItsTime) {
+    using Call = std::function<void(JsonEventView&)>;
+    const std::pair<Call, const char*> cases[] = {
+        {[](JsonEventView& v) { v.setText(Control::txtInfo, "１．開始\r\n\"x\""); },
+         R"({"t":7,"control":"txtInfo","text":"１．開始\r\n\"x\""})"},
+        {[](JsonEventView& v) { v.setBold(Control::lblProcess02, true); },
+         R"({"t":7,"control":"lblProcess02","bold":true})"},
+        {[](JsonEventView& v) { v.setEnabled(Control::cmdNext, false); },
+         R"({"t":7,"control":"cmdNext","enabled":false})"},
+        {[](JsonEventView& v) {
+             v.setProgress({0, 512, 3});
+         },
+         R"({"t":7,"control":"prgProcess","min":0,"max":512,"value":3})"},
+        {[](JsonEventView& v) { v.setStatus(2, "RESET SEND"); },
+         R"({"t":7,"control":"stsAppStatus","panel":2,"text":"RESET SEND"})"},
+        {[](JsonEventView& v) { v.stepIndexChanged(4); }, R"({"t":7,"stepIndex":4})"},
+        {[](JsonEventView& v) { v.traceLine("PC->RQX::BOOT:00\r\n"); },
+         R"({"t":7,"trace":"PC->RQX::BOOT:00"})"},
+        {[](JsonEventView& v) { v.showMessage("タイトル", "a\r\nb"); },
+         R"({"t":7,"messageBox":{"title":"タイトル","text":"a\r\nb"}})"},
+        {[](JsonEventView& v) { v.note("power off"); }, R"({"t":7,"runner":"power off"})"},
+        {[](JsonEventView& v) { v.programInfo("rqfwup-cli", "Linux"); },
+         R"({"t":7,"program":"rqfwup-cli","version":"1.0.0","system":"Linux"})"},
+    };
+    clock.sleep(7ms);
+    for (const auto& [call, line] : cases) {
+        lines.clear();
+        call(view);
+        EXPECT_EQ(lines, std::vector<std::string>{line});
+    }
+}
+
+TEST_F(JsonEventViewTest, OnlyChangesOfWhatIsShown) {
+    view.setText(Control::txtProcess, "a");
+    view.setText(Control::txtProcess, "a");
+    view.setText(Control::lblFWOld, "a");
+    view.setProgress({0, 6, 1});
+    view.setProgress({0, 6, 1});
+    view.setStatus(1, "x");
+    view.setStatus(2, "x");
+    view.setStatus(2, "x");
+    view.stepIndexChanged(1);
+    view.stepIndexChanged(1);  // each step entered counts
+    EXPECT_EQ(lines.size(), 7u);
+}
+
+TEST_F(JsonEventViewTest, TheSettingsInWords) {
+    CommSettings settings;
+    settings.ComPort = 3;
+    settings.FlowCtl = 2;
+    view.settingsChanged(settings, "/dev/ttyUSB0");
+    settings.FlowCtl = 9;
+    settings.UpBaudrateIndex = 6;
+    view.settingsChanged(settings, "");
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{
+                  R"({"t":0,"settings":{"port":"COM3","device":"/dev/ttyUSB0","baud":"307200","parity":"O",)"
+                  R"("dataBits":"8","stopBits":"1","flow":"rtscts","programBaud":"38400"}})",
+                  R"({"t":0,"settings":{"port":"COM3","device":"","baud":"307200","parity":"O",)"
+                  R"("dataBits":"8","stopBits":"1","flow":"9","programBaud":"6"}})",
+              }));
+}
+
+TEST(RunLogTest, KeepsTheFirstLinesAndTheNewestWithinItsBound) {
+    RunLog log(30);  // three lines of ten bytes beyond the head
+    for (int i = 0; i < static_cast<int>(RunLog::kHeadLines) + 5; ++i) {
+        log.append("line " + std::string(5 - std::to_string(i).size(), '0') + std::to_string(i));
+    }
+    const std::vector<std::string> lines = log.lines();
+    ASSERT_EQ(lines.size(), RunLog::kHeadLines + 1 + 3);
+    EXPECT_EQ(lines.front(), "line 00000");
+    EXPECT_EQ(lines[RunLog::kHeadLines - 1], "line 00063");
+    EXPECT_EQ(lines[RunLog::kHeadLines], R"({"dropped":2})");
+    EXPECT_EQ(lines.back(), "line 00068");
+}
+
+TEST(RunLogTest, AFileGetsWhatCameBeforeAndFollows) {
+    test::TempDir dir;
+    RunLog log;
+    log.append("one");
+    ASSERT_TRUE(log.writeTo(dir.path("run.jsonl")));
+    log.append("two");
+    EXPECT_EQ(readLines(dir.path("run.jsonl")), (std::vector<std::string>{"one", "two"}));
+
+    ASSERT_TRUE(log.saveCopy(dir.path("copy.jsonl")));
+    log.append("three");
+    EXPECT_EQ(readLines(dir.path("copy.jsonl")), (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(readLines(dir.path("run.jsonl")).size(), 3u);
+
+    EXPECT_FALSE(log.writeTo(dir.path("no-such-folder/run.jsonl")));
+    EXPECT_FALSE(log.saveCopy(dir.path("no-such-folder/copy.jsonl")));
+    log.append("four");
+    EXPECT_EQ(readLines(dir.path("run.jsonl")).size(), 4u) << "a failed switch keeps the file it had";
+}
+
+TEST(ViewTeeTest, TheRecordGetsEveryTraceLineTheShownViewOnlyWhileItsTraceIsOn) {
+    test::RecordingView shown;
+    test::RecordingView record;
+    ViewTee tee(&shown, &record);
+    tee.traceLine("a");
+    tee.showTrace(true);
+    tee.traceLine("b");
+    tee.showTrace(false);
+    tee.traceLine("c");
+    EXPECT_EQ(record.traceLines, (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(shown.traceLines, (std::vector<std::string>{"b"}));
+}
+
+TEST(ViewTeeTest, BothSeeTheScreenTheShownViewAnswers) {
+    test::RecordingView shown;
+    test::RecordingView record;
+    shown.fileChoices.push_back(FileChoice{"/a/b.bin", "b.bin"});
+    record.fileChoices.push_back(FileChoice{"/wrong.bin", "wrong.bin"});
+    ViewTee tee(&shown, &record);
+    tee.setText(Control::txtInfo, "x");
+    tee.showMessage("t", "m");
+    tee.stepIndexChanged(3);
+    for (const test::RecordingView* view : {&shown, &record}) {
+        EXPECT_EQ(view->text(Control::txtInfo), "x");
+        EXPECT_EQ(view->messages.size(), 1u);
+        EXPECT_EQ(view->stepIndexes, std::vector<int>{3});
+    }
+    EXPECT_EQ(tee.chooseFirmwareFile()->title, "b.bin");
+
+    ViewTee nobody(nullptr, nullptr);
+    nobody.setText(Control::txtInfo, "x");
+    nobody.traceLine("x");
+    EXPECT_EQ(nobody.chooseFirmwareFile(), std::nullopt);
+    EXPECT_EQ(nobody.askModelAndSerial(), std::nullopt);
+}
+
+}  // namespace
+}  // namespace rq

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include "sim/ModemlessCable.h"
+#include "sim/RqSystem.h"
+#include "sim/VirtualClock.h"
+
+namespace rq::sim {
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+
+const Bytes kReset = {0x01, 0x01, 0x00, 0xFF, 0x03};
+const Bytes kAck = {0x02, 0x01, 0x06, 0xF9, 0x03};
+const Bytes kReadVersion = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x05, 0x00, 0x00, 0x00, 0x05, 0x00};
+const Bytes kVersionAnswer = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x05};  // how the answer starts
+
+// STX, LEN 00h, 256 bytes of FFh, SUM, ETB.
+Bytes dataFrameOfFF() {
+    Bytes frame(260, 0xFF);
+    frame[0] = 0x02;
+    frame[1] = 0x00;
+    frame[258] = 0x00;
+    frame[259] = 0x17;
+    return frame;
+}
+
+Bytes part(const Bytes& bytes, std::size_t from, std::size_t to) {
+    return {bytes.begin() + static_cast<std::ptrdiff_t>(from),
+            bytes.begin() + static_cast<std::ptrdiff_t>(to)};
+}
+
+struct Arrival {
+    Micros after;  // the quiet before it
+    Bytes bytes;
+};
+
+TEST(ModemlessCableTest, TheWakeUpAndTheFramesWorkThePanelAsTheComputerAsks) {
+    const Bytes data = dataFrameOfFF();
+    const struct {
+        const char* name;
+        bool autoPanel;
+        bool startInProgramming;
+        std::vector<Arrival> arrivals;
+        bool endsInProgramming;
+        Bytes lastAnswerStart;  // of what the device sent after the last arrival
+        int notes;
+    } cases[] = {
+        {"the wake-up switches to programming mode",
+         true,
+         false,
+         {{200ms, {0x00}}, {7ms, {0x00}}, {7ms, kReset}},
+         true,
+         kAck,
+         1},
+        {"both wake-up bytes in one read",
+         true,
+         false,
+         {{200ms, {0x00, 0x00}}, {7ms, kReset}},
+         true,
+         kAck,
+         1},
+        {"without the automatic panel the device stays as it is",
+         false,
+         false,
+         {{200ms, {0x00}}, {7ms, {0x00}}, {7ms, kReset}},
+         false,
+         {},
+         0},
+        {"the panel switched by hand: the boot firmware wakes up all the same",
+         false,
+         true,
+         {{200ms, {0x00}}, {7ms, {0x00}}, {7ms, kReset}},
+         true,
+         kAck,
+         0},
+        {"00h bytes inside a burst are no wake-up",
+         true,
+         false,
+         {{200ms, kReadVersion}, {20ms, kReadVersion}},
+         false,
+         kVersionAnswer,
+         0},
+        {"a lone 00h goes on to the device",
+         true,
+         false,
+         {{200ms, {0x00}}, {7ms, kReadVersion}},
+         false,
+         kVersionAnswer,
+         0},
+        {"a normal-mode frame switches back", true, true, {{1ms, kReadVersion}}, false, kVersionAnswer, 1},
+        {"FFh inside a boot frame, even at the start of a read, is no normal-mode frame",
+         true,
+         false,
+         {{200ms, {0x00, 0x00}},
+          {7ms, kReset},
+          {2ms, part(data, 0, 100)},
+          {1ms, part(data, 100, data.size())}},
+         true,
+         {},
+         1},
+    };
+    for (const auto& c : cases) {
+        VirtualClock clock;
+        RqSystemOptions options;
+        options.instantLine = true;
+        const auto device = makeRqSystem(clock, options);
+        device->setFwSwitch(c.startInProgramming);
+        device->setPower(true);
+        int notes = 0;
+        ModemlessCable cable(*device, c.autoPanel, [&notes](const std::string&) { ++notes; });
+        Bytes answer;
+        for (const Arrival& arrival : c.arrivals) {
+            clock.sleep(arrival.after);
+            cable.fromComputer(arrival.bytes);
+            clock.sleep(5ms);
+            answer = cable.toComputer();
+        }
+        EXPECT_EQ(device->programmingMode(), c.endsInProgramming) << c.name;
+        EXPECT_EQ(part(answer, 0, std::min(answer.size(), c.lastAnswerStart.size())), c.lastAnswerStart)
+            << c.name;
+        EXPECT_EQ(notes, c.notes) << c.name;
+    }
+}
+
+TEST(ModemlessCableTest, TheDeviceHearsTheComputerAtWhateverSpeedItListens) {
+    // After the baud rate command the boot firmware listens at 38400: the reset that follows at once
+    // must reach it at that speed.
+    VirtualClock clock;
+    RqSystemOptions options;
+    const auto device = makeRqSystem(clock, options);  // bytes take their time on the line
+    device->setFwSwitch(true);
+    device->setPower(true);
+    ModemlessCable cable(*device, false, [](const std::string&) {});
+    Bytes commands = {0x00, 0x00};
+    const Bytes clock90 = {0x01, 0x05, 0x90, 0x04, 0x09, 0x01, 0x04, 0x59, 0x03};
+    const Bytes baud38400 = {0x01, 0x02, 0x9A, 0x06, 0x5E, 0x03};
+    clock.sleep(200ms);
+    cable.fromComputer(commands);
+    for (const Bytes& frame : {kReset, clock90}) {
+        cable.fromComputer(frame);
+        clock.sleep(50ms);
+        EXPECT_EQ(cable.toComputer(), kAck);
+    }
+    Bytes both = baud38400;
+    both.insert(both.end(), kReset.begin(), kReset.end());
+    cable.fromComputer(both);
+    clock.sleep(50ms);
+    EXPECT_EQ(cable.toComputer(), kAck);
+    EXPECT_EQ(device->deviceLineSettings().baud, 38400u);
+}
+
+TEST(ModemlessCableTest, ThePanelInWords) {
+    VirtualClock clock;
+    const auto device = makeRqSystem(clock, RqSystemOptions());
+    EXPECT_EQ(describePanel(*device), "power off, FW switch -, pilot LED off");
+    device->setFwSwitch(true);
+    device->setPower(true);
+    EXPECT_EQ(describePanel(*device), "power on, FW switch W, pilot LED green and red in turn");
+    device->setPower(false);
+    device->setFwSwitch(false);
+    device->setPower(true);
+    EXPECT_EQ(describePanel(*device), "power on, FW switch -, pilot LED green");
+}
+
+}  // namespace
+}  // namespace rq::sim
