@@ -23,7 +23,8 @@ inline std::string lf(std::string text) {
 // The real window on the simulated RQ system, offscreen.
 class GuiFixture : public testing::Test {
   protected:
-    static constexpr int kWaitMillis = 5000;
+    // A bound for a hung wizard, far above what a step takes, even under the sanitizers on a busy machine.
+    static constexpr int kWaitMillis = 30000;
 
     void SetUp() override { start(simulatedOptions()); }
     void TearDown() override {
