@@ -5,10 +5,10 @@
 namespace rq::sim {
 namespace {
 
-template <typename T>
-std::optional<T> parseWhole(std::string_view text, int base) {
+template <typename T, typename... Format>
+std::optional<T> parseWhole(std::string_view text, Format... format) {
     T value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, format...);
     if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return value;
 }
@@ -42,6 +42,10 @@ const std::vector<FaultInfo>& faultCatalogue() {
         {"silent-124", "", "never answer the parameter initialisation"},
         {"oversize-response", "", "answer with a length byte above 245"},
         {"identity-nul", "", "a model name that contains NUL bytes"},
+        // The cable.
+        {"noise", "RATE",
+         "per byte, flip a bit, drop, duplicate or insert a byte at RATE in all (such as 1e-4), both "
+         "ways, both modes"},
     };
     return kCatalogue;
 }
@@ -71,16 +75,20 @@ std::optional<std::string> Faults::add(std::string_view entry) {
                              std::string(fault.value);
         }
         values_[std::string(name)] = std::string(value);
-        const bool wellFormed = (fault.value == "N" && number(name)) ||
-                                (fault.value == "HH" && hexByte(name)) ||
-                                (fault.value == "N:HH" && numberAndHexByte(name)) ||
-                                (fault.value != "N" && fault.value != "HH" && fault.value != "N:HH" &&
-                                 (fault.value.empty() || !value.empty()));
-        if (wellFormed) return std::nullopt;
+        if (wellFormed(fault)) return std::nullopt;
         values_.erase(std::string(name));
         return "fault " + std::string(name) + " wants " + std::string(name) + "=" + std::string(fault.value);
     }
     return "unknown fault '" + std::string(name) + "' (--sim-fault help lists them)";
+}
+
+bool Faults::wellFormed(const FaultInfo& fault) const {
+    const std::string_view kind = fault.value;
+    if (kind == "N") return number(fault.name).has_value();
+    if (kind == "HH") return hexByte(fault.name).has_value();
+    if (kind == "N:HH") return numberAndHexByte(fault.name).has_value();
+    if (kind == "RATE") return rate(fault.name).has_value();
+    return kind.empty() || !text(fault.name).value_or("").empty();
 }
 
 std::optional<std::string> Faults::text(std::string_view name) const {
@@ -97,6 +105,13 @@ std::optional<long> Faults::number(std::string_view name) const {
 std::optional<std::uint8_t> Faults::hexByte(std::string_view name) const {
     const auto value = text(name);
     return value ? parseWhole<std::uint8_t>(*value, 16) : std::nullopt;
+}
+
+std::optional<double> Faults::rate(std::string_view name) const {
+    const auto value = text(name);
+    const auto parsed = value ? parseWhole<double>(*value) : std::nullopt;
+    if (!parsed || !(*parsed >= 0 && *parsed <= 1)) return std::nullopt;
+    return parsed;
 }
 
 std::optional<std::pair<long, std::uint8_t>> Faults::numberAndHexByte(std::string_view name) const {

@@ -21,6 +21,7 @@ struct RqSystemOptions {
     Faults faults;
     DeviceTimings timings;
     bool instantLine = false;
+    LineNoise noise;  // the fault noise=RATE spreads its rate over the kinds instead
 };
 
 // The RQ system with both of its firmwares, powered off, its FW switch at "-", and its flash holding a

@@ -80,6 +80,13 @@ void SimDevice::setInstantLine(bool instant) {
     instantLine_ = instant;
 }
 
+void SimDevice::setLineNoise(const LineNoise& noise) {
+    std::lock_guard lock(mutex_);
+    noise_ = noise;
+    hostNoise_ = NoiseSource(noise.seed);
+    deviceNoise_ = NoiseSource(~noise.seed);
+}
+
 DeviceMemory SimDevice::memory() const {
     std::lock_guard lock(mutex_);
     return memory_;
@@ -150,11 +157,17 @@ std::vector<std::uint8_t> SimDevice::takeArrivedLocked(Micros at, const LineSett
 }
 
 // Each byte's arrival counts from the start of the whole write, so that rounding to whole microseconds
-// does not add up over a long frame. Returns when the line is free again.
+// does not add up over a long frame. Noise changes what arrives, not when. Returns when the line is free
+// again.
 Micros SimDevice::queueLocked(std::deque<Transfer>& line, std::span<const std::uint8_t> bytes, Micros start,
                               const LineSettings& settings) {
+    static const LineNoise kClean;
+    NoiseSource& source = &line == &toHost_ ? deviceNoise_ : hostNoise_;
+    const bool noisy = powered_ && (programming_ ? noise_.programmingMode : noise_.normalMode);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        line.push_back({start + lineTime(i + 1, settings), bytes[i], settings});
+        const Micros arrival = start + lineTime(i + 1, settings);
+        const Arrival arrived = source.pass(bytes[i], noisy ? noise_ : kClean);
+        for (const std::uint8_t byte : arrived.received()) line.push_back({arrival, byte, settings});
     }
     return start + lineTime(bytes.size(), settings);
 }
