@@ -25,6 +25,8 @@ struct WizardState {
     // Of the last firmware update: 0, or the result code that stopped it.
     std::uint8_t programmingResult = 0;
     bool TraceEnabled = false;
+    // Read the identity back after step 7's write and fail the step when it differs.
+    bool verifyIdentity = false;
 };
 
 // What a step handler works with.
