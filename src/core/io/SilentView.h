@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/io/WizardView.h"
+
+namespace rq {
+
+// A window nobody looks at: every dialog is cancelled, every message box closed at once. For
+// programs that run the wizard without a person, who override what they watch.
+class SilentView : public WizardView {
+  public:
+    void setText(Control, const std::string&) override {}
+    void setBold(Control, bool) override {}
+    void setEnabled(Control, bool) override {}
+    void setProgress(const Progress&) override {}
+    void setStatus(int, const std::string&) override {}
+    void setBusyPointer(bool) override {}
+    void stepIndexChanged(int) override {}
+    void traceLine(const std::string&) override {}
+    void showMessage(const std::string&, const std::string&) override {}
+    std::optional<FileChoice> chooseFirmwareFile() override { return std::nullopt; }
+    std::optional<ModelSerialEntry> askModelAndSerial() override { return std::nullopt; }
+    void showSettingsDialog(const std::optional<PortConfModel>&) override {}
+    void endProgram() override {}
+};
+
+}  // namespace rq
