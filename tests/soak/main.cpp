@@ -19,10 +19,11 @@ namespace {
 // Where no run may end in a false success: per-byte rates up to this.
 constexpr double kGatedRate = 1e-4;
 constexpr double kMaxFalseSuccessRate = 1e-4;
+constexpr std::size_t kFalseSuccessesListed = 40;
 
 struct Settings {
     long runs = 1000;
-    std::vector<double> rates = {1e-5, 1e-4, 1e-3, 1e-2};
+    std::vector<double> rates = {1e-5, 1e-4, 1e-3, 1e-2, 2e-2};
     std::vector<NoiseMode> modes = {NoiseMode::Normal, NoiseMode::Programming, NoiseMode::Both};
     unsigned jobs = 1;
     bool sweep = true;
@@ -261,11 +262,14 @@ int soak(const Settings& settings, const SoakFirmware& firmware) {
     printTable(table, true);
     if (!falseSuccesses.empty())
         std::cout << "\nFalse successes (rqsoak --replay RATE MODE SEED shows one):\n";
-    for (const FalseSuccess& f : falseSuccesses) {
+    for (std::size_t i = 0; i < std::min(falseSuccesses.size(), kFalseSuccessesListed); ++i) {
+        const FalseSuccess& f = falseSuccesses[i];
         std::cout << "  " << rateText(f.cell.rate) << " " << modeName(f.cell.mode) << " " << f.seed
                   << (f.cell.verifyIdentity ? " --verify-identity" : "") << ": " << causeText(f.cause)
                   << "\n";
     }
+    if (falseSuccesses.size() > kFalseSuccessesListed)
+        std::cout << "  and " << falseSuccesses.size() - kFalseSuccessesListed << " more\n";
     if (settings.sweep) printSweep(sweepSingleFaults());
 
     const bool tooManyFalse = gatedRuns > 0 && gatedFalse > kMaxFalseSuccessRate * gatedRuns;
