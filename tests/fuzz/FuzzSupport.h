@@ -36,7 +36,8 @@ class FuzzedDevice {
 
 // The device's end of the line, played by the fuzz input on a virtual clock: at every read the input
 // says whether the device is silent, sends bytes of its choosing, a frame of its choosing, or the
-// sound answer. Once the input is used up, every request gets its sound answer once.
+// sound answer, which may stand for a run of sound exchanges so that a short input reaches the late
+// ones. Once the input is used up, every request gets its sound answer once.
 class FuzzedDevicePort final : public Port {
   public:
     struct Exchange {
@@ -71,6 +72,7 @@ class FuzzedDevicePort final : public Port {
     bool isOpen() const override { return open_; }
 
     PortError write(std::span<const std::uint8_t> bytes) override {
+        if (soundRequests_ > 0) --soundRequests_;
         if (rarely()) return PortError::Io;
         exchanges_.push_back({Bytes(bytes.begin(), bytes.end()), {}});
         answered_ = false;
@@ -95,8 +97,11 @@ class FuzzedDevicePort final : public Port {
     static constexpr Micros kByteTime{40};
 
     Bytes serve(std::size_t atLeast, Micros timeout) {
-        const Choice choice =
-            input_.remaining_bytes() == 0 ? Sound : Choice(input_.ConsumeIntegralInRange(0, 3));
+        Choice choice = Sound;
+        if (soundRequests_ == 0 && input_.remaining_bytes() > 0) {
+            choice = Choice(input_.ConsumeIntegralInRange(0, 3));
+            if (choice == Sound) soundRequests_ = 4 * input_.ConsumeIntegral<std::uint8_t>();
+        }
         Bytes bytes;
         if (choice == RawBytes) {
             bytes = input_.ConsumeBytes<std::uint8_t>(
@@ -112,13 +117,17 @@ class FuzzedDevicePort final : public Port {
         return bytes;
     }
     // A line or port fault now and then, while the input lasts.
-    bool rarely() { return input_.remaining_bytes() > 0 && input_.ConsumeIntegralInRange(0, 63) == 0; }
+    bool rarely() {
+        return soundRequests_ == 0 && input_.remaining_bytes() > 0 &&
+               input_.ConsumeIntegralInRange(0, 63) == 0;
+    }
 
     FuzzedDataProvider& input_;
     Clock& clock_;
     FuzzedDevice& device_;
     std::vector<Exchange> exchanges_;
     bool answered_ = false;
+    int soundRequests_ = 0;  // requests still to be answered soundly without asking the input
     int number_ = 1;
     std::string settings_ = "9600,N,8,1";
     FlowControl flow_ = FlowControl::None;
