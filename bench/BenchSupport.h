@@ -7,7 +7,7 @@
 
 #include "core/io/Clock.h"
 #include "core/io/ForwardingPort.h"
-#include "core/io/SilentView.h"
+#include "core/io/WizardView.h"
 
 namespace rq::bench {
 
@@ -53,6 +53,24 @@ class MeteredPort final : public ForwardingPort {
 
     Seconds lineTime_{0};
     std::size_t exchanges_ = 0;
+};
+
+// A window nobody looks at.
+class SilentView final : public WizardView {
+  public:
+    void setText(Control, const std::string&) override {}
+    void setBold(Control, bool) override {}
+    void setEnabled(Control, bool) override {}
+    void setProgress(const Progress&) override {}
+    void setStatus(int, const std::string&) override {}
+    void setBusyPointer(bool) override {}
+    void stepIndexChanged(int) override {}
+    void traceLine(const std::string&) override {}
+    void showMessage(const std::string&, const std::string&) override {}
+    std::optional<FileChoice> chooseFirmwareFile() override { return std::nullopt; }
+    std::optional<ModelSerialEntry> askModelAndSerial() override { return std::nullopt; }
+    void showSettingsDialog(const std::optional<PortConfModel>&) override {}
+    void endProgram() override {}
 };
 
 // One figure a line, in seconds.

@@ -4,8 +4,7 @@
 
 namespace rq {
 
-// A window nobody looks at: every dialog is cancelled, every message box closed at once. For
-// programs that run the wizard without a person, who override what they watch.
+// A window nobody looks at: device work without a screen. Dialogs are cancelled.
 class SilentView : public WizardView {
   public:
     void setText(Control, const std::string&) override {}
