@@ -20,14 +20,14 @@ std::array<std::uint8_t, 2> flashFirmwareVersion(const DeviceMemory& memory) {
 std::unique_ptr<SimDevice> makeRqSystem(Clock& clock, const RqSystemOptions& options) {
     auto device = std::make_unique<SimDevice>(clock, makeNormalFirmware(options), makeBootFirmware(options));
     device->setInstantLine(options.instantLine);
-    const auto rate = options.faults.rate("noise");
-    device->setLineNoise(rate ? spreadNoise(*rate, options.noise.seed) : options.noise);
     DeviceMemory memory;
     memory.flash.fill(0xFF);
     const auto tag = firmwareTag(1, 2, 0);
     std::copy(tag.begin(), tag.end(), memory.flash.begin());
     if (options.faults.has("identity-nul")) memory.modelName = kNulModelName;
     device->setMemory(memory);
+    const auto rate = options.faults.rate("noise");
+    device->setLineNoise(rate ? spreadNoise(*rate, options.noise.seed) : options.noise);
     return device;
 }
 

@@ -20,8 +20,8 @@ struct DeviceTimings {
 struct RqSystemOptions {
     Faults faults;
     DeviceTimings timings;
-    bool instantLine = false;
     LineNoise noise;  // the fault noise=RATE spreads its rate over the kinds instead
+    bool instantLine = false;
 };
 
 // The RQ system with both of its firmwares, powered off, its FW switch at "-", and its flash holding a

@@ -80,13 +80,6 @@ void SimDevice::setInstantLine(bool instant) {
     instantLine_ = instant;
 }
 
-void SimDevice::setLineNoise(const LineNoise& noise) {
-    std::lock_guard lock(mutex_);
-    noise_ = noise;
-    hostNoise_ = NoiseSource(noise.seed);
-    deviceNoise_ = NoiseSource(~noise.seed);
-}
-
 DeviceMemory SimDevice::memory() const {
     std::lock_guard lock(mutex_);
     return memory_;
@@ -95,6 +88,13 @@ DeviceMemory SimDevice::memory() const {
 void SimDevice::setMemory(const DeviceMemory& memory) {
     std::lock_guard lock(mutex_);
     memory_ = memory;
+}
+
+void SimDevice::setLineNoise(const LineNoise& noise) {
+    std::lock_guard lock(mutex_);
+    noise_ = noise;
+    hostNoise_ = NoiseSource(noise.seed);
+    deviceNoise_ = NoiseSource(~noise.seed);
 }
 
 LineSettings SimDevice::deviceLineSettings() const {

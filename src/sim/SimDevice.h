@@ -71,10 +71,10 @@ class SimDevice {
 
     // Every byte takes its time on the line, unless the line is instant.
     void setInstantLine(bool instant);
-    // Noise on the line in both directions, from now on; the same seed gives the same faults again.
-    void setLineNoise(const LineNoise& noise);
     DeviceMemory memory() const;
     void setMemory(const DeviceMemory& memory);
+    // Noise on the line in both directions, from now on; the same seed gives the same faults again.
+    void setLineNoise(const LineNoise& noise);
     LineSettings deviceLineSettings() const;
     Clock& clock() const { return clock_; }
 
