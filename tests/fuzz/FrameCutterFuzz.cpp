@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FrameCutter cutter;
     CommandRecord response;
     while (input.remaining_bytes() > 0) {
-        if (input.ConsumeIntegralInRange(0, 15) == 0) cutter.requestSent();
+        if (input.ConsumeIntegralInRange(0, 15) == 0) cutter.reset();  // a new attempt
         const auto piece = input.ConsumeBytes<std::uint8_t>(input.ConsumeIntegralInRange(0, 300));
         const std::size_t wanted = cutter.bytesWanted();
         fuzz::require(wanted >= 1 && wanted <= 255, "the cutter asks for what one frame can still need");
