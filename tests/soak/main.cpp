@@ -5,6 +5,7 @@
 #include <iomanip>
 #include <iostream>
 #include <map>
+#include <span>
 #include <sstream>
 #include <thread>
 
@@ -126,15 +127,14 @@ std::vector<Cell> cellsOf(const Settings& settings) {
 }
 
 // Runs `count` updates per cell, spread over the jobs; the same seeds in every cell.
-std::vector<RunOutcome> runAll(const std::vector<Cell>& cells, long count, unsigned jobs,
+std::vector<RunOutcome> runAll(const std::vector<Cell>& cells, std::size_t count, unsigned jobs,
                                const SoakFirmware& firmware) {
-    const std::size_t total = cells.size() * static_cast<std::size_t>(count);
+    const std::size_t total = cells.size() * count;
     std::vector<RunOutcome> outcomes(total);
     std::atomic<std::size_t> next{0};
     const auto work = [&]() {
         for (std::size_t run; (run = next++) < total;) {
-            const std::size_t index = run % static_cast<std::size_t>(count);
-            outcomes[run] = runUpdate(cells[run / static_cast<std::size_t>(count)], index + 1, firmware);
+            outcomes[run] = runUpdate(cells[run / count], run % count + 1, firmware);
         }
     };
     std::vector<std::thread> threads;
@@ -218,50 +218,33 @@ int replay(const Cell& cell, std::uint64_t seed, const SoakFirmware& firmware) {
     return outcome.hung || outcome.falseSuccess != Cause::None ? 1 : 0;
 }
 
-int soak(const Settings& settings, const SoakFirmware& firmware) {
-    const std::vector<Cell> cells = cellsOf(settings);
-    const long perCell =
-        (settings.runs + static_cast<long>(cells.size()) - 1) / static_cast<long>(cells.size());
-    std::cout << "rqsoak: " << perCell << " seeded whole updates per row, " << perCell * cells.size()
-              << " in all; a run that has not ended after "
-              << std::chrono::duration_cast<std::chrono::minutes>(kHangBound).count()
-              << " min of virtual time is hung\n";
-    const std::vector<RunOutcome> outcomes = runAll(cells, perCell, settings.jobs, firmware);
-
-    std::vector<CellStats> table;
-    std::vector<FalseSuccess> falseSuccesses;
-    int hangs = 0, gatedRuns = 0, gatedFalse = 0;
-    for (std::size_t c = 0; c < cells.size(); ++c) {
-        CellStats stats;
-        stats.cell = cells[c];
-        for (long i = 0; i < perCell; ++i) {
-            const RunOutcome& outcome =
-                outcomes[c * static_cast<std::size_t>(perCell) + static_cast<std::size_t>(i)];
-            ++stats.runs;
-            stats.time += outcome.time;
-            stats.hangs += outcome.hung;
-            if (outcome.succeeded()) ++stats.successes;
-            if (outcome.failure) ++stats.failures[{outcome.failure->step, outcome.failure->code}];
-            if (outcome.recovered) {
-                ++stats.recoveryTries;
-                stats.recoveries += *outcome.recovered;
-            }
-            if (outcome.falseSuccess != Cause::None) {
-                ++stats.falseSuccesses;
-                falseSuccesses.push_back({cells[c], static_cast<std::uint64_t>(i + 1), outcome.falseSuccess});
-            }
+// One row's figures; the seeds of its false successes go to `falseSuccesses`.
+CellStats tally(const Cell& cell, std::span<const RunOutcome> outcomes,
+                std::vector<FalseSuccess>& falseSuccesses) {
+    CellStats stats;
+    stats.cell = cell;
+    for (std::size_t i = 0; i < outcomes.size(); ++i) {
+        const RunOutcome& outcome = outcomes[i];
+        ++stats.runs;
+        stats.time += outcome.time;
+        stats.hangs += outcome.hung;
+        if (outcome.succeeded()) ++stats.successes;
+        if (outcome.failure) ++stats.failures[{outcome.failure->step, outcome.failure->code}];
+        if (outcome.recovered) {
+            ++stats.recoveryTries;
+            stats.recoveries += *outcome.recovered;
         }
-        hangs += stats.hangs;
-        if (cells[c].rate <= kGatedRate) {
-            gatedRuns += stats.runs;
-            gatedFalse += stats.falseSuccesses;
+        if (outcome.falseSuccess != Cause::None) {
+            ++stats.falseSuccesses;
+            falseSuccesses.push_back({cell, i + 1, outcome.falseSuccess});
         }
-        table.push_back(stats);
     }
-    printTable(table, false);
-    printTable(table, true);
-    if (!falseSuccesses.empty())
-        std::cout << "\nFalse successes (rqsoak --replay RATE MODE SEED shows one):\n";
+    return stats;
+}
+
+void printFalseSuccesses(const std::vector<FalseSuccess>& falseSuccesses) {
+    if (falseSuccesses.empty()) return;
+    std::cout << "\nFalse successes (rqsoak --replay RATE MODE SEED shows one):\n";
     for (std::size_t i = 0; i < std::min(falseSuccesses.size(), kFalseSuccessesListed); ++i) {
         const FalseSuccess& f = falseSuccesses[i];
         std::cout << "  " << rateText(f.cell.rate) << " " << modeName(f.cell.mode) << " " << f.seed
@@ -270,14 +253,43 @@ int soak(const Settings& settings, const SoakFirmware& firmware) {
     }
     if (falseSuccesses.size() > kFalseSuccessesListed)
         std::cout << "  and " << falseSuccesses.size() - kFalseSuccessesListed << " more\n";
-    if (settings.sweep) printSweep(sweepSingleFaults());
+}
 
+// Fails on a hung run, or on too many false successes where the noise is low.
+int verdict(const std::vector<CellStats>& table) {
+    int hangs = 0, gatedRuns = 0, gatedFalse = 0;
+    for (const CellStats& stats : table) {
+        hangs += stats.hangs;
+        if (stats.cell.rate > kGatedRate) continue;
+        gatedRuns += stats.runs;
+        gatedFalse += stats.falseSuccesses;
+    }
     const bool tooManyFalse = gatedRuns > 0 && gatedFalse > kMaxFalseSuccessRate * gatedRuns;
     std::cout << "\n"
               << hangs << " hung; " << gatedFalse << " false successes in " << gatedRuns
               << " runs at rates up to " << kGatedRate << " per byte" << (tooManyFalse ? ": too many" : "")
               << "\n";
     return hangs > 0 || tooManyFalse ? 1 : 0;
+}
+
+int soak(const Settings& settings, const SoakFirmware& firmware) {
+    const std::vector<Cell> cells = cellsOf(settings);
+    const std::size_t perCell = (static_cast<std::size_t>(settings.runs) + cells.size() - 1) / cells.size();
+    std::cout << "rqsoak: " << perCell << " seeded whole updates per row, " << perCell * cells.size()
+              << " in all; a run that has not ended after "
+              << std::chrono::duration_cast<std::chrono::minutes>(kHangBound).count()
+              << " min of virtual time is hung\n";
+    const std::vector<RunOutcome> outcomes = runAll(cells, perCell, settings.jobs, firmware);
+
+    std::vector<CellStats> table;
+    std::vector<FalseSuccess> falseSuccesses;
+    for (std::size_t c = 0; c < cells.size(); ++c)
+        table.push_back(tally(cells[c], std::span(outcomes).subspan(c * perCell, perCell), falseSuccesses));
+    printTable(table, false);
+    printTable(table, true);
+    printFalseSuccesses(falseSuccesses);
+    if (settings.sweep) printSweep(sweepSingleFaults());
+    return verdict(table);
 }
 
 }  // namespace
