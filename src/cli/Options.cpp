@@ -4,7 +4,6 @@
 #include <charconv>
 
 #include "core/settings/PortConf.h"
-#include "platform/HardwarePort.h"
 
 namespace rq::cli {
 namespace {

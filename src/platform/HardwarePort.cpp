@@ -1,7 +1,5 @@
 #include "platform/HardwarePort.h"
 
-#include <charconv>
-
 #include "core/io/ForwardingPort.h"
 #include "platform/QtPort.h"
 
@@ -35,15 +33,6 @@ HardwarePort makeHardwarePort(const std::string& name, OpenFailureReport report)
     const int portNumber = number ? *number : port->portTable().registerDevicePath(name);
     if (!report) return {std::move(port), portNumber};
     return {std::make_unique<ReportingPort>(std::move(port), std::move(report)), portNumber};
-}
-
-std::optional<int> comPortNumber(const std::string& port) {
-    if (port.size() < 4 || port.compare(0, 3, "COM") != 0) return std::nullopt;
-    int number = 0;
-    const char* end = port.data() + port.size();
-    const auto [at, error] = std::from_chars(port.data() + 3, end, number);
-    if (error != std::errc() || at != end || number < 1 || number > 255) return std::nullopt;
-    return number;
 }
 
 }  // namespace rq

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/io/Port.h"
+#include "core/settings/CommSettings.h"
 
 namespace rq {
 
@@ -19,8 +20,5 @@ using OpenFailureReport = std::function<void(const std::string& why)>;
 
 // A real serial port from COMn or a device path; `report`, when given, hears of every failed open.
 HardwarePort makeHardwarePort(const std::string& name, OpenFailureReport report = {});
-
-// "COM12" gives 12; nullopt for anything that is not COM1 to COM255.
-std::optional<int> comPortNumber(const std::string& port);
 
 }  // namespace rq

@@ -8,10 +8,10 @@ namespace {
 // The longest latency timer common adapters can be set to.
 constexpr long kMaxLatency = 255;
 
-template <typename T>
-std::optional<T> parseWhole(std::string_view text, int base) {
+template <typename T, typename... Format>
+std::optional<T> parseWhole(std::string_view text, Format... format) {
     T value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, format...);
     if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return value;
 }
@@ -47,6 +47,10 @@ const std::vector<FaultInfo>& faultCatalogue() {
         {"identity-nul", "", "a model name that contains NUL bytes"},
         // The computer's end of the line.
         {"latency", "MS", "a USB adapter that holds short replies up to MS ms (0 to 255)"},
+        // The cable.
+        {"noise", "RATE",
+         "per byte, flip a bit, drop, duplicate or insert a byte at RATE in all (such as 1e-4), both "
+         "ways, both modes"},
     };
     return kCatalogue;
 }
@@ -84,14 +88,16 @@ std::optional<std::string> Faults::add(std::string_view entry) {
 }
 
 bool Faults::wellFormed(const FaultInfo& fault) const {
-    if (fault.value == "N") return number(fault.name).has_value();
-    if (fault.value == "MS") {
+    const std::string_view kind = fault.value;
+    if (kind == "N") return number(fault.name).has_value();
+    if (kind == "MS") {
         const long millis = number(fault.name).value_or(-1);
         return millis >= 0 && millis <= kMaxLatency;
     }
-    if (fault.value == "HH") return hexByte(fault.name).has_value();
-    if (fault.value == "N:HH") return numberAndHexByte(fault.name).has_value();
-    return fault.value.empty() || !text(fault.name)->empty();
+    if (kind == "HH") return hexByte(fault.name).has_value();
+    if (kind == "N:HH") return numberAndHexByte(fault.name).has_value();
+    if (kind == "RATE") return rate(fault.name).has_value();
+    return kind.empty() || !text(fault.name).value_or("").empty();
 }
 
 std::optional<std::string> Faults::text(std::string_view name) const {
@@ -108,6 +114,13 @@ std::optional<long> Faults::number(std::string_view name) const {
 std::optional<std::uint8_t> Faults::hexByte(std::string_view name) const {
     const auto value = text(name);
     return value ? parseWhole<std::uint8_t>(*value, 16) : std::nullopt;
+}
+
+std::optional<double> Faults::rate(std::string_view name) const {
+    const auto value = text(name);
+    const auto parsed = value ? parseWhole<double>(*value) : std::nullopt;
+    if (!parsed || !(*parsed >= 0 && *parsed <= 1)) return std::nullopt;
+    return parsed;
 }
 
 std::optional<std::pair<long, std::uint8_t>> Faults::numberAndHexByte(std::string_view name) const {

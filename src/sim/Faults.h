@@ -30,6 +30,7 @@ class Faults {
     std::optional<long> number(std::string_view name) const;                                     // "N"
     std::optional<std::uint8_t> hexByte(std::string_view name) const;                            // "HH"
     std::optional<std::pair<long, std::uint8_t>> numberAndHexByte(std::string_view name) const;  // "N:HH"
+    std::optional<double> rate(std::string_view name) const;  // "RATE": 0 to 1, such as 1e-4
 
   private:
     bool wellFormed(const FaultInfo& fault) const;

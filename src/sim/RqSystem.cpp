@@ -28,6 +28,8 @@ std::unique_ptr<SimDevice> makeRqSystem(Clock& clock, const RqSystemOptions& opt
     std::copy(tag.begin(), tag.end(), memory.flash.begin());
     if (options.faults.has("identity-nul")) memory.modelName = kNulModelName;
     device->setMemory(memory);
+    const auto rate = options.faults.rate("noise");
+    device->setLineNoise(rate ? spreadNoise(*rate, options.noise.seed) : options.noise);
     return device;
 }
 

@@ -20,6 +20,7 @@ struct DeviceTimings {
 struct RqSystemOptions {
     Faults faults;
     DeviceTimings timings;
+    LineNoise noise;  // the fault noise=RATE spreads its rate over the kinds instead
     bool instantLine = false;
     // The latency timer of a USB adapter at the computer's end (16 ms as common adapters are shipped);
     // 0 for a plain serial port. The fault latency=MS takes its place.

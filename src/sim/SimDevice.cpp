@@ -97,6 +97,13 @@ void SimDevice::setMemory(const DeviceMemory& memory) {
     memory_ = memory;
 }
 
+void SimDevice::setLineNoise(const LineNoise& noise) {
+    std::lock_guard lock(mutex_);
+    noise_ = noise;
+    hostNoise_ = NoiseSource(noise.seed);
+    deviceNoise_ = NoiseSource(~noise.seed);
+}
+
 LineSettings SimDevice::deviceLineSettings() const {
     std::lock_guard lock(mutex_);
     return deviceSettings_;
@@ -176,11 +183,17 @@ std::vector<std::uint8_t> SimDevice::takeInputLocked(const LineSettings& hostSet
 }
 
 // Each byte's arrival counts from the start of the whole write, so that rounding to whole microseconds
-// does not add up over a long frame. Returns when the line is free again.
+// does not add up over a long frame. Noise changes what arrives, not when. Returns when the line is free
+// again.
 Micros SimDevice::queueLocked(std::deque<Transfer>& line, std::span<const std::uint8_t> bytes, Micros start,
                               const LineSettings& settings) {
+    static const LineNoise kClean;
+    NoiseSource& source = &line == &toHost_ ? deviceNoise_ : hostNoise_;
+    const bool noisy = powered_ && (programming_ ? noise_.programmingMode : noise_.normalMode);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        line.push_back({start + lineTime(i + 1, settings), bytes[i], settings});
+        const Micros arrival = start + lineTime(i + 1, settings);
+        const Arrival arrived = source.pass(bytes[i], noisy ? noise_ : kClean);
+        for (const std::uint8_t byte : arrived.received()) line.push_back({arrival, byte, settings});
     }
     return start + lineTime(bytes.size(), settings);
 }

@@ -11,6 +11,7 @@
 
 #include "core/io/Clock.h"
 #include "core/io/LineSettings.h"
+#include "sim/LineNoise.h"
 #include "sim/WorkingSet.h"
 
 namespace rq::sim {
@@ -80,6 +81,8 @@ class SimDevice {
     void setAdapterLatency(Micros latency);
     DeviceMemory memory() const;
     void setMemory(const DeviceMemory& memory);
+    // Noise on the line in both directions, from now on; the same seed gives the same faults again.
+    void setLineNoise(const LineNoise& noise);
     LineSettings deviceLineSettings() const;
     Clock& clock() const { return clock_; }
 
@@ -119,6 +122,9 @@ class SimDevice {
     bool fwSwitch_ = false;
     bool programming_ = false;  // the mode chosen at power-on
     bool instantLine_ = false;
+    LineNoise noise_;
+    NoiseSource hostNoise_;    // the computer's bytes on their way to the device
+    NoiseSource deviceNoise_;  // the device's bytes on their way to the computer
     Micros poweredAt_{0};
     DeviceMemory memory_;
     LineSettings deviceSettings_;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,9 @@ struct CommSettings {
     // The normal-mode line settings text, "307200,O,8,1" with the start values.
     std::string lineSettingsText() const;
 };
+
+// "COM12" gives 12; nullopt for anything that is not COM1 to COM255.
+std::optional<int> comPortNumber(const std::string& port);
 
 // The handshaking by FlowCtl, in words for a command line or a record.
 inline constexpr std::array<std::string_view, 4> kFlowWords = {"none", "xonxoff", "rtscts", "both"};

@@ -1,0 +1,54 @@
+// The firmware file reader and the programming image, on files of the input's making.
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "FuzzSupport.h"
+#include "core/FakePort.h"
+#include "core/io/SilentView.h"
+#include "core/wizard/WizardState.h"
+#include "sim/VirtualClock.h"
+
+namespace {
+
+const std::string& filePath() {
+    static const std::string path =
+        (std::filesystem::temp_directory_path() / ("rqfwup-fuzz-" + std::to_string(::getpid()) + ".bin"))
+            .string();
+    return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace rq;
+    {
+        std::ofstream file(filePath(), std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    FirmwareRead read = readFirmwareFile(filePath());
+    fuzz::require(read.contents.size() <= kFirmwareReadLimit, "no more is read than the limit");
+    if (read.result != FirmwareLoad::Ok) return 0;
+    fuzz::require(read.length == size, "the length is the file's");
+    firmwareVersionCaption(read.contents);
+
+    test::FakePort port;
+    sim::VirtualClock clock;
+    SilentView view;
+    WizardState state;
+    state.firmware = {filePath(), "fuzz.bin", read.length, std::move(read.contents), true};
+    StepContext context{state, port, clock, view};
+    const std::uint8_t result = buildProgrammingImage(context);
+    fuzz::require((result == 36) == (size > kFirmwareHeaderSize + kFlashSize + 1),
+                  "only a long file is refused");
+    for (std::size_t at = 0; at < kFlashSize; ++at) {
+        const std::size_t inFile = kFirmwareHeaderSize + at;
+        const std::uint8_t expected = inFile < size ? data[inFile] : 0xFF;
+        fuzz::require((*state.image)[at / kBlockSize][at % kBlockSize] == expected,
+                      "the image holds the file's data, FFh past its end");
+    }
+    return 0;
+}

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+
+#include "sim/LineNoise.h"
+#include "sim/RqSystem.h"
+#include "sim/SimPort.h"
+#include "sim/VirtualClock.h"
+
+namespace rq::sim {
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+
+const Bytes kReset = {0x01, 0x01, 0x00, 0xFF, 0x03};
+const Bytes kAck = {0x02, 0x01, 0x06, 0xF9, 0x03};
+// A read of the access mode, and the device's answer in mode 0.
+const Bytes kAccessModeRead = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x00, 0x00, 0x00, 0x7F, 0x00};
+const Bytes kAccessModeAnswer = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x00, 0x00, 0x01, 0x00, 0x7E};
+
+Bytes passAll(NoiseSource& source, const LineNoise& noise, const Bytes& sent) {
+    Bytes received;
+    for (const std::uint8_t byte : sent) {
+        const Arrival arrival = source.pass(byte, noise);
+        received.insert(received.end(), arrival.received().begin(), arrival.received().end());
+    }
+    return received;
+}
+
+TEST(LineNoiseTest, EachKindAtCertainty) {
+    struct Case {
+        const char* name;
+        LineNoise noise;
+        bool (*fits)(std::uint8_t sent, std::span<const std::uint8_t> received);
+    };
+    const Case cases[] = {
+        {"clean", {}, [](auto sent, auto got) { return got.size() == 1 && got[0] == sent; }},
+        {"flip",
+         {.flip = 1},
+         [](auto sent, auto got) { return got.size() == 1 && std::popcount(unsigned(got[0] ^ sent)) == 1; }},
+        {"drop", {.drop = 1}, [](auto, auto got) { return got.empty(); }},
+        {"duplicate",
+         {.duplicate = 1},
+         [](auto sent, auto got) { return got.size() == 2 && got[0] == sent && got[1] == sent; }},
+        {"insert", {.insert = 1}, [](auto sent, auto got) { return got.size() == 2 && got[1] == sent; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NoiseSource source(7);
+        for (int byte = 0; byte < 256; ++byte) {
+            const Arrival arrival = source.pass(static_cast<std::uint8_t>(byte), c.noise);
+            EXPECT_TRUE(c.fits(static_cast<std::uint8_t>(byte), arrival.received())) << byte;
+        }
+    }
+}
+
+TEST(LineNoiseTest, TheSeedDecidesWhereFaultsStrikeAndTheRateHowOften) {
+    const Bytes sent(100'000, 0x55);
+    const LineNoise noise = spreadNoise(0.01);
+    NoiseSource first(3), again(3), other(4);
+    const Bytes received = passAll(first, noise, sent);
+    EXPECT_EQ(passAll(again, noise, sent), received);
+    EXPECT_NE(passAll(other, noise, sent), received);
+
+    // About one byte in a hundred, split evenly: a thousand flipped and a thousand more dropped.
+    NoiseSource source(5);
+    const LineNoise spread = spreadNoise(0.04);
+    const Bytes flipped = passAll(source, {.flip = spread.flip}, sent);
+    EXPECT_NEAR(std::count(flipped.begin(), flipped.end(), 0x55), 99'000, 150);
+    EXPECT_NEAR(passAll(source, {.drop = spread.drop}, sent).size(), 99'000, 150);
+}
+
+class NoisyDeviceTest : public ::testing::Test {
+  protected:
+    VirtualClock clock;
+    std::unique_ptr<SimDevice> device;
+    std::unique_ptr<SimPort> port;
+
+    void powerOn(bool programming, const RqSystemOptions& options = {}) {
+        device = makeRqSystem(clock, options);
+        device->setFwSwitch(programming);
+        device->setPower(true);
+        port = std::make_unique<SimPort>(*device);
+        ASSERT_EQ(port->setSettings(programming ? "9600,N,8,1" : "307200,O,8,1"), PortError::None);
+        ASSERT_EQ(port->open(), PortError::None);
+        if (programming) wakeUp();
+    }
+    // What the boot firmware waits for before it listens; the two bytes meet the noise like any other.
+    void wakeUp() {
+        static const Bytes kWakeUpByte = {0x00};
+        port->setDtr(true);
+        clock.sleep(2ms);
+        port->setRts(true);
+        clock.sleep(150ms);
+        for (int i = 0; i < 2; ++i) {
+            port->write(kWakeUpByte);
+            clock.sleep(7ms);
+        }
+    }
+    bool answers(bool programming) {
+        port->write(programming ? kReset : kAccessModeRead);
+        return port->read(11, 1s) == (programming ? kAck : kAccessModeAnswer);
+    }
+};
+
+TEST_F(NoisyDeviceTest, NoiseStrikesInTheModesItIsAskedFor) {
+    struct Case {
+        bool normalMode, programmingMode, deviceProgramming, answered;
+    };
+    const Case cases[] = {
+        {true, false, false, false}, {true, false, true, true},  {false, true, false, true},
+        {false, true, true, false},  {true, true, false, false}, {true, true, true, false},
+        {false, false, false, true}, {false, false, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.normalMode << c.programmingMode << c.deviceProgramming);
+        RqSystemOptions options;
+        options.noise = {.drop = 1, .normalMode = c.normalMode, .programmingMode = c.programmingMode};
+        powerOn(c.deviceProgramming, options);
+        EXPECT_EQ(answers(c.deviceProgramming), c.answered);
+    }
+}
+
+TEST_F(NoisyDeviceTest, BothDirectionsAndChangesAtRunTime) {
+    powerOn(true);
+    // The request leaves on a clean line; the answer, sent later, meets the noise.
+    port->write(kReset);
+    device->setLineNoise({.drop = 1});
+    EXPECT_EQ(port->read(5, 1s), Bytes{});
+
+    // The request is lost; the line is clean again before the device would answer.
+    port->write(kReset);
+    device->setLineNoise({});
+    EXPECT_EQ(port->read(5, 1s), Bytes{});
+    EXPECT_TRUE(answers(true));
+}
+
+TEST_F(NoisyDeviceTest, TheNoiseFaultSpreadsItsRate) {
+    const std::pair<const char*, std::optional<bool>> cases[] = {
+        {"noise=0", true},
+        {"noise=1", false},
+        {"noise=1e-9", true},
+        {"noise=2", std::nullopt},
+        {"noise=x", std::nullopt},
+        {"noise", std::nullopt},
+        {"noise=-0.1", std::nullopt},
+    };
+    for (const auto& [fault, answered] : cases) {
+        SCOPED_TRACE(fault);
+        RqSystemOptions options;
+        const bool taken = !options.faults.add(fault).has_value();
+        ASSERT_EQ(taken, answered.has_value());
+        if (!answered) continue;
+        powerOn(true, options);
+        EXPECT_EQ(answers(true), *answered);
+    }
+}
+
+}  // namespace
+}  // namespace rq::sim

@@ -1,0 +1,309 @@
+// rqsoak: whole updates on a noisy simulated line, judged by what the device holds afterwards.
+
+#include <atomic>
+#include <charconv>
+#include <iomanip>
+#include <iostream>
+#include <map>
+#include <span>
+#include <sstream>
+#include <thread>
+
+#include "SingleFaultSweep.h"
+#include "SoakSupport.h"
+#include "UpdateRun.h"
+#include "core/TempDir.h"
+
+namespace rq::soak {
+namespace {
+
+// Where no run may end in a false success: per-byte rates up to this.
+constexpr double kGatedRate = 1e-4;
+constexpr double kMaxFalseSuccessRate = 1e-4;
+constexpr std::size_t kFalseSuccessesListed = 40;
+
+struct Settings {
+    long runs = 1000;
+    std::vector<double> rates = {1e-5, 1e-4, 1e-3, 1e-2, 2e-2};
+    std::vector<NoiseMode> modes = {NoiseMode::Normal, NoiseMode::Programming, NoiseMode::Both};
+    unsigned jobs = 1;
+    bool sweep = true;
+    std::optional<std::pair<Cell, std::uint64_t>> replay;
+};
+
+struct CellStats {
+    Cell cell;
+    int runs = 0;
+    int successes = 0;
+    int falseSuccesses = 0;
+    int hangs = 0;
+    int recoveryTries = 0;
+    int recoveries = 0;
+    std::map<std::pair<int, int>, int> failures;  // step and code
+    Micros time{0};
+};
+
+struct FalseSuccess {
+    Cell cell;
+    std::uint64_t seed;
+    Cause cause;
+};
+
+const char* kUsage =
+    "usage: rqsoak [--runs N] [--rates R,R,...] [--modes normal,programming,both] [--jobs N] [--no-sweep]\n"
+    "       rqsoak --replay RATE MODE SEED [--verify-identity]   one run with its trace\n";
+
+std::vector<std::string_view> split(std::string_view text) {
+    std::vector<std::string_view> parts;
+    for (std::size_t start = 0;;) {
+        const std::size_t comma = text.find(',', start);
+        parts.push_back(text.substr(start, comma == std::string_view::npos ? comma : comma - start));
+        if (comma == std::string_view::npos) return parts;
+        start = comma + 1;
+    }
+}
+
+template <typename T>
+std::optional<T> number(std::string_view text) {
+    T value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::optional<Settings> parse(int argc, char** argv) {
+    Settings settings;
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        const auto value = [&]() { return i + 1 < args.size() ? args[++i] : std::string_view(); };
+        if (arg == "--no-sweep") {
+            settings.sweep = false;
+        } else if (arg == "--runs") {
+            const auto runs = number<long>(value());
+            if (!runs || *runs < 1) return std::nullopt;
+            settings.runs = *runs;
+        } else if (arg == "--jobs") {
+            const auto jobs = number<unsigned>(value());
+            if (!jobs || *jobs < 1) return std::nullopt;
+            settings.jobs = *jobs;
+        } else if (arg == "--rates") {
+            settings.rates.clear();
+            for (const auto part : split(value())) {
+                const auto rate = number<double>(part);
+                if (!rate || !(*rate >= 0 && *rate <= 1)) return std::nullopt;
+                settings.rates.push_back(*rate);
+            }
+        } else if (arg == "--modes") {
+            settings.modes.clear();
+            for (const auto part : split(value())) {
+                const auto mode = modeNamed(part);
+                if (!mode) return std::nullopt;
+                settings.modes.push_back(*mode);
+            }
+        } else if (arg == "--replay" && i + 3 < args.size()) {
+            const auto rate = number<double>(args[++i]);
+            const auto mode = modeNamed(args[++i]);
+            const auto seed = number<std::uint64_t>(args[++i]);
+            if (!rate || !mode || !seed) return std::nullopt;
+            settings.replay = {{*rate, *mode, false}, *seed};
+        } else if (arg == "--verify-identity" && settings.replay) {
+            settings.replay->first.verifyIdentity = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return settings;
+}
+
+std::vector<Cell> cellsOf(const Settings& settings) {
+    std::vector<Cell> cells;
+    for (const bool verifyIdentity : {false, true}) {
+        for (const double rate : settings.rates) {
+            for (const NoiseMode mode : settings.modes) cells.push_back({rate, mode, verifyIdentity});
+        }
+    }
+    return cells;
+}
+
+// Runs `count` updates per cell, spread over the jobs; the same seeds in every cell.
+std::vector<RunOutcome> runAll(const std::vector<Cell>& cells, std::size_t count, unsigned jobs,
+                               const SoakFirmware& firmware) {
+    const std::size_t total = cells.size() * count;
+    std::vector<RunOutcome> outcomes(total);
+    std::atomic<std::size_t> next{0};
+    const auto work = [&]() {
+        for (std::size_t run; (run = next++) < total;) {
+            outcomes[run] = runUpdate(cells[run / count], run % count + 1, firmware);
+        }
+    };
+    std::vector<std::thread> threads;
+    for (unsigned i = 1; i < jobs; ++i) threads.emplace_back(work);
+    work();
+    for (std::thread& thread : threads) thread.join();
+    return outcomes;
+}
+
+std::string rateText(double rate) {
+    std::ostringstream text;
+    text << rate;
+    return text.str();
+}
+
+// "KEYxCOUNT KEYxCOUNT ...", or `none`.
+template <typename Key>
+std::string countsText(const std::map<Key, int>& counts, std::string (*keyText)(const Key&),
+                       const char* none) {
+    std::string text;
+    for (const auto& [key, count] : counts) {
+        if (!text.empty()) text += ' ';
+        text += keyText(key);
+        text += 'x';
+        text += std::to_string(count);
+    }
+    return text.empty() ? none : text;
+}
+
+std::string stepAndCode(const std::pair<int, int>& where) {
+    return std::to_string(where.first) + ":" + std::to_string(where.second);
+}
+
+std::string code(const int& value) {
+    return std::to_string(value);
+}
+
+void printTable(const std::vector<CellStats>& table, bool verifyIdentity) {
+    std::cout << "\nIdentity read-back " << (verifyIdentity ? "on" : "off")
+              << "; failures as step:code x runs; recovered: after a failure in step 5 or 7\n"
+              << std::left << std::setw(8) << "rate" << std::setw(13) << "mode" << std::right << std::setw(7)
+              << "runs" << std::setw(7) << "ok" << std::setw(7) << "false" << std::setw(7) << "hangs"
+              << std::setw(11) << "recovered" << std::setw(9) << "mean s"
+              << "  failures\n";
+    for (const CellStats& stats : table) {
+        if (stats.cell.verifyIdentity != verifyIdentity) continue;
+        const std::string recovered =
+            std::to_string(stats.recoveries) + "/" + std::to_string(stats.recoveryTries);
+        const double meanSeconds =
+            std::chrono::duration<double>(stats.time).count() / std::max(1, stats.runs);
+        std::cout << std::left << std::setw(8) << rateText(stats.cell.rate) << std::setw(13)
+                  << modeName(stats.cell.mode) << std::right << std::setw(7) << stats.runs << std::setw(7)
+                  << stats.successes << std::setw(7) << stats.falseSuccesses << std::setw(7) << stats.hangs
+                  << std::setw(11) << recovered << std::setw(9) << std::fixed << std::setprecision(1)
+                  << meanSeconds << std::defaultfloat << "  " << countsText(stats.failures, stepAndCode, "-")
+                  << "\n";
+    }
+}
+
+void printSweep(const std::vector<SweepRow>& rows) {
+    std::cout << "\nSingle-byte faults: every byte of every answer of the step, hit once by each kind\n"
+              << std::left << std::setw(18) << "step" << std::setw(11) << "kind" << std::right << std::setw(7)
+              << "faults" << std::setw(16) << "identity wrong"
+              << "  step ended (code x faults)\n";
+    for (const SweepRow& row : rows) {
+        const std::string step = std::to_string(row.step) + (row.verifyIdentity ? " with read-back" : "");
+        std::cout << std::left << std::setw(18) << step << std::setw(11) << kindName(row.kind) << std::right
+                  << std::setw(7) << row.faults << std::setw(16) << row.identityWrong << "  "
+                  << countsText(row.endedWith, code, "none") << "\n";
+    }
+}
+
+int replay(const Cell& cell, std::uint64_t seed, const SoakFirmware& firmware) {
+    const RunOutcome outcome = runUpdate(cell, seed, firmware, &std::cout);
+    std::cout << "outcome: "
+              << (outcome.succeeded() ? "reached step 8"
+                                      : "failed in step " + std::to_string(outcome.failure->step) + " with " +
+                                            std::to_string(outcome.failure->code))
+              << "; false success: " << causeText(outcome.falseSuccess) << "; hung: " << outcome.hung
+              << "; virtual time " << std::chrono::duration<double>(outcome.time).count() << " s\n";
+    return outcome.hung || outcome.falseSuccess != Cause::None ? 1 : 0;
+}
+
+// One row's figures; the seeds of its false successes go to `falseSuccesses`.
+CellStats tally(const Cell& cell, std::span<const RunOutcome> outcomes,
+                std::vector<FalseSuccess>& falseSuccesses) {
+    CellStats stats;
+    stats.cell = cell;
+    for (std::size_t i = 0; i < outcomes.size(); ++i) {
+        const RunOutcome& outcome = outcomes[i];
+        ++stats.runs;
+        stats.time += outcome.time;
+        stats.hangs += outcome.hung;
+        if (outcome.succeeded()) ++stats.successes;
+        if (outcome.failure) ++stats.failures[{outcome.failure->step, outcome.failure->code}];
+        if (outcome.recovered) {
+            ++stats.recoveryTries;
+            stats.recoveries += *outcome.recovered;
+        }
+        if (outcome.falseSuccess != Cause::None) {
+            ++stats.falseSuccesses;
+            falseSuccesses.push_back({cell, i + 1, outcome.falseSuccess});
+        }
+    }
+    return stats;
+}
+
+void printFalseSuccesses(const std::vector<FalseSuccess>& falseSuccesses) {
+    if (falseSuccesses.empty()) return;
+    std::cout << "\nFalse successes (rqsoak --replay RATE MODE SEED shows one):\n";
+    for (std::size_t i = 0; i < std::min(falseSuccesses.size(), kFalseSuccessesListed); ++i) {
+        const FalseSuccess& f = falseSuccesses[i];
+        std::cout << "  " << rateText(f.cell.rate) << " " << modeName(f.cell.mode) << " " << f.seed
+                  << (f.cell.verifyIdentity ? " --verify-identity" : "") << ": " << causeText(f.cause)
+                  << "\n";
+    }
+    if (falseSuccesses.size() > kFalseSuccessesListed)
+        std::cout << "  and " << falseSuccesses.size() - kFalseSuccessesListed << " more\n";
+}
+
+// Fails on a hung run, or on too many false successes where the noise is low.
+int verdict(const std::vector<CellStats>& table) {
+    int hangs = 0, gatedRuns = 0, gatedFalse = 0;
+    for (const CellStats& stats : table) {
+        hangs += stats.hangs;
+        if (stats.cell.rate > kGatedRate) continue;
+        gatedRuns += stats.runs;
+        gatedFalse += stats.falseSuccesses;
+    }
+    const bool tooManyFalse = gatedRuns > 0 && gatedFalse > kMaxFalseSuccessRate * gatedRuns;
+    std::cout << "\n"
+              << hangs << " hung; " << gatedFalse << " false successes in " << gatedRuns
+              << " runs at rates up to " << kGatedRate << " per byte" << (tooManyFalse ? ": too many" : "")
+              << "\n";
+    return hangs > 0 || tooManyFalse ? 1 : 0;
+}
+
+int soak(const Settings& settings, const SoakFirmware& firmware) {
+    const std::vector<Cell> cells = cellsOf(settings);
+    const std::size_t perCell = (static_cast<std::size_t>(settings.runs) + cells.size() - 1) / cells.size();
+    std::cout << "rqsoak: " << perCell << " seeded whole updates per row, " << perCell * cells.size()
+              << " in all; a run that has not ended after "
+              << std::chrono::duration_cast<std::chrono::minutes>(kHangBound).count()
+              << " min of virtual time is hung\n";
+    const std::vector<RunOutcome> outcomes = runAll(cells, perCell, settings.jobs, firmware);
+
+    std::vector<CellStats> table;
+    std::vector<FalseSuccess> falseSuccesses;
+    for (std::size_t c = 0; c < cells.size(); ++c)
+        table.push_back(tally(cells[c], std::span(outcomes).subspan(c * perCell, perCell), falseSuccesses));
+    printTable(table, false);
+    printTable(table, true);
+    printFalseSuccesses(falseSuccesses);
+    if (settings.sweep) printSweep(sweepSingleFaults());
+    return verdict(table);
+}
+
+}  // namespace
+}  // namespace rq::soak
+
+int main(int argc, char** argv) {
+    using namespace rq::soak;
+    const auto settings = parse(argc, argv);
+    if (!settings) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    const rq::test::TempDir dir;
+    const SoakFirmware firmware = writeSoakFirmware(dir.path("soak.bin"));
+    if (settings->replay) return replay(settings->replay->first, settings->replay->second, firmware);
+    return soak(*settings, firmware);
+}
