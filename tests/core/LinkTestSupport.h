@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/io/ForwardingPort.h"
-#include "core/io/Port.h"
+#include "support/PortStub.h"
 
 namespace rq::test {
 
@@ -52,7 +52,7 @@ inline std::vector<int> commandsOf(const std::vector<Bytes>& frames) {
 
 // A port with a scripted device behind it: every write is answered with the pieces the script returns,
 // one piece per read, the first `answerDelay` after the write and the others `pieceGap` apart.
-class ScriptedPort final : public Port {
+class ScriptedPort final : public PortStub {
   public:
     using Script = std::function<std::vector<Bytes>(const Bytes& request)>;
 
@@ -69,22 +69,7 @@ class ScriptedPort final : public Port {
     std::optional<Micros> lineFailsAt;  // the cable is pulled then: the port closes itself
     std::vector<std::pair<Micros, bool>> rtsChanges;
 
-    void setPortNumber(int number) override { number_ = number; }
-    int portNumber() const override { return number_; }
     std::string deviceName(int) const override { return "scripted"; }
-    PortError setSettings(const std::string& text) override {
-        settings_ = text;
-        return PortError::None;
-    }
-    std::string settings() const override { return settings_; }
-    PortError setFlowControl(FlowControl) override { return PortError::None; }
-    FlowControl flowControl() const override { return FlowControl::None; }
-    PortError open() override {
-        open_ = true;
-        return PortError::None;
-    }
-    void close() override { open_ = false; }
-    bool isOpen() const override { return open_; }
     PortError write(std::span<const std::uint8_t> bytes) override {
         if (writeResult != PortError::None) return writeResult;
         if (!open_) return PortError::NotOpen;
@@ -111,17 +96,14 @@ class ScriptedPort final : public Port {
     void discardInput() override {
         while (!pending_.empty() && pending_.front().at <= clock_.now()) pending_.pop_front();
     }
-    void discardOutput() override {}
     void setRts(bool on) override {
         if (on != rts) rtsChanges.emplace_back(clock_.now(), on);
         rts = on;
     }
-    void setDtr(bool) override {}
     bool cts() override {
         ++ctsPolls;
         return ctsAt ? ctsAt(clock_.now()) : ctsOn;
     }
-    bool dsr() override { return false; }
 
     bool rts = false;
 
@@ -134,9 +116,6 @@ class ScriptedPort final : public Port {
     Clock& clock_;
     Script script_;
     std::deque<Piece> pending_;
-    int number_ = 1;
-    std::string settings_;
-    bool open_ = false;
 };
 
 // Passes everything on to another port and keeps every write.

@@ -12,6 +12,7 @@
 #include "core/io/SilentView.h"
 #include "core/wizard/WizardState.h"
 #include "sim/VirtualClock.h"
+#include "support/PortStub.h"
 
 namespace rq::fuzz {
 
@@ -38,7 +39,7 @@ class FuzzedDevice {
 // says whether the device is silent, sends bytes of its choosing, a frame of its choosing, or the
 // sound answer, which may stand for a run of sound exchanges so that a short input reaches the late
 // ones. Once the input is used up, every request gets its sound answer once.
-class FuzzedDevicePort final : public Port {
+class FuzzedDevicePort final : public test::PortStub {
   public:
     struct Exchange {
         Bytes sent;
@@ -50,26 +51,11 @@ class FuzzedDevicePort final : public Port {
 
     const std::vector<Exchange>& exchanges() const { return exchanges_; }
 
-    void setPortNumber(int number) override { number_ = number; }
-    int portNumber() const override { return number_; }
     std::string deviceName(int) const override { return "fuzzed"; }
     PortError setSettings(const std::string& text) override {
         if (!parseLineSettings(text)) return PortError::BadSettings;
-        settings_ = text;
-        return PortError::None;
+        return PortStub::setSettings(text);
     }
-    std::string settings() const override { return settings_; }
-    PortError setFlowControl(FlowControl flow) override {
-        flow_ = flow;
-        return PortError::None;
-    }
-    FlowControl flowControl() const override { return flow_; }
-    PortError open() override {
-        open_ = true;
-        return PortError::None;
-    }
-    void close() override { open_ = false; }
-    bool isOpen() const override { return open_; }
 
     PortError write(std::span<const std::uint8_t> bytes) override {
         if (soundRequests_ > 0) --soundRequests_;
@@ -85,9 +71,7 @@ class FuzzedDevicePort final : public Port {
         return bytes;
     }
     void discardInput() override {}
-    void discardOutput() override {}
     void setRts(bool) override {}
-    void setDtr(bool) override {}
     bool cts() override { return !rarely(); }
     bool dsr() override { return rarely(); }
 
@@ -128,10 +112,6 @@ class FuzzedDevicePort final : public Port {
     std::vector<Exchange> exchanges_;
     bool answered_ = false;
     int soundRequests_ = 0;  // requests still to be answered soundly without asking the input
-    int number_ = 1;
-    std::string settings_ = "9600,N,8,1";
-    FlowControl flow_ = FlowControl::None;
-    bool open_ = false;
 };
 
 // A wizard state on the virtual clock, whose port the input plays.
