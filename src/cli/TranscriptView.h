@@ -6,12 +6,13 @@
 
 #include "cli/LiveProgress.h"
 #include "core/io/LastShown.h"
+#include "core/io/SilentView.h"
 
 namespace rq::cli {
 
 // What the window would show, as text for a person: screens, progress lines, status words, message
 // boxes and trace lines. On a terminal a run of progress lines can be one live line instead.
-class TranscriptView final : public WizardView {
+class TranscriptView final : public SilentView {
   public:
     TranscriptView(std::ostream& out, std::optional<LiveProgress> live);
 
@@ -19,18 +20,10 @@ class TranscriptView final : public WizardView {
     void note(const std::string& what);
 
     void setText(Control control, const std::string& text) override;
-    void setBold(Control, bool) override {}
-    void setEnabled(Control, bool) override {}
     void setProgress(const Progress& progress) override;
     void setStatus(int panel, const std::string& text) override;
-    void setBusyPointer(bool) override {}
-    void stepIndexChanged(int) override {}
     void traceLine(const std::string& line) override;
     void showMessage(const std::string& title, const std::string& text) override;
-    std::optional<FileChoice> chooseFirmwareFile() override { return std::nullopt; }
-    std::optional<ModelSerialEntry> askModelAndSerial() override { return std::nullopt; }
-    void showSettingsDialog(const std::optional<PortConfModel>&) override {}
-    void endProgram() override {}
 
   private:
     // Output of its own: the live line, if any, stays above it.

@@ -4,7 +4,8 @@
 
 namespace rq {
 
-// A window nobody looks at: device work without a screen. Dialogs are cancelled.
+// A window nobody looks at: device work without a screen. Dialogs are cancelled. A view that shows
+// or records only part of what the wizard does overrides that part.
 class SilentView : public WizardView {
   public:
     void setText(Control, const std::string&) override {}

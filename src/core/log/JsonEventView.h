@@ -1,19 +1,18 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/io/Clock.h"
 #include "core/io/LastShown.h"
-#include "core/io/WizardView.h"
+#include "core/io/SilentView.h"
 
 namespace rq {
 
 // Every change the window would show as one JSON object, the time in milliseconds first: what
 // `--json` prints and what a support log keeps. It answers no dialog.
-class JsonEventView final : public WizardView {
+class JsonEventView final : public SilentView {
   public:
     using Sink = std::function<void(const std::string& line)>;  // one object, no line break
 
@@ -31,14 +30,9 @@ class JsonEventView final : public WizardView {
     void setEnabled(Control control, bool enabled) override;
     void setProgress(const Progress& progress) override;
     void setStatus(int panel, const std::string& text) override;
-    void setBusyPointer(bool) override {}
     void stepIndexChanged(int stepIndex) override;
     void traceLine(const std::string& line) override;
     void showMessage(const std::string& title, const std::string& text) override;
-    std::optional<FileChoice> chooseFirmwareFile() override { return std::nullopt; }
-    std::optional<ModelSerialEntry> askModelAndSerial() override { return std::nullopt; }
-    void showSettingsDialog(const std::optional<PortConfModel>&) override {}
-    void endProgram() override {}
     void settingsChanged(const CommSettings& settings, const std::string& device) override;
 
   private:
