@@ -9,6 +9,7 @@
 #include "sim/RqSystem.h"
 #include "sim/SimPort.h"
 #include "sim/VirtualClock.h"
+#include "support/InstantSystem.h"
 #include "support/RecordingView.h"
 
 namespace rq {
@@ -74,9 +75,7 @@ class LineRecorder final : public ForwardingPort {
 // for, and the recording shows the order and the waits themselves.
 TEST(BootWakeUpTest, StepFiveWakesTheBootFirmwareBeforeTheFirstReset) {
     sim::VirtualClock clock;
-    sim::RqSystemOptions options;
-    options.instantLine = true;
-    auto device = sim::makeRqSystem(clock, options);
+    auto device = sim::makeRqSystem(clock, test::instantSystem());
     device->setFwSwitch(true);
     device->setPower(true);
     sim::SimPort simPort(*device);

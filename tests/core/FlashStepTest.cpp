@@ -10,6 +10,7 @@
 #include "sim/RqSystem.h"
 #include "sim/SimPort.h"
 #include "sim/VirtualClock.h"
+#include "support/InstantSystem.h"
 #include "support/RecordingView.h"
 
 namespace rq {
@@ -430,10 +431,7 @@ TEST(FlashWizardTest, FailedUpdateFallsBackToStep4) {
         SCOPED_TRACE(c.shownError);
         test::TempDir dir;
         sim::VirtualClock clock;
-        sim::RqSystemOptions options;
-        options.instantLine = true;
-        for (const char* fault : c.faults) options.faults.add(fault);
-        auto device = sim::makeRqSystem(clock, options);
+        auto device = sim::makeRqSystem(clock, test::instantSystem(c.faults));
         sim::SimPort port(*device);
         test::RecordingView view;
         Wizard wizard(port, clock, view);

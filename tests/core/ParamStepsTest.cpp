@@ -17,6 +17,7 @@
 #include "sim/RqSystem.h"
 #include "sim/SimPort.h"
 #include "sim/VirtualClock.h"
+#include "support/InstantSystem.h"
 #include "support/RecordingView.h"
 
 namespace rq {
@@ -60,10 +61,7 @@ class ParamStepsTest : public ::testing::Test {
     std::unique_ptr<StepContext> context;
 
     void prepare(std::vector<const char*> faults = {}) {
-        sim::RqSystemOptions options;
-        options.instantLine = true;
-        for (const char* fault : faults) ASSERT_EQ(options.faults.add(fault), std::nullopt) << fault;
-        device = sim::makeRqSystem(clock, options);
+        device = sim::makeRqSystem(clock, test::instantSystem(faults));
         device->setPower(true);
         port = std::make_unique<sim::SimPort>(*device);
         view = {};
@@ -195,10 +193,7 @@ TEST(ParamWizardTest, AfterAnUpdateTheDeviceRunsTheFilesVersionWithItsOwnIdentit
     const std::string path = dir.path("fw.bin");
     ASSERT_TRUE(sim::writeFirmwareFile(path, {{2, 5, 9}}));
     sim::VirtualClock clock;
-    sim::RqSystemOptions options;
-    options.instantLine = true;
-    ASSERT_EQ(options.faults.add("identity-nul"), std::nullopt);
-    auto device = sim::makeRqSystem(clock, options);
+    auto device = sim::makeRqSystem(clock, test::instantSystem({"identity-nul"}));
     device->setPower(true);
     const sim::DeviceMemory original = device->memory();
     sim::SimPort port(*device);
@@ -402,8 +397,7 @@ TEST(ParamWizardTest, APulledCableEndsTheStepAtOnceAndNextWorksOnceItIsBack) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         sim::VirtualClock clock;
-        sim::RqSystemOptions options;
-        options.instantLine = true;
+        sim::RqSystemOptions options = test::instantSystem();
         options.timings.parameterInit = 5s;
         auto device = sim::makeRqSystem(clock, options);
         device->setPower(true);

@@ -12,6 +12,7 @@
 #include "sim/RqSystem.h"
 #include "sim/SimPort.h"
 #include "sim/VirtualClock.h"
+#include "support/InstantSystem.h"
 #include "support/RecordingView.h"
 
 namespace rq {
@@ -31,10 +32,7 @@ class ParameterReportTest : public ::testing::Test {
     std::unique_ptr<StepContext> context;
 
     void prepare(std::vector<const char*> faults = {}) {
-        sim::RqSystemOptions options;
-        options.instantLine = true;
-        for (const char* fault : faults) ASSERT_EQ(options.faults.add(fault), std::nullopt) << fault;
-        device = sim::makeRqSystem(clock, options);
+        device = sim::makeRqSystem(clock, test::instantSystem(faults));
         device->setPower(true);
         simPort = std::make_unique<sim::SimPort>(*device);
         port = std::make_unique<test::TappedPort>(*simPort);

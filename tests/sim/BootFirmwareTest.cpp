@@ -3,18 +3,16 @@
 #include <random>
 #include <sstream>
 
+#include "BootFrames.h"
 #include "sim/RqSystem.h"
 #include "sim/SimPort.h"
 #include "sim/VirtualClock.h"
+#include "support/InstantSystem.h"
 
 namespace rq::sim {
 namespace {
 
 using namespace std::chrono_literals;
-using Bytes = std::vector<std::uint8_t>;
-
-const Bytes kReset = {0x01, 0x01, 0x00, 0xFF, 0x03};
-const Bytes kAck = {0x02, 0x01, 0x06, 0xF9, 0x03};
 const Bytes kNack = {0x02, 0x01, 0x15, 0xEA, 0x03};
 const Bytes kBlockAck = {0x02, 0x02, 0x06, 0x06, 0xF2, 0x03};
 // Programming and verify of the first two blocks only, 000000h to 0001FFh.
@@ -268,9 +266,7 @@ TEST_F(BootFirmwareTest, AdapterLatencyFromTheOptionsOrTheFault) {
     Micros sent = 0s;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        RqSystemOptions options;
-        for (const char* fault : c.faults) options.faults.add(fault);
-        options.instantLine = true;
+        RqSystemOptions options = test::instantSystem(c.faults);
         options.adapterLatency = c.option;
         powerOn(options);
         sent += 1200ms;  // a multiple of both latencies: the timer has just run out

@@ -2,6 +2,7 @@
 
 #include <bit>
 
+#include "BootFrames.h"
 #include "sim/LineNoise.h"
 #include "sim/RqSystem.h"
 #include "sim/SimPort.h"
@@ -11,10 +12,6 @@ namespace rq::sim {
 namespace {
 
 using namespace std::chrono_literals;
-using Bytes = std::vector<std::uint8_t>;
-
-const Bytes kReset = {0x01, 0x01, 0x00, 0xFF, 0x03};
-const Bytes kAck = {0x02, 0x01, 0x06, 0xF9, 0x03};
 // A read of the access mode, and the device's answer in mode 0.
 const Bytes kAccessModeRead = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x00, 0x00, 0x00, 0x7F, 0x00};
 const Bytes kAccessModeAnswer = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x00, 0x00, 0x01, 0x00, 0x7E};

@@ -1,17 +1,15 @@
 #include <gtest/gtest.h>
 
+#include "BootFrames.h"
 #include "sim/ModemlessCable.h"
 #include "sim/RqSystem.h"
 #include "sim/VirtualClock.h"
+#include "support/InstantSystem.h"
 
 namespace rq::sim {
 namespace {
 
 using namespace std::chrono_literals;
-using Bytes = std::vector<std::uint8_t>;
-
-const Bytes kReset = {0x01, 0x01, 0x00, 0xFF, 0x03};
-const Bytes kAck = {0x02, 0x01, 0x06, 0xF9, 0x03};
 const Bytes kReadVersion = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x05, 0x00, 0x00, 0x00, 0x05, 0x00};
 const Bytes kVersionAnswer = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x05};  // how the answer starts
 
@@ -102,9 +100,7 @@ TEST(ModemlessCableTest, TheWakeUpAndTheFramesWorkThePanelAsTheComputerAsks) {
     };
     for (const auto& c : cases) {
         VirtualClock clock;
-        RqSystemOptions options;
-        options.instantLine = true;
-        const auto device = makeRqSystem(clock, options);
+        const auto device = makeRqSystem(clock, test::instantSystem());
         device->setFwSwitch(c.startInProgramming);
         device->setPower(true);
         int notes = 0;
