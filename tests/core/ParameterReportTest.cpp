@@ -252,6 +252,16 @@ TEST_F(ParameterReportTest, AnAnswerTheStoreCannotTakeAnswersItsReadAndFillsNoth
     }
 }
 
+// What the report lists as unstored, the identity reads of step 2, info and the read-back ask for again.
+TEST_F(ParameterReportTest, TheIdentityReadsStillAskAgainForAnAnswerOfAnotherLength) {
+    for (const auto read : {&readIdentity, &subStep2ParamRead}) {
+        prepare({"short-answer=1"});
+        read(*context);
+        EXPECT_EQ(state.LinkError, 0);
+        EXPECT_EQ(state.params.ModelName, device->memory().modelName);
+    }
+}
+
 TEST_F(ParameterReportTest, FaultsEndTheReportWithTheLinksCode) {
     const std::pair<const char*, std::uint8_t> cases[] = {
         {"silent-after=3", 12},   // within the identity's batch
