@@ -1,6 +1,7 @@
 #include "cli/ParamsCommand.h"
 
 #include <algorithm>
+#include <optional>
 #include <ostream>
 #include <span>
 #include <string_view>
@@ -20,6 +21,8 @@ namespace {
 
 constexpr std::size_t kGroupColumn = 16;
 constexpr std::size_t kAddressColumn = 32;
+// What the table shows for a value that no answer filled.
+constexpr std::string_view kUnread = "-";
 
 std::string withoutCarriageReturns(std::string text) {
     std::erase(text, '\r');
@@ -64,21 +67,25 @@ std::string enclosed(char open, const std::string& inside, char close) {
     return out;
 }
 
-template <typename Format>
-std::string joined(const std::vector<std::uint32_t>& numbers, std::string_view separator, Format format) {
+template <typename Number, typename Format>
+std::string joined(const std::vector<Number>& numbers, std::string_view separator, Format format) {
     std::string out;
-    for (const std::uint32_t number : numbers) appendItem(out, separator, format(number));
+    for (const Number& number : numbers) appendItem(out, separator, format(number));
     return out;
+}
+
+std::string jsonNumber(std::optional<std::uint32_t> number) {
+    return number ? std::to_string(*number) : "null";
 }
 
 std::string jsonValue(const ListedValue& value) {
     if (value.text) return jsonString(utf8OfBytes(*value.text));
-    const auto number = [](std::uint32_t n) { return std::to_string(n); };
-    if (value.list) return enclosed('[', joined(value.numbers, ",", number), ']');
-    return value.numbers.empty() ? "null" : number(value.numbers[0]);
+    if (value.list) return enclosed('[', joined(value.numbers, ",", jsonNumber), ']');
+    return value.numbers.empty() ? "null" : jsonNumber(value.numbers[0]);
 }
 
 std::string jsonValues(const std::vector<ListedValue>& values) {
+    if (values.empty()) return "null";
     if (values.size() == 1 && values[0].name.empty()) return jsonValue(values[0]);
     std::string members;
     for (const ListedValue& value : values)
@@ -122,10 +129,14 @@ std::string quoted(const std::string& bytes) {
     return out + "\"";
 }
 
+std::string tableNumber(std::uint32_t number, std::size_t width) {
+    return std::to_string(number) + " (0x" + hexDigits(number, 2 * width) + ")";
+}
+
 std::string tableValue(const ListedValue& value) {
     if (value.text) return quoted(*value.text);
-    const auto number = [&](std::uint32_t n) {
-        return std::to_string(n) + " (0x" + hexDigits(n, 2 * std::size_t{value.width}) + ")";
+    const auto number = [&](std::optional<std::uint32_t> n) {
+        return n ? tableNumber(*n, value.width) : std::string(kUnread);
     };
     const std::string numbers = joined(value.numbers, ", ", number);
     const std::string shown = value.list ? enclosed('[', numbers, ']') : numbers;
@@ -143,7 +154,21 @@ std::string tableLine(const std::string& group, const ListedLine& line) {
         appendItem(address, " ", dimension + " " + std::to_string(number));
     std::string values;
     for (const ListedValue& value : line.values) appendItem(values, "  ", tableValue(value));
+    if (line.values.empty()) values = kUnread;
     return padded(group, kGroupColumn) + padded(address, kAddressColumn) + values + "\n";
+}
+
+std::string unstoredJson(const UnstoredAnswer& answer) {
+    const auto byte = [](std::uint8_t b) { return std::to_string(b); };
+    return "{\"command\":" + std::to_string(answer.command) +
+           ",\"request\":" + enclosed('[', joined(answer.request, ",", byte), ']') + "}";
+}
+
+std::string unstoredLine(const UnstoredAnswer& answer) {
+    const auto byte = [](std::uint8_t b) { return tableNumber(b, 1); };
+    return padded("unstored", kGroupColumn) +
+           padded("command " + std::to_string(answer.command), kAddressColumn) + "request " +
+           enclosed('[', joined(answer.request, ", ", byte), ']') + "\n";
 }
 
 struct ParamsOptions {
@@ -186,7 +211,7 @@ int readParams(const ParamsOptions& options, const Io& io) {
     state.traceTime = localeTraceTime;
     TraceOnlyView view(io.err);
     StepContext context{state, *device.port, clock, view};
-    readParameterReport(context);
+    const AnswerLog answers = readParameterReport(context);
 
     if (const std::uint8_t code = state.LinkError; code != 0) {
         io.err << "rqfwup-cli: the parameters were not read (error " << int(code) << ")\n";
@@ -194,24 +219,30 @@ int readParams(const ParamsOptions& options, const Io& io) {
             io.err << message->title << "\n" << withoutCarriageReturns(message->text) << "\n";
         return code;
     }
-    const std::vector<ListedGroup> groups = listStore(state.params);
-    io.out << (options.json ? listingJson(groups) : listingTable(groups)) << std::flush;
+    const std::vector<ListedGroup> groups = listStore(state.params, answers.filled);
+    io.out << (options.json ? listingJson(groups, answers.unstored) : listingTable(groups, answers.unstored))
+           << std::flush;
     return 0;
 }
 
 }  // namespace
 
-std::string listingJson(const std::vector<ListedGroup>& groups) {
+std::string listingJson(const std::vector<ListedGroup>& groups, const std::vector<UnstoredAnswer>& unstored) {
     std::string members;
     for (const ListedGroup& group : groups)
         appendItem(members, ",\n  ", jsonString(group.name) + ": " + jsonLines(group.lines, 0));
+    std::string requests;
+    for (const UnstoredAnswer& answer : unstored) appendItem(requests, ",", unstoredJson(answer));
+    appendItem(members, ",\n  ", "\"unstored\": " + enclosed('[', requests, ']'));
     return std::string("{\n  ").append(members).append("\n}\n");
 }
 
-std::string listingTable(const std::vector<ListedGroup>& groups) {
+std::string listingTable(const std::vector<ListedGroup>& groups,
+                         const std::vector<UnstoredAnswer>& unstored) {
     std::string out;
     for (const ListedGroup& group : groups)
         for (const ListedLine& line : group.lines) out += tableLine(group.name, line);
+    for (const UnstoredAnswer& answer : unstored) out += unstoredLine(answer);
     return out;
 }
 
@@ -222,8 +253,9 @@ std::string paramsHelp() {
     return "Options of params: the port and simulation options of update, and\n"
            "  --json                  one JSON object keyed by the parameter groups' names\n"
            "  --trace                 trace every normal-mode frame on standard error\n"
-           "It reads the identity as step 2 does, then every channel parameter a read can fill, and\n"
-           "prints nothing unless every read was answered. Exit status as update.\n";
+           "It reads the identity and every channel parameter a read can fill, and prints nothing\n"
+           "unless every read was answered. A value no answer filled is null (- in the table);\n"
+           "\"unstored\" lists the requests whose answers the store could not take. Exit status as update.\n";
 }
 
 int runParams(const std::vector<std::string>& args, const Io& io) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/Subcommand.h"
+#include "core/link/Link.h"
 #include "core/params/StoreListing.h"
 
 namespace rq::cli {
@@ -16,8 +17,9 @@ int runParams(const std::vector<std::string>& args, const Io& io);
 extern const char* const kParamsSynopsis;
 std::string paramsHelp();
 
-// The listing as one JSON object keyed by the groups' names, and as a table for a person.
-std::string listingJson(const std::vector<ListedGroup>& groups);
-std::string listingTable(const std::vector<ListedGroup>& groups);
+// The listing as one JSON object keyed by the groups' names, and as a table for a person; both end with
+// the requests whose answers were not stored.
+std::string listingJson(const std::vector<ListedGroup>& groups, const std::vector<UnstoredAnswer>& unstored);
+std::string listingTable(const std::vector<ListedGroup>& groups, const std::vector<UnstoredAnswer>& unstored);
 
 }  // namespace rq::cli

@@ -45,6 +45,8 @@ const std::vector<FaultInfo>& faultCatalogue() {
         {"silent-124", "", "never answer the parameter initialisation"},
         {"oversize-response", "", "answer with a length byte above 245"},
         {"identity-nul", "", "a model name that contains NUL bytes"},
+        {"short-answer", "N", "answer the first read of command N one byte short"},
+        {"channel-zero", "N", "answer the first read of command N with channel byte 0"},
         // The computer's end of the line.
         {"latency", "MS", "a USB adapter that holds short replies up to MS ms (0 to 255)"},
         // The cable.

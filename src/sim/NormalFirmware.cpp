@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -123,7 +124,9 @@ class NormalFirmware final : public Firmware {
           badSumAt_(options.faults.number("bad-sum")),
           ctsOff_(options.faults.has("cts-off")),
           silent124_(options.faults.has("silent-124")),
-          oversize_(options.faults.has("oversize-response")) {}
+          oversize_(options.faults.has("oversize-response")),
+          shortAnswerTo_(options.faults.number("short-answer")),
+          channelZeroTo_(options.faults.number("channel-zero")) {}
 
     LineSettings powerOn(DeviceMemory&) override {
         reader_ = {};
@@ -131,6 +134,7 @@ class NormalFirmware final : public Firmware {
         grant_ = Grant::None;
         requests_ = 0;
         responses_ = 0;
+        readCommands_.clear();
         return kNormalLine;
     }
 
@@ -159,6 +163,8 @@ class NormalFirmware final : public Firmware {
             answer = handle(request, line.memory());
             if (request.command == kParameterInit && answer.status == kAccepted)
                 workTime += timings_.parameterInit;
+            if (answer.status == kAccepted && request.readWrite != kWriteFlag)
+                spoilFirstRead(request, answer);
         }
         line.send(frame(request, answer), line.now() + workTime);
     }
@@ -246,6 +252,16 @@ class NormalFirmware final : public Firmware {
 
     static Answer refused() { return {kRefused, {}}; }
 
+    // The faults that spoil the answer to the first read of a command, for a computer that cannot store it.
+    void spoilFirstRead(const Request& request, Answer& answer) {
+        if (!readCommands_.insert(request.command).second) return;
+        if (shortAnswerTo_ == request.command && !answer.data.empty()) answer.data.pop_back();
+        if (channelZeroTo_ == request.command) {
+            for (const std::size_t at : channelPositions(request.command, answer.data.size()))
+                if (at < answer.data.size()) answer.data[at] = 0;
+        }
+    }
+
     std::vector<std::uint8_t> frame(const Request& request, Answer answer) {
         ++responses_;
         if (oversize_) answer.data.resize(kOversizeLength, 0);
@@ -267,12 +283,15 @@ class NormalFirmware final : public Firmware {
     bool ctsOff_;
     bool silent124_;
     bool oversize_;
+    std::optional<long> shortAnswerTo_;
+    std::optional<long> channelZeroTo_;
 
     RequestReader reader_;
     std::uint8_t mode_ = 0;
     Grant grant_ = Grant::None;
-    long requests_ = 0;   // since power-on
-    long responses_ = 0;  // since power-on
+    long requests_ = 0;                    // since power-on
+    long responses_ = 0;                   // since power-on
+    std::set<std::uint8_t> readCommands_;  // the commands read since power-on
 };
 
 }  // namespace

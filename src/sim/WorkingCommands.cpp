@@ -364,4 +364,32 @@ std::optional<std::vector<std::uint8_t>> serveWorkingCommand(WorkingSet& set, st
     return Server(set, write, data).serve(command);
 }
 
+std::vector<std::size_t> channelPositions(std::uint8_t command, std::size_t size) {
+    switch (command) {
+        case 22:
+            return {1};
+        case 25:
+            return size == 8 ? std::vector<std::size_t>{2, 4, 6} : std::vector<std::size_t>{1};
+        case 32:
+        case 33:
+        case 34:
+        case 35:
+        case 41:
+        case 42:
+        case 51:
+        case 53:
+        case 65:
+        case 67:
+        case 73:
+        case 74:
+        case 75:
+        case 83:
+        case 84:
+        case 102:
+            return {0};
+        default:
+            return {};
+    }
+}
+
 }  // namespace rq::sim

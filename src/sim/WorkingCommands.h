@@ -17,4 +17,7 @@ bool isWorkingCommand(std::uint8_t command);
 std::optional<std::vector<std::uint8_t>> serveWorkingCommand(WorkingSet& set, std::uint8_t command,
                                                              bool write, std::span<const std::uint8_t> data);
 
+// The bytes of an answer of `size` bytes to the command that name a channel; none when it names none.
+std::vector<std::size_t> channelPositions(std::uint8_t command, std::size_t size);
+
 }  // namespace rq::sim

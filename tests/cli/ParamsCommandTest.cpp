@@ -6,6 +6,7 @@
 
 #include "CliProcess.h"
 #include "cli/ParamsCommand.h"
+#include "core/params/ChannelCatalogue.h"
 #include "sim/WorkingSet.h"
 
 namespace rq {
@@ -20,74 +21,119 @@ QJsonObject parsedObject(const std::string& text) {
     return document.object();
 }
 
-// Values that tell every position apart: channel, sub-index and index are the digits.
-ParameterStore numberedStore() {
-    ParameterStore s;
-    s.ModelName = std::string(
-        "R\0A\"\\-\xE9"
-        "1",
-        8);
-    s.FirmwareVersion = {12, 3};
-    s.Param21Group[0] = {0, {1, 2, 3}};
-    s.Param22Group = {1, {2, 3, 4}, {5, 6, 7}};
-    s.Param25Group = {37, 38, 39};
-    for (int ch = 1; ch <= 3; ++ch) {
-        for (int sub = 1; sub <= 2; ++sub) {
-            s.Param34Group[ch - 1][sub - 1] = static_cast<std::uint32_t>(10 * ch + sub);
-            for (int index = 1; index <= 3; ++index)
-                s.Param33Group[ch - 1][sub - 1][index - 1] =
-                    static_cast<std::uint32_t>(100 * ch + 10 * sub + index);
-        }
-    }
-    s.Param61Group = {{1, 2, 3}, {4, 5, 6}};
-    s.Param66Group = {0xFFFFFFFF, 255};
-    s.Param67Group[0] = {1, 2};
-    s.Param83Group.received[0][0] = {{{1, 2, {3, 4, 5}}, {6, 7, {8, 9, 10}}}};
-    s.Param83Group.sending[0][0][0] = {99, 99, {99, 99, 99}};
-    return s;
-}
+// Values that tell every position apart: channel, sub-index and index are the digits. What `put` sets
+// was filled as an answer fills it; the rest of the store holds values no answer gave.
+struct NumberedStore {
+    ParameterStore store;
+    FilledValues filled;
+    std::vector<UnstoredAnswer> unstored = {{PARAM_22, {0}}, {PARAM_12, {}}};
 
-TEST(ParamsListingTest, JsonKeysAreTheStoresFieldNames) {
-    const std::string json = cli::listingJson(listStore(numberedStore()));
+    template <StoredValue T>
+    void put(T& field, std::type_identity_t<T> value) {
+        field = value;
+        filled.add(field);
+    }
+
+    NumberedStore() {
+        ParameterStore& s = store;
+        put(s.ModelName, std::string("R\0A\"\\-\xE9"
+                                     "1",
+                                     8));
+        s.SerialNumber = "54321 ";
+        put(s.FirmwareVersion[0], 12);
+        put(s.FirmwareVersion[1], 3);
+        for (std::uint8_t i = 0; i < 3; ++i) put(s.Param21Group[0].b[i], i + 1);
+        s.Param21Group[1].b = {9, 9, 9};
+        put(s.Param22Group.shared, 1);
+        put(s.Param22Group.bytes[0], 2);
+        s.Param22Group.bytes[1] = 3;
+        put(s.Param22Group.bytes[2], 4);
+        for (std::uint8_t ch = 0; ch < 3; ++ch) {
+            put(s.Param22Group.words[ch], 5u + ch);
+            put(s.Param25Group[ch], 37 + ch);
+        }
+        for (int ch = 1; ch <= 3; ++ch) {
+            for (int sub = 1; sub <= 2; ++sub) {
+                put(s.Param34Group[ch - 1][sub - 1], static_cast<std::uint32_t>(10 * ch + sub));
+                for (int index = 1; index <= 3; ++index)
+                    put(s.Param33Group[ch - 1][sub - 1][index - 1],
+                        static_cast<std::uint32_t>(100 * ch + 10 * sub + index));
+            }
+        }
+        for (std::uint8_t i = 0; i < 3; ++i) put(s.Param61Group.words[i], i + 1u);
+        s.Param61Group.bytes = {4, 5, 6};
+        put(s.Param66Group.word, 0xFFFFFFFF);
+        put(s.Param66Group.byte, 255);
+        put(s.Param67Group[0].first, 1);
+        s.Param67Group[0].second = 2;
+        for (std::uint8_t sub = 0; sub < 2; ++sub) {
+            Param83Half& half = s.Param83Group.received[0][0][sub];
+            put(half.A, 1 + 5 * sub);
+            put(half.B, 2 + 5 * sub);
+            for (std::uint8_t i = 0; i < 3; ++i) put(half.words[i], 3u + 5 * sub + i);
+        }
+        s.Param83Group.sending[0][0][0] = {99, 99, {99, 99, 99}};
+    }
+};
+
+TEST(ParamsListingTest, JsonKeysAreTheStoresFieldNamesAndWhatNoAnswerFilledIsNull) {
+    const NumberedStore numbered;
+    const std::string json = cli::listingJson(listStore(numbered.store, numbered.filled), numbered.unstored);
     const char* expected[] = {
         R"("ModelName": "R\u0000A\"\\-)"
         "\xC3\xA9"
         R"(1")",
+        R"("SerialNumber": null)",
         R"("FirmwareVersion": [12,3])",
-        R"("Param21Group": [{"key":0,"b1":1,"b2":2,"b3":3},{"key":0,"b1":0,"b2":0,"b3":0},)",
-        R"("Param22Group": {"shared":1,"bytes":[2,3,4],"words":[5,6,7]})",
+        R"("Param12Group": [null,null,null,null,null,null,null,null])",
+        R"("Param21Group": [{"key":0,"b1":1,"b2":2,"b3":3},null,null,)",
+        R"("Param22Group": {"shared":1,"bytes":[2,null,4],"words":[5,6,7]})",
         R"("Param25Group": [37,38,39])",
         R"("Param33Group": [[[111,112,113],[121,122,123]],[[211,212,213],[221,222,223]],[[311,312,313],[321,322,323]]])",
         R"("Param34Group": [[11,12],[21,22],[31,32]])",
-        R"("Param61Group": {"words":[1,2,3],"bytes":[4,5,6]})",
+        R"("Param61Group": {"words":[1,2,3],"bytes":[null,null,null]})",
         R"("Param66Group": {"word":4294967295,"byte":255})",
-        R"("Param67Group": [{"first":1,"second":2},{"first":0,"second":0},)",
-        R"("Param83Group": [[[{"A":1,"B":2,"words":[3,4,5]},{"A":6,"B":7,"words":[8,9,10]}],[{"A":0,)",
+        R"("Param67Group": [{"first":1,"second":null},{"first":null,"second":null},)",
+        R"("Param83Group": [[[{"A":1,"B":2,"words":[3,4,5]},{"A":6,"B":7,"words":[8,9,10]}],[{"A":null,)",
+        R"("Param104Group": null,)"
+        "\n"
+        R"(  "unstored": [{"command":22,"request":[0]},{"command":12,"request":[]}])",
     };
     for (const char* part : expected) EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
 
     const QJsonObject object = parsedObject(json);
-    EXPECT_EQ(object.size(), 41);
+    EXPECT_EQ(object.size(), 42);
     for (const char* key : {"ModelName", "SerialNumber", "Param03Value", "Param04Value", "FirmwareVersion",
-                            "Param06Value", "Param11Group", "Param12Group", "Param104Group"}) {
+                            "Param06Value", "Param11Group", "Param12Group", "Param104Group", "unstored"}) {
         EXPECT_TRUE(object.contains(key)) << key;
     }
 }
 
 TEST(ParamsListingTest, TheTableHasALinePerSelectorCombinationInDecimalAndHexadecimal) {
-    const std::string table = cli::listingTable(listStore(numberedStore()));
+    const NumberedStore numbered;
+    const std::string table =
+        cli::listingTable(listStore(numbered.store, numbered.filled), numbered.unstored);
     const char* expected[] = {
         R"(ModelName                                       "R\x00A\x22\x5C-\xE91")",
+        "SerialNumber                                    -",
         "FirmwareVersion                                 [12 (0x0C), 3 (0x03)]",
+        "Param21Group    slot 1                          -",
+        "Param22Group                                    shared 1 (0x01)  bytes [2 (0x02), -, 4 (0x04)]  "
+        "words "
+        "[5 (0x00000005), 6 (0x00000006), 7 (0x00000007)]",
         "Param25Group    channel 2                       38 (0x26)",
         "Param33Group    channel 2 sub-index 1 index 3   213 (0x000000D5)",
+        "Param67Group    channel 1                       first 1 (0x00000001)  second -",
         "Param83Group    channel 1 index 1 sub-index 2   A 6 (0x06)  B 7 (0x07)  words [8 (0x00000008), "
         "9 (0x00000009), 10 (0x0000000A)]",
+        "unstored        command 22                      request [0 (0x00)]\n"
+        "unstored        command 12                      request []",
     };
     for (const char* line : expected)
-        EXPECT_NE(table.find(std::string(line) + "\n"), std::string::npos) << line;
-    // Groups held once, per channel, per channel and sub-index, per channel, sub-index and index, and slots.
-    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 24 + 12 * 3 + 2 * 6 + 2 * 18 + 13);
+        EXPECT_NE(table.find(std::string(line) + "\n"), std::string::npos) << line << "\n" << table;
+    // Groups held once, per channel, per channel and sub-index, per channel, sub-index and index, slots,
+    // and the unstored requests.
+    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 24 + 12 * 3 + 2 * 6 + 2 * 18 + 13 + 2);
 }
 
 TEST(ParamsRunTest, TheSimulatedDevicesWholeSetAsJson) {
@@ -102,6 +148,25 @@ TEST(ParamsRunTest, TheSimulatedDevicesWholeSetAsJson) {
               set.channels[1].entry83[2][0].words[2]);
     EXPECT_EQ(report["Param67Group"][1]["second"].toInteger(), set.channels[1].second67);
     EXPECT_EQ(report["Param62Group"]["bytes"][0].toInteger(), set.group62.bytes[0]);
+    // What no read can fill.
+    EXPECT_TRUE(report["Param12Group"][4].isNull());
+    EXPECT_TRUE(report["Param21Group"][1].isNull());
+    EXPECT_TRUE(report["Param67Group"][1]["first"].isNull());
+    EXPECT_EQ(report["unstored"].toArray().size(), 0);
+}
+
+TEST(ParamsRunTest, AnAnswerTheStoreCannotTakeIsListedAndItsValuesAreNull) {
+    const auto result = runCli(
+        "params --simulate --sim-line instant --json --sim-fault channel-zero=32 --sim-fault "
+        "short-answer=104");
+    ASSERT_EQ(result.status, 0) << result.err;
+    const QJsonObject report = parsedObject(result.out);
+    // In the order sent: 104 goes out among the groups held once, before the channels' reads.
+    EXPECT_EQ(QJsonDocument(report["unstored"].toArray()).toJson(QJsonDocument::Compact).toStdString(),
+              R"([{"command":104,"request":[]},{"command":32,"request":[1,1]}])");
+    EXPECT_TRUE(report["Param32Group"][0].isNull());
+    EXPECT_EQ(report["Param32Group"][1].toInteger(), sim::deliveredWorkingSet().channels[1].word32);
+    EXPECT_TRUE(report["Param104Group"].isNull());
 }
 
 TEST(ParamsRunTest, ATableTraceAndFailures) {

@@ -378,19 +378,22 @@ TEST_F(LinkEngineTest, AnInitialisationAnswerThatStopsShortIsAskedForAgain) {
     EXPECT_LT(clock.now(), Micros(100ms)) << "not the minute's bound";
 }
 
-TEST_F(LinkEngineTest, WithReadsStoredAReadAnswerOfAnotherLengthIsAskedForAgain) {
+TEST_F(LinkEngineTest, AReadAnswerOfAnotherLengthIsAskedForAgainOnlyWithReadsStored) {
     struct Case {
         AnswerRule rule;
         std::size_t shortAnswers;
         std::uint8_t error;
         std::size_t writes;
+        bool stored;
     };
     const Case cases[] = {
-        {AnswerRule::Accepted, 1, 0, 1},
-        {AnswerRule::ReadsStored, 1, 0, 2},
-        {AnswerRule::ReadsStored, 11, 12, 11},
+        {AnswerRule::Accepted, 0, 0, 1, true},
+        {AnswerRule::Accepted, 1, 0, 1, false},  // answered, and logged as not stored
+        {AnswerRule::ReadsStored, 1, 0, 2, true},
+        {AnswerRule::ReadsStored, 11, 12, 11, false},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << int(c.rule) << " " << c.shortAnswers);
         state = {};
         port.writes.clear();
         port.open();
@@ -401,9 +404,15 @@ TEST_F(LinkEngineTest, WithReadsStoredAReadAnswerOfAnotherLengthIsAskedForAgain)
         CommandQueue queue;
         std::int32_t count = 0;
         QueueCommand(queue, count, PARAM_04, kRead, state.params);
-        subFirstSend(context, queue, c.rule);
-        EXPECT_EQ(state.LinkError, c.error) << c.shortAnswers;
-        EXPECT_EQ(port.writes.size(), c.writes) << c.shortAnswers;
+        AnswerLog log;
+        subFirstSend(context, queue, c.rule, &log);
+        EXPECT_EQ(state.LinkError, c.error);
+        EXPECT_EQ(port.writes.size(), c.writes);
+        EXPECT_EQ(log.filled.holds(state.params.Param04Value), c.stored);
+        EXPECT_EQ(state.params.Param04Value, c.stored ? 0x44 : 0);
+        const std::vector<UnstoredAnswer> none;
+        const std::vector<UnstoredAnswer> request04 = {{PARAM_04, {}}};
+        EXPECT_EQ(log.unstored, c.error == 0 && !c.stored ? request04 : none);
     }
 }
 

@@ -49,8 +49,8 @@ enum class Verdict : std::uint8_t {
 
 class Link {
   public:
-    Link(StepContext& context, CommandQueue& queue, AnswerRule rule)
-        : context_(context), queue_(queue), rule_(rule) {}
+    Link(StepContext& context, CommandQueue& queue, AnswerRule rule, AnswerLog* log)
+        : context_(context), queue_(queue), rule_(rule), log_(log) {}
 
     void run();
 
@@ -79,6 +79,7 @@ class Link {
     StepContext& context_;
     CommandQueue& queue_;
     AnswerRule rule_;
+    AnswerLog* log_;
     std::int32_t LastIndex = 0;
     std::int32_t Remaining = -1;
     bool ResponseAccepted = true;
@@ -246,9 +247,14 @@ Verdict Link::judge() {
     if (ResponseRecord.Status == kBusyStatus) return Verdict::Busy;
     if (!accepted(ResponseRecord.Status)) return Verdict::Refused;
     const std::uint8_t readWrite = SendBuffer[kReadWriteOffset];
-    ResponseTarget target{context_.state.params, context_.view, readWrite};
+    ResponseTarget target{context_.state.params, context_.view, readWrite,
+                          log_ != nullptr ? &log_->filled : nullptr};
     const bool taken = DispatchResponse(ResponseRecord, target);
     if (!taken && rule_ == AnswerRule::ReadsStored && readWrite != kWrite) return Verdict::Ignored;
+    if (!taken && log_ != nullptr) {
+        const auto request = payload(queue_[static_cast<std::size_t>(sentIndex_)]);
+        log_->unstored.push_back({sentCommand(), {request.begin(), request.end()}});
+    }
     return Verdict::Accepted;
 }
 
@@ -345,8 +351,8 @@ void Link::trace(const CommandRecord& record, Direction direction) {
 
 }  // namespace
 
-void subFirstSend(StepContext& context, CommandQueue& queue, AnswerRule rule) {
-    Link(context, queue, rule).run();
+void subFirstSend(StepContext& context, CommandQueue& queue, AnswerRule rule, AnswerLog* log) {
+    Link(context, queue, rule, log).run();
 }
 
 }  // namespace rq

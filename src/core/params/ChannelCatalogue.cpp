@@ -143,9 +143,15 @@ class Ref {
     std::uint32_t value() const { return byte_ != nullptr ? *byte_ : word_ != nullptr ? *word_ : 0; }
     // A byte takes no value above 255.
     bool holds(std::uint32_t value) const { return word_ != nullptr || (byte_ != nullptr && value <= 0xFF); }
-    void set(std::uint32_t value) const {
-        if (byte_ != nullptr) *byte_ = static_cast<std::uint8_t>(value);
-        if (word_ != nullptr) *word_ = value;
+    void set(std::uint32_t value, const ResponseTarget& target) const {
+        if (byte_ != nullptr) {
+            *byte_ = static_cast<std::uint8_t>(value);
+            target.wrote(*byte_);
+        }
+        if (word_ != nullptr) {
+            *word_ = value;
+            target.wrote(*word_);
+        }
     }
 
   private:
@@ -555,7 +561,7 @@ bool handleChannelResponse(const CommandRecord& response, ResponseTarget& target
         }
         at += widthOf(item);
     }
-    for (const auto& [ref, value] : values) ref.set(value);
+    for (const auto& [ref, value] : values) ref.set(value, target);
     if (entry->copiesEntryForSending) copyEntryForSending(store, address);
     return true;
 }

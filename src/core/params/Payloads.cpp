@@ -45,6 +45,7 @@ bool takeFirstByte(const CommandRecord& response, const ResponseTarget& target, 
     const auto data = payload(response);
     if (data.size() != Size || !answersRead(target)) return false;
     field = data[0];
+    target.wrote(field);
     return true;
 }
 
@@ -53,6 +54,7 @@ bool takeCharacters(const CommandRecord& response, const ResponseTarget& target,
     const auto data = payload(response);
     if (data.size() != size || !answersRead(target)) return false;
     field = characters(data);
+    target.wrote(field);
     return true;
 }
 
@@ -115,6 +117,7 @@ bool handleFirmwareVersion(const CommandRecord& response, ResponseTarget& target
     const auto data = payload(response);
     if (data.size() != target.store.FirmwareVersion.size() || !answersRead(target)) return false;
     std::copy(data.begin(), data.end(), target.store.FirmwareVersion.begin());
+    for (const std::uint8_t& byte : target.store.FirmwareVersion) target.wrote(byte);
     return true;
 }
 

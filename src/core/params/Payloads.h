@@ -4,6 +4,7 @@
 
 #include "core/io/WizardView.h"
 #include "core/link/CommandRecord.h"
+#include "core/params/FilledValues.h"
 #include "core/params/ParameterStore.h"
 
 namespace rq {
@@ -33,6 +34,12 @@ struct ResponseTarget {
     ParameterStore& store;
     WizardView& view;
     std::uint8_t requestReadWrite = kRead;
+    FilledValues* filled = nullptr;  // when given, told of every device value the response writes
+
+    template <StoredValue T>
+    void wrote(const T& value) const {
+        if (filled != nullptr) filled->add(value);
+    }
 };
 
 // Request builders: set Length and Data from ReadWrite and the store.

@@ -90,34 +90,40 @@ void queueChannelReads(ReadBatch& batch) {
     batch.sweep(PARAM_83, {kChannel, kSubIndex, kIndex83});
 }
 
-void runReads(StepContext& context, ReadBatch& batch) {
+// A request is answered by any accepted answer, whether the store could take it or not: the log says
+// which it could not.
+void runReads(StepContext& context, ReadBatch& batch, AnswerLog& log) {
     context.setProgress({0, static_cast<int>(batch.queue().size()) - 1, 0});
-    subFirstSend(context, batch.queue(), AnswerRule::ReadsStored);
+    subFirstSend(context, batch.queue(), AnswerRule::Accepted, &log);
 }
 
 }  // namespace
 
-void readParameterReport(StepContext& context) {
-    readIdentity(context);
-    if (context.state.LinkError != 0 || !openPort(context)) return;
+AnswerLog readParameterReport(StepContext& context) {
+    AnswerLog log;
+    if (!openPort(context)) return log;
 
     ParameterStore& store = context.state.params;
     ReadBatch channels(store);
     channels.accessMode(1);
-    channels.sweep(PARAM_03);
+    for (const std::uint8_t command :
+         {MODEL_NAME, SERIAL_NUMBER, PARAM_03, PARAM_04, FIRMWARE_VERSION, PARAM_06})
+        channels.sweep(command);
     queueChannelReads(channels);
-    runReads(context, channels);
-    if (context.state.LinkError != 0) return;
+    runReads(context, channels, log);
+    if (context.state.LinkError != 0) return log;
 
-    // The port stays open in access mode 1. A channel whose Param65Group byte picks neither word of 67
-    // has no word to read.
+    // The port stays open in access mode 1. Only a channel whose Param65Group byte was read, and picks
+    // one of the words of 67, has a word to read: a byte the store held before tells nothing of it.
     ReadBatch words(store);
     for (std::uint8_t channel = 1; channel <= kChannels; ++channel) {
-        if (store.Param65Group[channel - 1] <= 1)
+        const std::uint8_t& choice = store.Param65Group[channel - 1];
+        if (log.filled.holds(choice) && choice <= 1)
             words.sweep(PARAM_67, {{kChannel.selector, channel, channel}});
     }
     words.accessMode(0);
-    runReads(context, words);
+    runReads(context, words, log);
+    return log;
 }
 
 }  // namespace rq
