@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -382,6 +383,15 @@ std::optional<ModelSerialEntry> frmMain::askModelAndSerial() {
         frmForceUpdate dialog(this);
         dialog.exec();
         return dialog.entry();
+    });
+}
+
+bool frmMain::askYesNo(const std::string& title, const std::string& text) {
+    return answer([this, &title, &text] {
+        QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), displayText(text),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setObjectName(QStringLiteral("boxQuestion"));
+        return box.exec() == QMessageBox::Yes;
     });
 }
 

@@ -82,11 +82,11 @@ class ParamStepsTest : public ::testing::Test {
     }
 };
 
-TEST_F(ParamStepsTest, BackupReadsTheIdentityBetweenTwoAccessModes) {
+TEST_F(ParamStepsTest, BackupReadsTheIdentityTwiceBetweenTwoAccessModes) {
     prepare();
     subStep2ParamRead(*context);
     ASSERT_EQ(state.LinkError, 0);
-    EXPECT_EQ(commands(view), (std::vector<int>{127, 1, 2, 4, 5, 6, 127}));
+    EXPECT_EQ(commands(view), (std::vector<int>{127, 1, 2, 4, 5, 6, 127, 127, 1, 2, 4, 5, 6, 127}));
     const std::vector<Request> sent = requests(view);
     EXPECT_TRUE(sent.front().bytes.starts_with("FF FF FF FF FF 7F 00 01 07 01 36 30 32 34 33 31 "));
     EXPECT_EQ(sent[4].bytes, "FF FF FF FF FF 05 00 00 00 05");  // the trace leaves out the pad byte
@@ -108,7 +108,9 @@ TEST_F(ParamStepsTest, RestoreInitialisesThenWritesTheStoredValues) {
     holdIdentity("RQA-4020", "54321 ", 0x2A);  // as a forced update enters them
     subStep7ParamWrite(*context);
     ASSERT_EQ(state.LinkError, 0);
-    EXPECT_EQ(commands(view), (std::vector<int>{127, 124, 127, 1, 2, 4, 127}));
+    // Then the identity read back, as step 2 reads it.
+    EXPECT_EQ(commands(view), (std::vector<int>{127, 124, 127, 1,   2, 4, 127, 127, 1, 2,  4,
+                                                5,   6,   127, 127, 1, 2, 4,   5,   6, 127}));
     const std::vector<Request> sent = requests(view);
     EXPECT_TRUE(sent[0].bytes.starts_with("FF FF FF FF FF 7F 00 01 09 02 34 38 31 35 37 32 30 33 "))
         << sent[0].bytes;
@@ -123,8 +125,10 @@ TEST_F(ParamStepsTest, RestoreInitialisesThenWritesTheStoredValues) {
     EXPECT_EQ(memory.modelName, "RQA-4020");
     EXPECT_EQ(memory.serialNumber, "54321 ");
     EXPECT_EQ(memory.param04, 0x2A);
-    EXPECT_EQ(maxima(), (std::vector<int>{1, 4}));
-    EXPECT_EQ(view.text(Control::txtProcess), "パラメーター初期化完了\r\nパラメーター書き込み完了");
+    EXPECT_EQ(maxima(), (std::vector<int>{1, 4, 6}));
+    EXPECT_EQ(state.versionAfter, sim::flashFirmwareVersion(memory));
+    EXPECT_EQ(view.text(Control::txtProcess),
+              "パラメーター初期化完了\r\nパラメーター書き込み完了\r\nパラメーター確認完了");
     EXPECT_FALSE(port->isOpen());
 }
 
@@ -163,10 +167,11 @@ TEST_F(ParamStepsTest, FaultsOfTheDevice) {
         std::uint8_t linkError;
         std::size_t sends;  // 0: not checked
     };
+    // A backup that succeeds reads the identity a second time, 7 requests.
     const Case cases[] = {
         {"silent-after=0", false, 12, 11},    {"silent-after=3", false, 12, 3 + 11},
-        {"refuse=10", false, 0, 7 + 10},      {"refuse=11", false, 12, 11},
-        {"busy=30", false, 0, 7 + 30},        {"bad-sum=2", false, 0, 7 + 1},
+        {"refuse=10", false, 0, 7 + 10 + 7},  {"refuse=11", false, 12, 11},
+        {"busy=30", false, 0, 7 + 30 + 7},    {"bad-sum=2", false, 0, 7 + 1 + 7},
         {"oversize-response", false, 12, 11}, {"cts-off", false, 13, 0},
         {"silent-124", true, 13, 2},
     };
@@ -340,7 +345,8 @@ TEST_F(ScriptedStepsTest, TheReadBackFailsTheRestoreWhenTheDeviceHoldsAnotherIde
         };
         subStep7ParamWrite(context);
         EXPECT_EQ(state.LinkError, c.error);
-        EXPECT_EQ(commands(view), (std::vector<int>{127, 124, 127, 1, 2, 4, 127, 127, 1, 2, 4, 5, 6, 127}));
+        EXPECT_EQ(commands(view), (std::vector<int>{127, 124, 127, 1,   2, 4, 127, 127, 1, 2,  4,
+                                                    5,   6,   127, 127, 1, 2, 4,   5,   6, 127}));
         EXPECT_EQ(state.params.ModelName, "RQA-4021") << "the backup stays what step 7 writes";
         EXPECT_EQ(state.params.FirmwareVersion, (std::array<std::uint8_t, 2>{12, 0}));
     }

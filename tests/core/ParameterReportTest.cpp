@@ -57,7 +57,8 @@ TEST_F(ParameterReportTest, TheReportHoldsTheDevicesWholeSet) {
     EXPECT_EQ(state.params.Param03Value, device->memory().param03);
     EXPECT_EQ(state.params.RequestSelectors, (std::array<std::uint8_t, 10>{}));
     EXPECT_FALSE(port->isOpen());
-    EXPECT_EQ(port->events, (std::vector<std::string>{"open", "close", "open", "close"}));
+    // The identity twice, then the channel parameters.
+    EXPECT_EQ(port->events, (std::vector<std::string>{"open", "close", "open", "close", "open", "close"}));
 }
 
 TEST_F(ParameterReportTest, TheReadsSweepWhatTheAnswersCanFill) {
@@ -77,12 +78,12 @@ TEST_F(ParameterReportTest, TheReadsSweepWhatTheAnswersCanFill) {
             for (std::uint8_t index = 1; index <= 3; ++index)
                 everyChannelSubIndexAndIndex.push_back({channel, subIndex, index});
     const std::map<int, std::vector<Bytes>> expected = {
-        {1, {{}}},
-        {2, {{}}},
+        {1, {{}, {}}},
+        {2, {{}, {}}},
         {3, {{}}},
-        {4, {{}}},
-        {5, {{}}},
-        {6, {{}}},
+        {4, {{}, {}}},
+        {5, {{}, {}}},
+        {6, {{}, {}}},
         {11, {{}}},
         {12, {{}}},
         {21, {{0}}},
@@ -121,9 +122,9 @@ TEST_F(ParameterReportTest, TheReadsSweepWhatTheAnswersCanFill) {
         {104, {{}}},
     };
     EXPECT_EQ(reads, expected);
-    // Access mode 1 and 0 around the identity, then around the rest; 67 last, after 65.
+    // Access mode 1 and 0 around each read of the identity, then around the rest; 67 last, after 65.
     const std::vector<test::SentRequest> requests = sent();
-    const std::vector<int> modes = {0, 6, 7, static_cast<int>(requests.size()) - 1};
+    const std::vector<int> modes = {0, 6, 7, 13, 14, static_cast<int>(requests.size()) - 1};
     for (std::size_t i = 0; i < modes.size(); ++i) {
         const test::SentRequest& request = requests[static_cast<std::size_t>(modes[i])];
         EXPECT_EQ(request.command, ACCESS_MODE) << i;

@@ -129,7 +129,7 @@ TEST_F(MainWindowTest, ForcedUpdateSetStoresTheEntryAndShowsStep3) {
     EXPECT_EQ(serial, "12345 ");
 }
 
-TEST_F(MainWindowTest, ForcedUpdateCancelStoresNothingAndShowsStep3) {
+TEST_F(MainWindowTest, ForcedUpdateCancelWithoutAnIdentityStoresNothingAndShowsStep1Again) {
     answerer.then([](QWidget* dialog) {
         auto* models = dialog->findChild<QComboBox*>(QStringLiteral("cboModel"));
         ASSERT_EQ(models->count(), 2);
@@ -141,8 +141,8 @@ TEST_F(MainWindowTest, ForcedUpdateCancelStoresNothingAndShowsStep3) {
     click("cmdForceUpdate");
     EXPECT_TRUE(answerer.allHandled());
     EXPECT_TRUE(answerer.messages.empty());
-    EXPECT_TRUE(bold("lblProcess03"));
-    EXPECT_EQ(text("stsAppStatusPanel1"), "Version check");
+    EXPECT_TRUE(bold("lblProcess01"));
+    EXPECT_EQ(text("stsAppStatusPanel1"), "Update start");
     EXPECT_EQ(fromWizard([](Wizard& wizard) { return wizard.state().params.SerialNumber; }), "");
 }
 
@@ -166,8 +166,7 @@ TEST_F(MainWindowTest, ChosenFirmwareFileIsShownAndStep3CanGoOn) {
     EXPECT_EQ(text("lblFWNew"), "Ver 1.3.0");
     EXPECT_TRUE(answerer.messages.empty());
 
-    answerer.then(
-        [](QWidget* dialog) { dialog->findChild<QAbstractButton*>(QStringLiteral("cmdCancel"))->click(); });
+    answerer.then([](QWidget* dialog) { typeSerialAndSet(dialog, QStringLiteral("12345")); });
     click("cmdForceUpdate");
     EXPECT_TRUE(enabled("cmdNext"));
     click("cmdNext");
