@@ -128,10 +128,13 @@ const char* const kRestoreSynopsis =
 
 std::string restoreHelp() {
     return std::string(
-               "Options of restore: the port options of update (the port the identity was read on\n"
-               "by default), and\n") +
+               "Options of restore: the port options of update (without --port, the port the identity\n"
+               "was read on), and\n"
+               "  --list                  list the saved identities: when read, model, serial number, port,\n"
+               "                          whether restored, and the file; with --json one object a line\n") +
            kWalkOptionsHelp + kSimOptionsHelp +
-           R"(Step 2 of update saves the identity it reads in a file of its own, until step 7 has written it
+           R"(
+Step 2 of update saves the identity it reads in a file of its own, until step 7 has written it
 back. restore shows the step 6 screen and runs step 7 with the identity of FILE, or of the newest
 backup not written back yet. The backups are kept in the user's data folder (~/.local/share/rqfwup,
 %LOCALAPPDATA%\rqfwup), or in RQFWUP_BACKUP_DIR when it is set; those of --simulate in its subfolder

@@ -60,9 +60,8 @@ std::string guiUsageText() {
            "\n"
            "The trace can also be switched on with 表示(V) > Communication monitoring window (Ctrl+D);\n"
            "ファイル(F) > Save the support log (Ctrl+S) saves the log of the run so far.\n"
-           "Step 2 saves the identity it read in the user's data folder, or in RQFWUP_BACKUP_DIR, until step "
-           "7\n"
-           "has written it back; at start the window offers one that was not written back.\n";
+           "Step 2 saves the identity it read in the user's data folder, or in RQFWUP_BACKUP_DIR, until\n"
+           "step 7 has written it back; at start the window offers one that was not written back.\n";
 }
 
 GuiCommand parseGuiCommandLine(const std::vector<std::string>& args) {

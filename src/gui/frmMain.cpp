@@ -391,6 +391,9 @@ bool frmMain::askYesNo(const std::string& title, const std::string& text) {
         QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), displayText(text),
                         QMessageBox::Yes | QMessageBox::No, this);
         box.setObjectName(QStringLiteral("boxQuestion"));
+        // The question names its buttons; Qt's own captions would follow another language.
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("はい"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
         return box.exec() == QMessageBox::Yes;
     });
 }

@@ -1,4 +1,8 @@
+#include <fcntl.h>
 #include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include "platform/Interrupts.h"
 
@@ -17,6 +21,14 @@ void onSignal(int number) {
         return;
     }
     caught = number;
+    // A read of standard input that is under way ends with EINTR; one about to start finds its end.
+    const int savedErrno = errno;
+    const int nothing = ::open("/dev/null", O_RDONLY);
+    if (nothing >= 0) {
+        ::dup2(nothing, STDIN_FILENO);
+        ::close(nothing);
+    }
+    errno = savedErrno;
 }
 
 }  // namespace

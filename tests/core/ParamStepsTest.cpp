@@ -18,6 +18,7 @@
 #include "sim/SimPort.h"
 #include "sim/VirtualClock.h"
 #include "support/InstantSystem.h"
+#include "support/PlainFileWriter.h"
 #include "support/RecordingView.h"
 
 namespace rq {
@@ -307,6 +308,39 @@ TEST_F(ScriptedStepsTest, TheBackupSucceedsOnlyWithEveryValueReadWholeInThisRun)
     }
 }
 
+// Two flips of one bit in two bytes pass the checksum: one read alone could keep a wrong identity.
+TEST_F(ScriptedStepsTest, TheBackupTakesTheIdentityOnlyWhenTwoReadsAgree) {
+    struct Case {
+        std::vector<const char*> models;  // read by the batches in turn
+        std::uint8_t error;
+        const char* kept;
+    };
+    const Case cases[] = {
+        {{"RQA-4021", "RQA-4021"}, 0, "RQA-4021"},
+        {{"RQA-4021", "RQA-4031", "RQA-4021"}, 0, "RQA-4021"},
+        {{"RQA-4031", "RQA-4021", "RQA-4021"}, 0, "RQA-4021"},
+        {{"RQA-4021", "RQA-4031", "RQA-4011"}, 12, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.models.size());
+        state = {};
+        view = {};
+        state.TraceEnabled = true;
+        attempts.clear();
+        readAnswer = [&, previous = readAnswer](std::uint8_t command, int attempt) {
+            if (command == MODEL_NAME)
+                return test::bytesOf(c.models.at(static_cast<std::size_t>(attempt - 1)));
+            return previous(command, attempt);
+        };
+        subStep2ParamRead(context);
+        EXPECT_EQ(state.LinkError, c.error);
+        EXPECT_EQ(commands(view).size(), 7 * c.models.size()) << "one batch for each read";
+        if (c.kept != nullptr) {
+            EXPECT_EQ(state.params.ModelName, c.kept);
+        }
+    }
+}
+
 TEST_F(ScriptedStepsTest, TheReadBackFailsTheRestoreWhenTheDeviceHoldsAnotherIdentity) {
     struct Case {
         const char* name;
@@ -435,5 +469,131 @@ TEST(ParamWizardTest, APulledCableEndsTheStepAtOnceAndNextWorksOnceItIsBack) {
         }
     }
 }
+// Backups against a device whose model name and serial number hold NUL and bytes from 80h up.
+class BackupWizardTest : public ::testing::Test {
+  protected:
+    test::TempDir dir;
+    std::string firmware = dir.path("fw.bin");
+    sim::VirtualClock clock;
+    std::unique_ptr<sim::SimDevice> device =
+        sim::makeRqSystem(clock, test::instantSystem({"identity-bytes"}));
+    sim::SimPort port{*device};
+    test::PlainFileWriter writer;
+    BackupStore store{dir.path("backups"), writer};
+
+    void SetUp() override {
+        ASSERT_TRUE(sim::writeFirmwareFile(firmware, {{1, 3, 0}}));
+        device->setPower(true);
+    }
+    std::unique_ptr<Wizard> startWizard(test::RecordingView& view, BackupStore* backups) {
+        auto wizard = std::make_unique<Wizard>(port, clock, view);
+        wizard->setBackupStore(backups);
+        wizard->start();
+        wizard->selectFirmwareFile({firmware, "fw.bin"});
+        return wizard;
+    }
+};
+
+TEST_F(BackupWizardTest, ARunStoppedAfterStep5LeavesTheIdentityForALaterRunToWriteBackByteForByte) {
+    const sim::DeviceMemory original = device->memory();
+    {
+        test::RecordingView view;
+        const auto stopped = startWizard(view, &store);
+        walkTo(*stopped, *device, view, 5);
+        ASSERT_EQ(stopped->state().StepIndex, 5);
+    }  // the program ends here, as it would in a crash or a loss of power
+    const std::vector<BackupFile> saved = store.unrestored();
+    ASSERT_EQ(saved.size(), 1u);
+    const SavedIdentity& kept = *saved[0].read.identity;
+    EXPECT_EQ(kept.model, sim::kBytesModelName);
+    EXPECT_EQ(kept.serial, sim::kBytesSerialNumber);
+    EXPECT_EQ(kept.param04, original.param04);
+    EXPECT_EQ(kept.param06, original.param06);
+    EXPECT_EQ(kept.version, (std::array<std::uint8_t, 2>{12, 0}));
+    EXPECT_EQ(kept.port, "COM1");
+
+    test::RecordingView view;
+    view.answers = {true};
+    const auto later = startWizard(view, &store);
+    later->offerSavedBackup();
+    ASSERT_EQ(view.questions.size(), 1u);
+    EXPECT_NE(view.questions[0].text.find("　製品型番：\\x00RQ\\x7F\\x80\\xA5\\xFE\\xFF"), std::string::npos)
+        << view.questions[0].text;
+    EXPECT_EQ(later->state().StepIndex, 5);
+    // Step 7 initialises the device's parameters first: what it holds afterwards came from the file.
+    walkTo(*later, *device, view, 7);
+    ASSERT_TRUE(view.messages.empty()) << view.messages.front().text;
+    EXPECT_EQ(device->memory().modelName, sim::kBytesModelName);
+    EXPECT_EQ(device->memory().serialNumber, sim::kBytesSerialNumber);
+    EXPECT_EQ(device->memory().param04, original.param04);
+    EXPECT_TRUE(store.unrestored().empty());
+    EXPECT_EQ(view.backupNotes.back().event, BackupNote::Event::Restored);
+
+    test::RecordingView third;
+    startWizard(third, &store)->offerSavedBackup();
+    EXPECT_TRUE(third.questions.empty()) << "a restored backup is not offered again";
+}
+
+// Before step 5 the device still holds what the backup keeps.
+TEST_F(BackupWizardTest, CancelRemovesTheBackupOnlyBeforeStep5HasBegun) {
+    const std::pair<int, std::size_t> cases[] = {{2, 0}, {3, 0}, {4, 1}, {5, 1}};
+    for (const auto& [stepIndex, kept] : cases) {
+        SCOPED_TRACE(stepIndex);
+        for (const BackupFile& file : store.list()) store.discard(file.path);
+        device->setPower(false);
+        device->setFwSwitch(false);
+        device->setPower(true);
+        test::RecordingView view;
+        const auto wizard = startWizard(view, &store);
+        walkTo(*wizard, *device, view, stepIndex);
+        wizard->cmdCancel();
+        EXPECT_EQ(store.list().size(), kept);
+    }
+}
+
+TEST_F(BackupWizardTest, AFolderThatCannotBeWrittenDoesNotStopTheUpdate) {
+    dir.file("taken", {'x'});
+    BackupStore blocked(dir.path("taken/backups"), writer);
+    test::RecordingView view;
+    const auto wizard = startWizard(view, &blocked);
+    walkTo(*wizard, *device, view, 7);
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_EQ(wizard->state().StepIndex, 7);
+    ASSERT_FALSE(view.backupNotes.empty());
+    EXPECT_EQ(view.backupNotes[0].event, BackupNote::Event::NotSaved);
+    EXPECT_NE(view.backupNotes[0].reason.find("cannot make"), std::string::npos);
+    EXPECT_NE(std::find(view.statusHistory2.begin(), view.statusHistory2.end(), "Backup not saved"),
+              view.statusHistory2.end());
+}
+
+// The flash holds the new program already: an identity is chosen there, saved ones offered first.
+TEST_F(BackupWizardTest, OnStep6WithoutAnIdentityTheForcedUpdateOffersTheSavedOnesNewestFirst) {
+    std::string error;
+    SavedIdentity older;
+    older.model = "RQA-4020";
+    older.serial = "11111 ";
+    older.time = "2026-12-07T02:15:58.123Z";
+    const auto olderPath = store.save(older, error);
+    SavedIdentity newer = older;
+    newer.serial = "22222 ";
+    newer.time = "2026-12-08T02:15:58.123Z";
+    store.save(newer, error);
+    ASSERT_TRUE(olderPath) << error;
+
+    test::RecordingView view;
+    const auto wizard = startWizard(view, &store);
+    wizard->state().StepIndex = 4;
+    wizard->cmdNext();
+    ASSERT_TRUE(view.isEnabled(Control::cmdForceUpdate));
+    view.answers = {false, true};
+    wizard->cmdForceUpdate();
+    ASSERT_EQ(view.questions.size(), 2u);
+    EXPECT_NE(view.questions[0].text.find("22222"), std::string::npos);
+    EXPECT_EQ(wizard->state().params.SerialNumber, "11111 ");
+    EXPECT_EQ(wizard->state().backupPath, *olderPath);
+    EXPECT_EQ(wizard->state().StepIndex, 5);
+    EXPECT_FALSE(view.isEnabled(Control::cmdForceUpdate));
+}
+
 }  // namespace
 }  // namespace rq

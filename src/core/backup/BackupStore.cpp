@@ -68,8 +68,9 @@ std::optional<std::string> BackupStore::save(const SavedIdentity& identity, std:
     }
     const std::string stem = fileStem(identity.time);
     for (int n = 1; n <= kMaxNamesPerTime; ++n) {
-        const std::string path =
-            textOf(pathOf(directory_) / (stem + (n == 1 ? "" : "-" + std::to_string(n)) + ".json"));
+        std::string name = stem;
+        if (n > 1) name.append("-").append(std::to_string(n));
+        const std::string path = textOf(pathOf(directory_) / name.append(".json"));
         std::error_code probed;
         if (fs::exists(pathOf(path), probed) || probed) continue;
         if (!writer_.writeWhole(path, backupFileText(identity), error)) return std::nullopt;

@@ -164,8 +164,7 @@ std::vector<std::pair<std::string, std::string>> backupFields(const SavedIdentit
         {"serialBytes", byteList(identity.serial)},
         {"param04", std::to_string(identity.param04)},
         {"param06", std::to_string(identity.param06)},
-        {"firmwareVersion",
-         "[" + std::to_string(identity.version[0]) + "," + std::to_string(identity.version[1]) + "]"},
+        {"firmwareVersion", byteList({reinterpret_cast<const char*>(identity.version.data()), 2})},
         {"restored", optionalText(identity.restored)},
     };
 }

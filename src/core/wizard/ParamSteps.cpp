@@ -106,39 +106,16 @@ CommandQueue identityReadBatch(ParameterStore& store) {
     return queue;
 }
 
-struct Identity {
-    std::string model;
-    std::string serial;
-    std::uint8_t param04;
-    std::array<std::uint8_t, 2> version;
-    std::uint8_t param06;
-
-    friend bool operator==(const Identity&, const Identity&) = default;
-};
-
-Identity identityOf(const ParameterStore& store) {
-    return {store.ModelName, store.SerialNumber, store.Param04Value, store.FirmwareVersion,
-            store.Param06Value};
-}
-
-void restoreIdentity(ParameterStore& store, const Identity& identity) {
-    store.ModelName = identity.model;
-    store.SerialNumber = identity.serial;
-    store.Param04Value = identity.param04;
-    store.FirmwareVersion = identity.version;
-    store.Param06Value = identity.param06;
-}
-
 // Reads back what the write exchange wrote. The store keeps the backup, so that a repeated step 7 writes
 // what step 2 read; a device holding anything else fails the step.
 void verifyWrittenIdentity(StepContext& context) {
     ParameterStore& store = context.state.params;
-    const Identity written = identityOf(store);
+    const SavedIdentity written = identityOfStore(store);
     context.view.setText(Control::txtProcess, joinLines({"パラメーター初期化完了", "パラメーター書き込み完了",
                                                          "パラメーター確認中 ………"}));
     readIdentity(context);
-    const Identity readBack = identityOf(store);
-    restoreIdentity(store, written);
+    const SavedIdentity readBack = identityOfStore(store);
+    loadIntoStore(written, store);
     if (context.state.LinkError != 0) return;
     context.state.versionAfter = readBack.version;
     if (readBack.model != written.model || readBack.serial != written.serial ||
@@ -163,14 +140,14 @@ bool holdsIdentity(const ParameterStore& store) {
 // Each batch asks again for a value that did not come whole. Two flips of one bit in two bytes pass the
 // checksum; the same wrong value read twice, batch for batch, would take two such pairs striking alike.
 void readIdentity(StepContext& context) {
-    std::vector<Identity> reads;
+    std::vector<SavedIdentity> reads;
     for (int batch = 0; batch < kMaxIdentityReads; ++batch) {
         // The batch before closed the port; a caller may have opened it for the first.
         if (!context.port.isOpen() && !openPort(context)) return;
         CommandQueue queue = identityReadBatch(context.state.params);
         runBatch(context, queue, AnswerRule::ReadsStored);
         if (context.state.LinkError != 0) return;
-        const Identity read = identityOf(context.state.params);
+        const SavedIdentity read = identityOfStore(context.state.params);
         if (std::find(reads.begin(), reads.end(), read) != reads.end()) return;
         reads.push_back(read);
     }
@@ -180,7 +157,6 @@ void readIdentity(StepContext& context) {
 void subStep2ParamRead(StepContext& context) {
     if (!openPort(context)) return;
     showRunning(context, 1, kStep2Running, "Prameter read");
-    // The backup is what step 7 writes back.
     context.view.setText(Control::txtProcess, "パラメーター取得中 ………");
     readIdentity(context);
     if (context.state.LinkError != 0) return;

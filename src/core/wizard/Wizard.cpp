@@ -61,10 +61,14 @@ void Wizard::setVerifyIdentity(bool verify) {
 
 void Wizard::offerSavedBackup() {
     if (context_.backups == nullptr) return;
-    const auto newest = context_.backups->newestUnrestored();
-    if (!newest) return;
-    const ErrorMessage offer = backupOffer(*newest->read.identity, state_.traceTime);
-    if (context_.view.askYesNo(offer.title, offer.text)) loadSavedIdentity(*newest);
+    if (const auto newest = context_.backups->newestUnrestored()) offerBackup(*newest);
+}
+
+bool Wizard::offerBackup(const BackupFile& file) {
+    const ErrorMessage offer = backupOffer(*file.read.identity, state_.traceTime);
+    if (!context_.view.askYesNo(offer.title, offer.text)) return false;
+    loadSavedIdentity(file);
+    return true;
 }
 
 void Wizard::loadSavedIdentity(const BackupFile& file) {
@@ -144,11 +148,7 @@ void Wizard::cmdForceUpdate() {
 void Wizard::chooseIdentityForStep7() {
     if (context_.backups != nullptr) {
         for (const BackupFile& file : context_.backups->unrestored()) {
-            const ErrorMessage offer = backupOffer(*file.read.identity, state_.traceTime);
-            if (context_.view.askYesNo(offer.title, offer.text)) {
-                loadSavedIdentity(file);
-                return;
-            }
+            if (offerBackup(file)) return;
         }
     }
     if (const auto entry = context_.view.askModelAndSerial()) takeTypedIdentity(*entry);

@@ -53,6 +53,8 @@ class Wizard {
     void setStepIndex(int stepIndex);
     void announceSettings();
     void reportFileError(std::uint8_t code);
+    // Asks whether step 7 is to write this backup back; Yes loads it.
+    bool offerBackup(const BackupFile& file);
     void chooseIdentityForStep7();
     void takeTypedIdentity(const ModelSerialEntry& entry);
 
