@@ -44,8 +44,8 @@ const std::vector<FaultInfo>& faultCatalogue() {
         {"cts-off", "", "never raise CTS"},
         {"silent-124", "", "never answer the parameter initialisation"},
         {"oversize-response", "", "answer with a length byte above 245"},
-        {"identity-nul", "", "a model name that contains NUL bytes"},
         {"identity-bytes", "", "a model name and serial number with NUL, control and 80h to FFh bytes"},
+        {"identity-nul", "", "a model name that contains NUL bytes"},
         // The computer's end of the line.
         {"latency", "MS", "a USB adapter that holds short replies up to MS ms (0 to 255)"},
         // The cable.
