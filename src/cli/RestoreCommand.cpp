@@ -109,9 +109,13 @@ int restore(const RestoreOptions& options, const Io& io) {
     if (const int* status = std::get_if<int>(&chosen)) return *status;
     const BackupFile& file = std::get<BackupFile>(chosen);
 
-    // The port the identity was read on, unless another is given.
+    // The port the identity was read on, unless another is given: by the system's name for it, which a
+    // simulated device has not.
     RestoreOptions walk = options;
-    if (!options.portOptions.portGiven) walk.portOptions.port = file.read.identity->port;
+    const SavedIdentity& identity = *file.read.identity;
+    if (!options.portOptions.portGiven)
+        walk.portOptions.port =
+            options.sim.simulate || identity.device.empty() ? identity.port : identity.device;
     if (const auto error = checkSimOptions(walk.sim, walk.portOptions)) return wrongCommandLine(io, *error);
     return WizardRun(walk, io).execute("restore", [&file](WizardRun& run, Wizard& wizard) {
         run.note("writing back " + description(file));
