@@ -5,7 +5,6 @@
 
 #include "cli/WizardRun.h"
 #include "core/log/Json.h"
-#include "core/wizard/Screens.h"
 #include "core/wizard/Text.h"
 #include "platform/LocaleTime.h"
 
