@@ -78,6 +78,7 @@ TEST_F(IdentityBackupTest, AnythingButAWholeBackupIsRefusedWithItsReason) {
          "damaged: \"model\" does not match modelBytes"},
         {replaced("\"param04\": 4", "\"param04\": 4.5"), "damaged: \"param04\" is not a byte"},
         {replaced("2026-12-07T02:15:58.123Z", "2026-02-30T02:15:58.123Z"), "damaged: \"time\" is not a time"},
+        {replaced("2026-12-07T02:15:58.123Z", "9026-12-07T02:15:58.123Z"), "damaged: \"time\" is not a time"},
         {replaced("\"restored\": null", "\"restored\": \"yesterday\""),
          "damaged: \"restored\" is not a time"},
         {replaced("\"port\": \"COM3\"", "\"port\": \"COM3\", \"port\": \"COM4\""),

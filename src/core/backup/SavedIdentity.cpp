@@ -13,6 +13,8 @@ constexpr std::string_view kFormat = "rqfwup identity backup";
 constexpr std::uint32_t kFormatVersion = 1;
 constexpr std::size_t kModelBytes = 8;
 constexpr std::size_t kSerialBytes = 6;
+constexpr int kFirstYear = 1970;
+constexpr int kLastYear = 2200;
 
 std::string byteList(std::string_view bytes) {
     std::string list = "[";
@@ -146,6 +148,8 @@ std::optional<std::chrono::system_clock::time_point> parseUtcTime(std::string_vi
     const auto h = digitsAt(text, 11, 2), mi = digitsAt(text, 14, 2), s = digitsAt(text, 17, 2);
     const auto ms = digitsAt(text, 20, 3);
     if (!y || !mo || !d || !h || !mi || !s || !ms || *h > 23 || *mi > 59 || *s > 59) return std::nullopt;
+    // The system clock's time points reach only a few centuries around 1970.
+    if (*y < kFirstYear || *y > kLastYear) return std::nullopt;
     const year_month_day date{year(*y), month(static_cast<unsigned>(*mo)), day(static_cast<unsigned>(*d))};
     if (!date.ok()) return std::nullopt;
     return sys_days(date) + hours(*h) + minutes(*mi) + seconds(*s) + milliseconds(*ms);
