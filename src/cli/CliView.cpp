@@ -12,4 +12,9 @@ void CliView::setModelSerial(const std::string& model, const std::string& serial
     modelSerial_ = ModelSerialEntry{model, serial};
 }
 
+void CliView::backupNoted(const BackupNote& note) {
+    ViewTee::backupNoted(note);
+    if (backupReport_) backupReport_(note);
+}
+
 }  // namespace rq::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -15,13 +16,17 @@ class CliView final : public ViewTee {
 
     void setFirmwareChoice(const std::string& path);
     void setModelSerial(const std::string& model, const std::string& serial);
+    // What becomes of the identity backup also goes to `report`, for standard error.
+    void setBackupReport(std::function<void(const BackupNote&)> report) { backupReport_ = std::move(report); }
 
     std::optional<FileChoice> chooseFirmwareFile() override { return fileChoice_; }
     std::optional<ModelSerialEntry> askModelAndSerial() override { return modelSerial_; }
+    void backupNoted(const BackupNote& note) override;
 
   private:
     std::optional<FileChoice> fileChoice_;
     std::optional<ModelSerialEntry> modelSerial_;
+    std::function<void(const BackupNote&)> backupReport_;
 };
 
 }  // namespace rq::cli

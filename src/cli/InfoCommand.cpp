@@ -1,6 +1,5 @@
 #include "cli/InfoCommand.h"
 
-#include <cstdio>
 #include <variant>
 
 #include "cli/DevicePort.h"
@@ -12,6 +11,7 @@
 #include "core/wizard/DeviceSteps.h"
 #include "core/wizard/ErrorMessages.h"
 #include "core/wizard/Screens.h"
+#include "core/wizard/Text.h"
 #include "platform/LocaleTime.h"
 #include "platform/SteadyClock.h"
 
@@ -41,33 +41,17 @@ std::variant<InfoOptions, UsageError> parse(const std::vector<std::string>& args
     return options;
 }
 
-// A device's text for a terminal: control characters shown as \xNN.
-std::string printable(const std::string& text) {
-    std::string shown;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7F) {
-            shown += c;
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            shown += escaped;
-        }
-    }
-    return shown;
-}
-
 void printIdentity(std::ostream& out, const ParameterStore& store, bool json) {
     if (json) {
-        out << "{\"model\":" << jsonString(store.ModelName)
-            << ",\"serial\":" << jsonString(store.SerialNumber) << ",\"param04\":" << int(store.Param04Value)
-            << ",\"param06\":" << int(store.Param06Value)
+        out << "{\"model\":" << jsonString(utf8OfBytes(store.ModelName))
+            << ",\"serial\":" << jsonString(utf8OfBytes(store.SerialNumber))
+            << ",\"param04\":" << int(store.Param04Value) << ",\"param06\":" << int(store.Param06Value)
             << ",\"version\":" << jsonString(deviceVersionCaption(store)) << ",\"versionBytes\":["
             << int(store.FirmwareVersion[0]) << "," << int(store.FirmwareVersion[1]) << "]}\n";
         return;
     }
-    out << "Model name        " << printable(store.ModelName) << "\n"
-        << "Serial number     " << printable(store.SerialNumber) << "\n"
+    out << "Model name        " << printableBytes(store.ModelName) << "\n"
+        << "Serial number     " << printableBytes(store.SerialNumber) << "\n"
         << "Identity byte 4   " << HexByte(store.Param04Value) << "h\n"
         << "Identity byte 6   " << HexByte(store.Param06Value) << "h\n"
         << "Firmware version  " << deviceVersionCaption(store) << "\n";
@@ -118,8 +102,9 @@ std::string infoHelp() {
     return std::string("Options of info: the port and simulation options of update, and\n") +
            "  --json                  one JSON object\n"
            "  --log FILE              write a support log\n"
-           "It reads what step 2 reads and prints the model name, serial number, the identity bytes of\n"
-           "commands 4 and 6 and the firmware version as step 3 shows it. Exit status as update.\n";
+           "It reads what step 2 reads, twice as step 2 does, and prints the model name, serial number,\n"
+           "the identity bytes of commands 4 and 6 and the firmware version as step 3 shows it. Exit status\n"
+           "as update.\n";
 }
 
 int runInfo(const std::vector<std::string>& args, const Io& io) {

@@ -23,6 +23,7 @@ std::string takePortValue(const std::string& option, const std::string& value, P
     if (option == "--port") {
         if (value.empty()) return "--port needs COMn or a device path";
         options.port = value;
+        options.portGiven = true;
     } else if (option == "--baud") {
         const auto baud = wholeNumber(value);
         if (!baud || *baud == 0 || *baud > kMaxBaud)

@@ -36,6 +36,7 @@ std::optional<std::uint64_t> wholeNumber(const std::string& text);
 // The serial port and its normal-mode settings.
 struct PortOptions {
     std::string port = "COM1";  // COMn or a device path
+    bool portGiven = false;     // by --port
     CommSettings settings;      // the options' values, start values otherwise
 };
 

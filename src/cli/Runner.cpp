@@ -7,6 +7,7 @@
 #include "cli/MakeFirmwareCommand.h"
 #include "cli/ParamsCommand.h"
 #include "cli/PortsCommand.h"
+#include "cli/RestoreCommand.h"
 #include "cli/SimulateCommand.h"
 #include "cli/Subcommand.h"
 #include "cli/UpdateCommand.h"
@@ -17,6 +18,7 @@ namespace {
 
 const Subcommand kSubcommands[] = {
     {"update", runUpdate, kUpdateSynopsis, updateHelp},
+    {"restore", runRestore, kRestoreSynopsis, restoreHelp},
     {"info", runInfo, kInfoSynopsis, infoHelp},
     {"params", runParams, kParamsSynopsis, paramsHelp},
     {"ports", runPorts, kPortsSynopsis, nullptr},

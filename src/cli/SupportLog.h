@@ -23,6 +23,9 @@ class SupportLog {
     void hint(const std::string& advice) {
         if (view_) view_->hint(advice);
     }
+    void pendingIdentity(const std::string& file, const std::string& command) {
+        if (view_) view_->pendingIdentity(file, command);
+    }
 
   private:
     RunLog log_;

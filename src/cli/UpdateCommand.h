@@ -7,19 +7,13 @@
 
 #include "cli/Options.h"
 #include "cli/Subcommand.h"
+#include "cli/WizardRun.h"
 
 namespace rq::cli {
 
-struct UpdateOptions {
+struct UpdateOptions : WalkOptions {
     std::string firmwarePath;
-    PortOptions portOptions;
-    SimOptions sim;
-    OutputOptions output;
     std::optional<std::pair<std::string, std::string>> force;  // MODEL, SERIAL
-    bool yes = false;
-    bool trace = false;
-    bool verifyIdentity = false;
-    bool plain = false;  // no live progress line on a terminal
 };
 
 // The words after "update".

@@ -40,9 +40,17 @@ Application::Application(const GuiOptions& options) {
             wizard.state().commSettings.ComPort = static_cast<std::uint8_t>(*number);
         });
     }
-    window_->wizard().post([](Wizard& wizard) {
+    // A picture is taken of a walk of its own: nothing is kept, and no backup is offered.
+    if (options.screenshotPath.empty()) {
+        const std::string folder =
+            options.backupFolder.empty() ? backupDirectory(options.simulate) : options.backupFolder;
+        backups_ = std::make_unique<BackupStore>(folder, writer_);
+    }
+    window_->wizard().post([backups = backups_.get()](Wizard& wizard) {
         wizard.setTraceTimeFormat(localeTraceTime);
+        wizard.setBackupStore(backups);
         wizard.start();
+        wizard.offerSavedBackup();
     });
     if (options.trace) window_->showTraceWindow();
     window_->setVerifyIdentity(options.verifyIdentity);

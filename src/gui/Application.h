@@ -2,8 +2,10 @@
 
 #include <memory>
 
+#include "core/backup/BackupStore.h"
 #include "gui/GuiOptions.h"
 #include "gui/frmMain.h"
+#include "platform/BackupPlace.h"
 #include "platform/SteadyClock.h"
 #include "sim/SimDevice.h"
 #include "sim/SimPort.h"
@@ -31,7 +33,9 @@ class Application {
     std::unique_ptr<sim::SimPort> simPort_;  // the wizard's port reaches it; the front panel pulls its cable
     std::shared_ptr<int> portNumber_ = std::make_shared<int>(1);  // of --port, learnt on the wizard's thread
     bool logFailed_ = false;
-    std::unique_ptr<frmMain> window_;  // after the device: its wizard talks to it until it ends
+    SaveFileWriter writer_;
+    std::unique_ptr<BackupStore> backups_;  // none while pictures are taken
+    std::unique_ptr<frmMain> window_;       // after the device: its wizard talks to it until it ends
 };
 
 }  // namespace rq::gui

@@ -12,6 +12,7 @@ const QString kSimFault = QStringLiteral("sim-fault");
 const QString kSimLine = QStringLiteral("sim-line");
 const QString kTrace = QStringLiteral("trace");
 const QString kVerifyIdentity = QStringLiteral("verify-identity");
+const QString kNoVerifyIdentity = QStringLiteral("no-verify-identity");
 const QString kFirmware = QStringLiteral("firmware");
 const QString kPort = QStringLiteral("port");
 const QString kLog = QStringLiteral("log");
@@ -27,6 +28,7 @@ void describe(QCommandLineParser& parser) {
     parser.addOption({kSimLine, {}, QStringLiteral("instant|real")});
     parser.addOption({kTrace, {}});
     parser.addOption({kVerifyIdentity, {}});
+    parser.addOption({kNoVerifyIdentity, {}});
     parser.addOption({kFirmware, {}, QStringLiteral("FILE")});
     parser.addOption({kPort, {}, QStringLiteral("COMn|PATH")});
     parser.addOption({kLog, {}, QStringLiteral("FILE")});
@@ -46,7 +48,8 @@ std::string guiUsageText() {
            "  --sim-fault NAME[=VALUE] a fault of the simulated device (repeatable; 'help' lists them)\n"
            "  --sim-line instant|real  whether bytes take their time on the simulated line (real)\n"
            "  --trace                  switch the traffic trace on and show its window\n"
-           "  --verify-identity        read the identity back after step 7 has written it\n"
+           "  --no-verify-identity     do not read the identity back after step 7 has written it\n"
+           "                           (read back by default; --verify-identity)\n"
            "  --firmware FILE          select this firmware file at start\n"
            "  --port COMn|PATH         start with this port, such as the path rqfwup-cli simulate prints\n"
            "  --log FILE               write the support log of the run to FILE as it goes\n"
@@ -56,7 +59,9 @@ std::string guiUsageText() {
            "  --help                   show this text\n"
            "\n"
            "The trace can also be switched on with 表示(V) > Communication monitoring window (Ctrl+D);\n"
-           "ファイル(F) > Save the support log (Ctrl+S) saves the log of the run so far.\n";
+           "ファイル(F) > Save the support log (Ctrl+S) saves the log of the run so far.\n"
+           "Step 2 saves the identity it read in the user's data folder, or in RQFWUP_BACKUP_DIR, until\n"
+           "step 7 has written it back; at start the window offers one that was not written back.\n";
 }
 
 GuiCommand parseGuiCommandLine(const std::vector<std::string>& args) {
@@ -75,7 +80,7 @@ GuiCommand parseGuiCommandLine(const std::vector<std::string>& args) {
     GuiOptions options;
     options.simulate = parser.isSet(kSimulate);
     options.trace = parser.isSet(kTrace);
-    options.verifyIdentity = parser.isSet(kVerifyIdentity);
+    options.verifyIdentity = !parser.isSet(kNoVerifyIdentity);
     options.firmwarePath = parser.value(kFirmware).toStdString();
     options.port = parser.value(kPort).toStdString();
     options.logPath = parser.value(kLog).toStdString();

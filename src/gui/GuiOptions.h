@@ -12,10 +12,11 @@ struct GuiOptions {
     bool simulate = false;
     sim::RqSystemOptions simulation;
     bool trace = false;
-    bool verifyIdentity = false;
+    bool verifyIdentity = true;
     std::string port;            // COMn or a device path the wizard starts with; empty: COM1
     std::string logPath;         // the support log also goes to this file; empty: only kept for saving
     std::string firmwarePath;    // chosen at start as if through cmdFWFileSel; empty: none
+    std::string backupFolder;    // where the identity backups are kept; empty: backupDirectory()
     std::string screenshotPath;  // saves a picture of the scene and ends; empty: runs normally
     std::string scene = "step1";
 };

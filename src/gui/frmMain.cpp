@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -382,6 +383,18 @@ std::optional<ModelSerialEntry> frmMain::askModelAndSerial() {
         frmForceUpdate dialog(this);
         dialog.exec();
         return dialog.entry();
+    });
+}
+
+bool frmMain::askYesNo(const std::string& title, const std::string& text) {
+    return answer([this, &title, &text] {
+        QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), displayText(text),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setObjectName(QStringLiteral("boxQuestion"));
+        // The question names its buttons; Qt's own captions would follow another language.
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("はい"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
+        return box.exec() == QMessageBox::Yes;
     });
 }
 

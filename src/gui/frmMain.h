@@ -55,6 +55,7 @@ class frmMain final : public QMainWindow, public WizardView {
     void showMessage(const std::string& title, const std::string& text) override;
     std::optional<FileChoice> chooseFirmwareFile() override;
     std::optional<ModelSerialEntry> askModelAndSerial() override;
+    bool askYesNo(const std::string& title, const std::string& text) override;
     void showSettingsDialog(const std::optional<PortConfModel>& model) override;
     void endProgram() override;
 

@@ -44,6 +44,7 @@ const std::vector<FaultInfo>& faultCatalogue() {
         {"cts-off", "", "never raise CTS"},
         {"silent-124", "", "never answer the parameter initialisation"},
         {"oversize-response", "", "answer with a length byte above 245"},
+        {"identity-bytes", "", "a model name and serial number with NUL, control and 80h to FFh bytes"},
         {"identity-nul", "", "a model name that contains NUL bytes"},
         {"short-answer", "N", "answer the first read of command N one byte short"},
         {"channel-zero", "N", "answer the first read of command N with channel byte 0"},

@@ -27,6 +27,10 @@ std::unique_ptr<SimDevice> makeRqSystem(Clock& clock, const RqSystemOptions& opt
     const auto tag = firmwareTag(1, 2, 0);
     std::copy(tag.begin(), tag.end(), memory.flash.begin());
     if (options.faults.has("identity-nul")) memory.modelName = kNulModelName;
+    if (options.faults.has("identity-bytes")) {
+        memory.modelName = kBytesModelName;
+        memory.serialNumber = kBytesSerialNumber;
+    }
     device->setMemory(memory);
     const auto rate = options.faults.rate("noise");
     device->setLineNoise(rate ? spreadNoise(*rate, options.noise.seed) : options.noise);

@@ -8,9 +8,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,11 +24,17 @@ struct ProcessResult {
     std::string err;  // standard error
 };
 
-// Runs the rqfwup-cli of this build with `args`, standard input closed.
-inline ProcessResult runCli(const std::string& args) {
-    const std::string errFile =
-        std::filesystem::temp_directory_path() / ("rqfwup-cli-err-" + std::to_string(::getpid()));
-    const std::string command = std::string(RQ_CLI_PATH) + " " + args + " </dev/null 2>" + errFile;
+// Runs the rqfwup-cli of this build with `args`; standard input holds `input` and then ends.
+inline ProcessResult runCli(const std::string& args, const std::string& input = "") {
+    const auto scratch =
+        std::filesystem::temp_directory_path() / ("rqfwup-cli-" + std::to_string(::getpid()));
+    const std::string errFile = scratch.string() + "-err";
+    const std::string inFile = scratch.string() + "-in";
+    if (FILE* in = std::fopen(inFile.c_str(), "w")) {
+        std::fwrite(input.data(), 1, input.size(), in);
+        std::fclose(in);
+    }
+    const std::string command = std::string(RQ_CLI_PATH) + " " + args + " <" + inFile + " 2>" + errFile;
     ProcessResult result;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return result;
@@ -40,8 +48,31 @@ inline ProcessResult runCli(const std::string& args) {
         std::fclose(err);
     }
     std::remove(errFile.c_str());
+    std::remove(inFile.c_str());
     return result;
 }
+
+// An environment variable set for the programs this test starts, and put back afterwards.
+class ScopedVariable {
+  public:
+    ScopedVariable(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedVariable() {
+        if (old_) {
+            ::setenv(name_, old_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
 
 // Runs the rqfwup-cli of this build on a terminal `columns` wide, in raw mode so that its output
 // arrives as written. Standard error goes to the terminal too.
@@ -125,10 +156,16 @@ class BackgroundCli {
             ADD_FAILURE() << "cannot write to rqfwup-cli";
         }
     }
-    // Ends its input and waits for it: its exit status.
-    int finish() {
+    void signal(int number) {
+        if (child_ > 0) ::kill(child_, number);
+    }
+    void closeInput() {
         if (input_ >= 0) ::close(input_);
         input_ = -1;
+    }
+    // Ends its input and waits for it: its exit status.
+    int finish() {
+        closeInput();
         if (child_ > 0) {
             ::waitpid(child_, &status_, 0);
             child_ = -1;

@@ -54,6 +54,35 @@ TEST(CliSimulateTest, AWholeUpdateOfTheWizardAgainstTheSimulatorAsTwoProcesses) 
     EXPECT_EQ(simulator.finish(), 0);
 }
 
+// The device outlives the runner: its identity comes back from the file an interrupted update left.
+TEST(CliSimulateTest, RestoreWritesBackWhatAnUpdateEndedAfterStep5Saved) {
+    test::TempDir dir;
+    test::ScopedVariable folder("RQFWUP_BACKUP_DIR", dir.path("backups"));
+    const std::string firmware = dir.path("fw.bin");
+    ASSERT_EQ(runCli("make-firmware " + firmware).status, 0);
+    BackgroundCli simulator(
+        {"simulate", "--auto-panel", "--sim-line", "instant", "--sim-fault", "identity-bytes"});
+    const std::string port = simulator.readLine();
+    ASSERT_EQ(port.rfind("/dev/pts/", 0), 0u) << port;
+
+    // Enter on steps 1, 3 and 4; the input ends at the prompt of step 6.
+    const auto stopped = runCli("update " + firmware + " --port " + port, "\n\n\n");
+    EXPECT_EQ(stopped.status, 1);
+    EXPECT_NE(stopped.err.find("write it back with: rqfwup-cli restore "), std::string::npos) << stopped.err;
+
+    // Without a file or a port: the newest backup, on the port it was read on. Step 7 initialises the
+    // device's identity before it writes the file's.
+    const auto restored = runCli("restore --yes");
+    EXPECT_EQ(restored.status, 0) << restored.err;
+    const auto info = runCli("info --json --port " + port);
+    // Byte n as U+00nn: the bytes from 80h up in UTF-8, the control bytes escaped.
+    EXPECT_NE(info.out.find("{\"model\":\"\\u0000RQ\x7F\xC2\x80\xC2\xA5\xC3\xBE\xC3\xBF\","
+                            "\"serial\":\"\\u0001\\u001f9\xC2\x81\xC3\x83\\u0000\","),
+              std::string::npos)
+        << info.out;
+    EXPECT_EQ(simulator.finish(), 0);
+}
+
 TEST(CliSimulateTest, AWrongCommandLine) {
     for (const char* args : {"simulate x", "simulate --simulate", "simulate --port /dev/ttyS0",
                              "simulate --sim-line", "simulate --sim-fault nothing"}) {

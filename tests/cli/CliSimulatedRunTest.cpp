@@ -153,7 +153,8 @@ TEST(CliInfoTest, ItsLogHoldsTheExchangeAndTheSettings) {
     EXPECT_NE(log[1].find(R"("programBaud":"9600")"), std::string::npos);
     EXPECT_EQ(std::count_if(log.begin(), log.end(),
                             [](const std::string& line) { return line.find("PC<-RQX::CMD[") != line.npos; }),
-              7);
+              14)
+        << "the identity is read twice";
 }
 
 }  // namespace

@@ -39,8 +39,9 @@ TEST_F(CliTerminalTest, OnATerminalEachRunOfProgressLinesIsOneLiveLine) {
                                                      std::min<std::size_t>(2000, result.out.size()));
     const auto screen = test::terminalScreen(result.out);
     EXPECT_EQ(linesWith(screen, " Block"), 0) << "no block line stays";
-    for (const char* kept : {"  バイナリ・データ作成完了", "  接続完了", "  新ファームウェア書き込み完了",
-                             "  ベリファイ完了", "  パラメーター取得完了", "  パラメーター書き込み完了"}) {
+    for (const char* kept :
+         {"  バイナリ・データ作成完了", "  接続完了", "  新ファームウェア書き込み完了", "  ベリファイ完了",
+          "  パラメーター取得完了", "  パラメーター書き込み完了", "  パラメーター確認完了"}) {
         EXPECT_EQ(std::count(screen.begin(), screen.end(), kept), 1) << kept;
     }
     // Everything but the progress lines as in a pipe.

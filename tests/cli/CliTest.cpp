@@ -65,6 +65,10 @@ TEST_F(CliTest, AWrongCommandLineExitsWith2AndOneLineOfReason) {
         "info --json --port",
         "info --simulate --port /dev/ttyUSB0",
         "info --sim-fault busy=2",
+        "restore a.json b.json",
+        "restore --list a.json",
+        "restore --no-such-option",
+        "restore --simulate --port /dev/ttyUSB0",
         "make-firmware",
         "make-firmware x.bin --version 1.2",
         "make-firmware x.bin --length -5",
@@ -148,6 +152,7 @@ TEST(CliOptions, ValuesReachTheSettings) {
     EXPECT_EQ(options->portOptions.settings.FlowCtl, 3);
     EXPECT_EQ(options->portOptions.settings.UpBaudrateIndex, 5);
     EXPECT_EQ(options->portOptions.port, "/dev/ttyUSB0");
+    EXPECT_TRUE(options->verifyIdentity) << "the identity is read back unless --no-verify-identity";
     EXPECT_EQ(comPortNumber("COM12"), 12);
     EXPECT_EQ(comPortNumber("COM0"), std::nullopt);
     EXPECT_EQ(comPortNumber("/dev/ttyUSB0"), std::nullopt);

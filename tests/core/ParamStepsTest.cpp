@@ -18,6 +18,7 @@
 #include "sim/SimPort.h"
 #include "sim/VirtualClock.h"
 #include "support/InstantSystem.h"
+#include "support/PlainFileWriter.h"
 #include "support/RecordingView.h"
 
 namespace rq {
@@ -82,11 +83,11 @@ class ParamStepsTest : public ::testing::Test {
     }
 };
 
-TEST_F(ParamStepsTest, BackupReadsTheIdentityBetweenTwoAccessModes) {
+TEST_F(ParamStepsTest, BackupReadsTheIdentityTwiceBetweenTwoAccessModes) {
     prepare();
     subStep2ParamRead(*context);
     ASSERT_EQ(state.LinkError, 0);
-    EXPECT_EQ(commands(view), (std::vector<int>{127, 1, 2, 4, 5, 6, 127}));
+    EXPECT_EQ(commands(view), (std::vector<int>{127, 1, 2, 4, 5, 6, 127, 127, 1, 2, 4, 5, 6, 127}));
     const std::vector<Request> sent = requests(view);
     EXPECT_TRUE(sent.front().bytes.starts_with("FF FF FF FF FF 7F 00 01 07 01 36 30 32 34 33 31 "));
     EXPECT_EQ(sent[4].bytes, "FF FF FF FF FF 05 00 00 00 05");  // the trace leaves out the pad byte
@@ -108,7 +109,9 @@ TEST_F(ParamStepsTest, RestoreInitialisesThenWritesTheStoredValues) {
     holdIdentity("RQA-4020", "54321 ", 0x2A);  // as a forced update enters them
     subStep7ParamWrite(*context);
     ASSERT_EQ(state.LinkError, 0);
-    EXPECT_EQ(commands(view), (std::vector<int>{127, 124, 127, 1, 2, 4, 127}));
+    // Then the identity read back, as step 2 reads it.
+    EXPECT_EQ(commands(view), (std::vector<int>{127, 124, 127, 1,   2, 4, 127, 127, 1, 2,  4,
+                                                5,   6,   127, 127, 1, 2, 4,   5,   6, 127}));
     const std::vector<Request> sent = requests(view);
     EXPECT_TRUE(sent[0].bytes.starts_with("FF FF FF FF FF 7F 00 01 09 02 34 38 31 35 37 32 30 33 "))
         << sent[0].bytes;
@@ -123,8 +126,10 @@ TEST_F(ParamStepsTest, RestoreInitialisesThenWritesTheStoredValues) {
     EXPECT_EQ(memory.modelName, "RQA-4020");
     EXPECT_EQ(memory.serialNumber, "54321 ");
     EXPECT_EQ(memory.param04, 0x2A);
-    EXPECT_EQ(maxima(), (std::vector<int>{1, 4}));
-    EXPECT_EQ(view.text(Control::txtProcess), "パラメーター初期化完了\r\nパラメーター書き込み完了");
+    EXPECT_EQ(maxima(), (std::vector<int>{1, 4, 6}));
+    EXPECT_EQ(state.versionAfter, sim::flashFirmwareVersion(memory));
+    EXPECT_EQ(view.text(Control::txtProcess),
+              "パラメーター初期化完了\r\nパラメーター書き込み完了\r\nパラメーター確認完了");
     EXPECT_FALSE(port->isOpen());
 }
 
@@ -163,10 +168,11 @@ TEST_F(ParamStepsTest, FaultsOfTheDevice) {
         std::uint8_t linkError;
         std::size_t sends;  // 0: not checked
     };
+    // A backup that succeeds reads the identity a second time, 7 requests.
     const Case cases[] = {
         {"silent-after=0", false, 12, 11},    {"silent-after=3", false, 12, 3 + 11},
-        {"refuse=10", false, 0, 7 + 10},      {"refuse=11", false, 12, 11},
-        {"busy=30", false, 0, 7 + 30},        {"bad-sum=2", false, 0, 7 + 1},
+        {"refuse=10", false, 0, 7 + 10 + 7},  {"refuse=11", false, 12, 11},
+        {"busy=30", false, 0, 7 + 30 + 7},    {"bad-sum=2", false, 0, 7 + 1 + 7},
         {"oversize-response", false, 12, 11}, {"cts-off", false, 13, 0},
         {"silent-124", true, 13, 2},
     };
@@ -302,6 +308,39 @@ TEST_F(ScriptedStepsTest, TheBackupSucceedsOnlyWithEveryValueReadWholeInThisRun)
     }
 }
 
+// Two flips of one bit in two bytes pass the checksum: one read alone could keep a wrong identity.
+TEST_F(ScriptedStepsTest, TheBackupTakesTheIdentityOnlyWhenTwoReadsAgree) {
+    struct Case {
+        std::vector<const char*> models;  // read by the batches in turn
+        std::uint8_t error;
+        const char* kept;
+    };
+    const Case cases[] = {
+        {{"RQA-4021", "RQA-4021"}, 0, "RQA-4021"},
+        {{"RQA-4021", "RQA-4031", "RQA-4021"}, 0, "RQA-4021"},
+        {{"RQA-4031", "RQA-4021", "RQA-4021"}, 0, "RQA-4021"},
+        {{"RQA-4021", "RQA-4031", "RQA-4011"}, 12, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.models.size());
+        state = {};
+        view = {};
+        state.TraceEnabled = true;
+        attempts.clear();
+        readAnswer = [&, previous = readAnswer](std::uint8_t command, int attempt) {
+            if (command == MODEL_NAME)
+                return test::bytesOf(c.models.at(static_cast<std::size_t>(attempt - 1)));
+            return previous(command, attempt);
+        };
+        subStep2ParamRead(context);
+        EXPECT_EQ(state.LinkError, c.error);
+        EXPECT_EQ(commands(view).size(), 7 * c.models.size()) << "one batch for each read";
+        if (c.kept != nullptr) {
+            EXPECT_EQ(state.params.ModelName, c.kept);
+        }
+    }
+}
+
 TEST_F(ScriptedStepsTest, TheReadBackFailsTheRestoreWhenTheDeviceHoldsAnotherIdentity) {
     struct Case {
         const char* name;
@@ -340,7 +379,8 @@ TEST_F(ScriptedStepsTest, TheReadBackFailsTheRestoreWhenTheDeviceHoldsAnotherIde
         };
         subStep7ParamWrite(context);
         EXPECT_EQ(state.LinkError, c.error);
-        EXPECT_EQ(commands(view), (std::vector<int>{127, 124, 127, 1, 2, 4, 127, 127, 1, 2, 4, 5, 6, 127}));
+        EXPECT_EQ(commands(view), (std::vector<int>{127, 124, 127, 1,   2, 4, 127, 127, 1, 2,  4,
+                                                    5,   6,   127, 127, 1, 2, 4,   5,   6, 127}));
         EXPECT_EQ(state.params.ModelName, "RQA-4021") << "the backup stays what step 7 writes";
         EXPECT_EQ(state.params.FirmwareVersion, (std::array<std::uint8_t, 2>{12, 0}));
     }
@@ -429,5 +469,131 @@ TEST(ParamWizardTest, APulledCableEndsTheStepAtOnceAndNextWorksOnceItIsBack) {
         }
     }
 }
+// Backups against a device whose model name and serial number hold NUL and bytes from 80h up.
+class BackupWizardTest : public ::testing::Test {
+  protected:
+    test::TempDir dir;
+    std::string firmware = dir.path("fw.bin");
+    sim::VirtualClock clock;
+    std::unique_ptr<sim::SimDevice> device =
+        sim::makeRqSystem(clock, test::instantSystem({"identity-bytes"}));
+    sim::SimPort port{*device};
+    test::PlainFileWriter writer;
+    BackupStore store{dir.path("backups"), writer};
+
+    void SetUp() override {
+        ASSERT_TRUE(sim::writeFirmwareFile(firmware, {{1, 3, 0}}));
+        device->setPower(true);
+    }
+    std::unique_ptr<Wizard> startWizard(test::RecordingView& view, BackupStore* backups) {
+        auto wizard = std::make_unique<Wizard>(port, clock, view);
+        wizard->setBackupStore(backups);
+        wizard->start();
+        wizard->selectFirmwareFile({firmware, "fw.bin"});
+        return wizard;
+    }
+};
+
+TEST_F(BackupWizardTest, ARunStoppedAfterStep5LeavesTheIdentityForALaterRunToWriteBackByteForByte) {
+    const sim::DeviceMemory original = device->memory();
+    {
+        test::RecordingView view;
+        const auto stopped = startWizard(view, &store);
+        walkTo(*stopped, *device, view, 5);
+        ASSERT_EQ(stopped->state().StepIndex, 5);
+    }  // the program ends here, as it would in a crash or a loss of power
+    const std::vector<BackupFile> saved = store.unrestored();
+    ASSERT_EQ(saved.size(), 1u);
+    const SavedIdentity& kept = *saved[0].read.identity;
+    EXPECT_EQ(kept.model, sim::kBytesModelName);
+    EXPECT_EQ(kept.serial, sim::kBytesSerialNumber);
+    EXPECT_EQ(kept.param04, original.param04);
+    EXPECT_EQ(kept.param06, original.param06);
+    EXPECT_EQ(kept.version, (std::array<std::uint8_t, 2>{12, 0}));
+    EXPECT_EQ(kept.port, "COM1");
+
+    test::RecordingView view;
+    view.answers = {true};
+    const auto later = startWizard(view, &store);
+    later->offerSavedBackup();
+    ASSERT_EQ(view.questions.size(), 1u);
+    EXPECT_NE(view.questions[0].text.find("　製品型番：\\x00RQ\\x7F\\x80\\xA5\\xFE\\xFF"), std::string::npos)
+        << view.questions[0].text;
+    EXPECT_EQ(later->state().StepIndex, 5);
+    // Step 7 initialises the device's parameters first: what it holds afterwards came from the file.
+    walkTo(*later, *device, view, 7);
+    ASSERT_TRUE(view.messages.empty()) << view.messages.front().text;
+    EXPECT_EQ(device->memory().modelName, sim::kBytesModelName);
+    EXPECT_EQ(device->memory().serialNumber, sim::kBytesSerialNumber);
+    EXPECT_EQ(device->memory().param04, original.param04);
+    EXPECT_TRUE(store.unrestored().empty());
+    EXPECT_EQ(view.backupNotes.back().event, BackupNote::Event::Restored);
+
+    test::RecordingView third;
+    startWizard(third, &store)->offerSavedBackup();
+    EXPECT_TRUE(third.questions.empty()) << "a restored backup is not offered again";
+}
+
+// Before step 5 the device still holds what the backup keeps.
+TEST_F(BackupWizardTest, CancelRemovesTheBackupOnlyBeforeStep5HasBegun) {
+    const std::pair<int, std::size_t> cases[] = {{2, 0}, {3, 0}, {4, 1}, {5, 1}};
+    for (const auto& [stepIndex, kept] : cases) {
+        SCOPED_TRACE(stepIndex);
+        for (const BackupFile& file : store.list()) store.discard(file.path);
+        device->setPower(false);
+        device->setFwSwitch(false);
+        device->setPower(true);
+        test::RecordingView view;
+        const auto wizard = startWizard(view, &store);
+        walkTo(*wizard, *device, view, stepIndex);
+        wizard->cmdCancel();
+        EXPECT_EQ(store.list().size(), kept);
+    }
+}
+
+TEST_F(BackupWizardTest, AFolderThatCannotBeWrittenDoesNotStopTheUpdate) {
+    dir.file("taken", {'x'});
+    BackupStore blocked(dir.path("taken/backups"), writer);
+    test::RecordingView view;
+    const auto wizard = startWizard(view, &blocked);
+    walkTo(*wizard, *device, view, 7);
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_EQ(wizard->state().StepIndex, 7);
+    ASSERT_FALSE(view.backupNotes.empty());
+    EXPECT_EQ(view.backupNotes[0].event, BackupNote::Event::NotSaved);
+    EXPECT_NE(view.backupNotes[0].reason.find("cannot make"), std::string::npos);
+    EXPECT_NE(std::find(view.statusHistory2.begin(), view.statusHistory2.end(), "Backup not saved"),
+              view.statusHistory2.end());
+}
+
+// The flash holds the new program already: an identity is chosen there, saved ones offered first.
+TEST_F(BackupWizardTest, OnStep6WithoutAnIdentityTheForcedUpdateOffersTheSavedOnesNewestFirst) {
+    std::string error;
+    SavedIdentity older;
+    older.model = "RQA-4020";
+    older.serial = "11111 ";
+    older.time = "2026-12-07T02:15:58.123Z";
+    const auto olderPath = store.save(older, error);
+    SavedIdentity newer = older;
+    newer.serial = "22222 ";
+    newer.time = "2026-12-08T02:15:58.123Z";
+    store.save(newer, error);
+    ASSERT_TRUE(olderPath) << error;
+
+    test::RecordingView view;
+    const auto wizard = startWizard(view, &store);
+    wizard->state().StepIndex = 4;
+    wizard->cmdNext();
+    ASSERT_TRUE(view.isEnabled(Control::cmdForceUpdate));
+    view.answers = {false, true};
+    wizard->cmdForceUpdate();
+    ASSERT_EQ(view.questions.size(), 2u);
+    EXPECT_NE(view.questions[0].text.find("22222"), std::string::npos);
+    EXPECT_EQ(wizard->state().params.SerialNumber, "11111 ");
+    EXPECT_EQ(wizard->state().backupPath, *olderPath);
+    EXPECT_EQ(wizard->state().StepIndex, 5);
+    EXPECT_FALSE(view.isEnabled(Control::cmdForceUpdate));
+}
+
 }  // namespace
 }  // namespace rq

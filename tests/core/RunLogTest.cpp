@@ -51,6 +51,21 @@ TEST_F(JsonEventViewTest, EachChangeIsOneObjectWithItsTime) {
         {[](JsonEventView& v) { v.note("power off"); }, R"({"t":7,"runner":"power off"})"},
         {[](JsonEventView& v) { v.programInfo("rqfwup-cli", "Linux"); },
          R"({"t":7,"program":"rqfwup-cli","version":"1.0.0","system":"Linux"})"},
+        {[](JsonEventView& v) { v.readBackChanged(false); }, R"({"t":7,"verifyIdentity":false})"},
+        {[](JsonEventView& v) {
+             v.backupNoted({BackupNote::Event::Saved, "/b/identity-1.json", {}});
+         },
+         R"({"t":7,"backup":{"event":"saved","path":"/b/identity-1.json"}})"},
+        {[](JsonEventView& v) {
+             v.backupNoted({BackupNote::Event::NotSaved, "/b", "cannot make /b"});
+         },
+         R"({"t":7,"backup":{"event":"not saved","path":"/b","reason":"cannot make /b"}})"},
+        {[](JsonEventView& v) { v.pendingIdentity("/b/i.json", "rqfwup-cli restore /b/i.json --port COM3"); },
+         R"({"t":7,"identityNotRestored":{"file":"/b/i.json","command":"rqfwup-cli restore /b/i.json --port COM3"}})"},
+        {[](JsonEventView& v) { v.pendingIdentity("", ""); },
+         R"({"t":7,"identityNotRestored":{"file":null,"command":null}})"},
+        {[](JsonEventView& v) { EXPECT_FALSE(v.askYesNo("問", "a")); },
+         R"({"t":7,"question":{"title":"問","text":"a"}})"},
     };
     clock.sleep(7ms);
     for (const auto& [call, line] : cases) {

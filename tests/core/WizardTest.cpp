@@ -76,8 +76,9 @@ TEST_F(WizardTest, InstructionScreens) {
          "　更新処理を中断する場合は「中止」をクリックしてください。", 11, "11110", "Version check"},
         {subStep4FwPrepare, 3, "４．ファームウェアの更新準備",
          "　更新処理を中断する場合は「中止」をクリックしてください。", 15, "11111", "Firmware update"},
+        // No identity is held: the forced update lets one be typed in or chosen.
         {subStep6ParamPrepare, 5, "６．パラメーターの更新準備",
-         "　　　　　RQシステムの動作を保証することができません。", 13, "00001", "Parameter update"},
+         "　　　　　RQシステムの動作を保証することができません。", 13, "00101", "Parameter update"},
         {subStep8End, 7, "８．更新作業の終了", "　更新作業を最初からやり直してください。", 9, "00001",
          "Update end"},
     };
@@ -159,14 +160,56 @@ TEST_F(WizardTest, ARunnerWithoutFallbackStaysOnTheFailedStep) {
     EXPECT_EQ(wizard.lastShownError(), wizard.state().LinkError);
 }
 
-TEST_F(WizardTest, ForcedUpdateGoesToStep3EvenWhenTheDialogIsCancelled) {
-    view.modelSerials.push_back(std::nullopt);
-    wizard.cmdForceUpdate();
-    EXPECT_EQ(wizard.state().StepIndex, 2);
-    EXPECT_EQ(lines(view.text(Control::txtInfo)).front(), "３．ファームウェアのバージョン確認");
-    EXPECT_EQ(view.text(Control::lblFWOld), "Ver.0.0.0");
-    EXPECT_EQ(wizard.state().params.ModelName, "");
-    EXPECT_FALSE(view.isEnabled(Control::cmdNext));
+// Going on without an identity would program a device that then has none to get back.
+TEST_F(WizardTest, ACancelledForcedUpdateGoesOnToStep3OnlyWithAnIdentityHeld) {
+    struct Case {
+        const char* name;
+        const char* model;  // held before; empty: none
+        int stepIndex;      // afterwards
+        const char* firstLine;
+    };
+    const Case cases[] = {
+        {"no identity", "", 0, "１．開始"},
+        {"the identity step 2 read", "RQA-4021", 2, "３．ファームウェアのバージョン確認"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        wizard.state().params.ModelName = c.model;
+        wizard.state().params.SerialNumber = *c.model ? "12345 " : "";
+        wizard.state().params.FirmwareVersion = {12, 0};
+        view.modelSerials.push_back(std::nullopt);
+        wizard.cmdForceUpdate();
+        EXPECT_EQ(wizard.state().StepIndex, c.stepIndex);
+        EXPECT_EQ(lines(view.text(Control::txtInfo)).front(), c.firstLine);
+        EXPECT_EQ(wizard.state().params.ModelName, c.model) << "Cancel keeps what was held";
+    }
+    EXPECT_EQ(view.text(Control::lblFWOld), "Ver.1.2.0");
+}
+
+// The flash already holds the new program: the wizard stays at step 6 and takes the identity typed in.
+TEST_F(WizardTest, OnStep6WithoutAnIdentityTheForcedUpdateTakesOneTypedIn) {
+    struct Case {
+        std::optional<ModelSerialEntry> entry;
+        const char* model;
+        bool forceUpdateEnabled;  // afterwards
+    };
+    const Case cases[] = {
+        {std::nullopt, "", true},
+        {ModelSerialEntry{"RQA-4020", "54321"}, "RQA-4020", false},
+    };
+    for (const Case& c : cases) {
+        wizard.state().StepIndex = 4;
+        wizard.cmdNext();
+        ASSERT_EQ(wizard.state().StepIndex, 5);
+        ASSERT_TRUE(view.isEnabled(Control::cmdForceUpdate));
+        view.modelSerials.push_back(c.entry);
+        wizard.cmdForceUpdate();
+        EXPECT_EQ(wizard.state().StepIndex, 5);
+        EXPECT_EQ(lines(view.text(Control::txtInfo)).front(), "６．パラメーターの更新準備");
+        EXPECT_EQ(wizard.state().params.ModelName, c.model);
+        EXPECT_EQ(view.isEnabled(Control::cmdForceUpdate), c.forceUpdateEnabled);
+        EXPECT_TRUE(view.isEnabled(Control::cmdNext));
+    }
 }
 
 TEST_F(WizardTest, ForcedUpdateStoresTheEntryAndAFileChosenOnStep3EnablesNext) {

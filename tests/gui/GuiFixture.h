@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "ModalAnswerer.h"
+#include "core/TempDir.h"
 #include "gui/Application.h"
 
 namespace rq::test {
@@ -32,10 +33,11 @@ class GuiFixture : public testing::Test {
         application.reset();
     }
 
-    static gui::GuiOptions simulatedOptions() {
+    gui::GuiOptions simulatedOptions() const {
         gui::GuiOptions options;
         options.simulate = true;
         options.simulation.instantLine = true;
+        options.backupFolder = backupFolder;
         return options;
     }
 
@@ -92,6 +94,8 @@ class GuiFixture : public testing::Test {
         return value;
     }
 
+    TempDir backups;
+    std::string backupFolder = backups.path("backups");  // this test's own
     ModalAnswerer answerer;
     std::unique_ptr<gui::Application> application;
 };

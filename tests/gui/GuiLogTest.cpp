@@ -73,6 +73,7 @@ TEST_F(GuiLogTest, TheLogOptionWritesTheRunAsItGoes) {
     EXPECT_EQ(linesWith(log, R"("control":"txtProcess","text":"パラメーター取得完了")"), 1);
 
     options.logPath = dir.path("no-such-folder/run.jsonl");
+    options.backupFolder = dir.path("no-backups");  // the first window's would be offered
     start(options);
     EXPECT_TRUE(application->logFailed());
 }

@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QFontMetricsF>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <algorithm>
 
@@ -10,6 +11,7 @@
 #include "core/TempDir.h"
 #include "core/wizard/ErrorMessages.h"
 #include "gui/frmDebug.h"
+#include "platform/BackupPlace.h"
 #include "sim/FirmwareGenerator.h"
 
 namespace rq::test {
@@ -129,7 +131,7 @@ TEST_F(MainWindowTest, ForcedUpdateSetStoresTheEntryAndShowsStep3) {
     EXPECT_EQ(serial, "12345 ");
 }
 
-TEST_F(MainWindowTest, ForcedUpdateCancelStoresNothingAndShowsStep3) {
+TEST_F(MainWindowTest, ForcedUpdateCancelWithoutAnIdentityStoresNothingAndShowsStep1Again) {
     answerer.then([](QWidget* dialog) {
         auto* models = dialog->findChild<QComboBox*>(QStringLiteral("cboModel"));
         ASSERT_EQ(models->count(), 2);
@@ -141,8 +143,8 @@ TEST_F(MainWindowTest, ForcedUpdateCancelStoresNothingAndShowsStep3) {
     click("cmdForceUpdate");
     EXPECT_TRUE(answerer.allHandled());
     EXPECT_TRUE(answerer.messages.empty());
-    EXPECT_TRUE(bold("lblProcess03"));
-    EXPECT_EQ(text("stsAppStatusPanel1"), "Version check");
+    EXPECT_TRUE(bold("lblProcess01"));
+    EXPECT_EQ(text("stsAppStatusPanel1"), "Update start");
     EXPECT_EQ(fromWizard([](Wizard& wizard) { return wizard.state().params.SerialNumber; }), "");
 }
 
@@ -166,8 +168,7 @@ TEST_F(MainWindowTest, ChosenFirmwareFileIsShownAndStep3CanGoOn) {
     EXPECT_EQ(text("lblFWNew"), "Ver 1.3.0");
     EXPECT_TRUE(answerer.messages.empty());
 
-    answerer.then(
-        [](QWidget* dialog) { dialog->findChild<QAbstractButton*>(QStringLiteral("cmdCancel"))->click(); });
+    answerer.then([](QWidget* dialog) { typeSerialAndSet(dialog, QStringLiteral("12345")); });
     click("cmdForceUpdate");
     EXPECT_TRUE(enabled("cmdNext"));
     click("cmdNext");
@@ -203,6 +204,41 @@ TEST_F(MainWindowTest, AWholeUpdateOnTheSimulatedDevice) {
     EXPECT_TRUE(barFull);
     EXPECT_TRUE(bold("lblProcess08"));
     EXPECT_EQ(text("cmdNext"), "終了");
+    SaveFileWriter writer;
+    const std::vector<BackupFile> backups = BackupStore(backupFolder, writer).list();
+    ASSERT_EQ(backups.size(), 1u) << "step 2 saved the identity";
+    EXPECT_TRUE(backups[0].read.identity->restored.has_value()) << "and step 7 marked it restored";
+}
+
+TEST_F(MainWindowTest, AnUnrestoredBackupIsOfferedAtStartAndYesShowsStep6WithIt) {
+    SaveFileWriter writer;
+    SavedIdentity saved;
+    saved.model = "RQA-4020";
+    saved.serial = "54321 ";
+    saved.time = "2026-12-07T02:15:58.123Z";
+    saved.port = "COM1";
+    std::string error;
+    ASSERT_TRUE(BackupStore(backupFolder, writer).save(saved, error)) << error;
+    struct Case {
+        QMessageBox::StandardButton answer;
+        const char* boldStep;
+        const char* model;
+    };
+    for (const Case& c :
+         {Case{QMessageBox::No, "lblProcess01", ""}, Case{QMessageBox::Yes, "lblProcess06", "RQA-4020"}}) {
+        answerer.then([&c](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->windowTitle().toStdString(), "パラメーターの復元");
+            EXPECT_NE(box->text().toStdString().find("　シリアルナンバー：54321 "), std::string::npos);
+            box->button(c.answer)->click();
+        });
+        start(simulatedOptions());
+        EXPECT_TRUE(answerer.allHandled());
+        EXPECT_TRUE(bold(c.boldStep));
+        EXPECT_TRUE(enabled("cmdNext"));
+        EXPECT_EQ(fromWizard([](Wizard& wizard) { return wizard.state().params.ModelName; }), c.model);
+    }
 }
 
 TEST_F(MainWindowTest, TheFrontPanelsCableSwitchPullsAndPlugsThePortsCable) {

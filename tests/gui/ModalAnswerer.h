@@ -11,8 +11,8 @@
 
 namespace rq::test {
 
-// Answers the modal windows the program opens, as a user would: every message box is read and closed
-// with OK; any other modal window is given to the next of the queued handlers.
+// Answers the modal windows the program opens, as a user would: every message box with OK is read and
+// closed with OK; any other modal window is given to the next of the queued handlers.
 class ModalAnswerer : public QObject {
   public:
     struct Message {
@@ -35,7 +35,7 @@ class ModalAnswerer : public QObject {
     void answer() {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || modal == handled_) return;
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal); box && box->button(QMessageBox::Ok)) {
             messages.push_back({box->windowTitle().toStdString(), box->text().toStdString()});
             box->button(QMessageBox::Ok)->click();
             return;

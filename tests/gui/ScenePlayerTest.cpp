@@ -27,6 +27,7 @@ struct SceneRun {
 class ScenePlayerTest : public testing::Test {
   protected:
     SceneRun play(const std::string& scene, gui::GuiOptions options, const std::string& picture) {
+        options.screenshotPath = picture;
         gui::Application application(options);
         application.window().show();
         auto* player = new gui::ScenePlayer(application.window(), scene, QString::fromStdString(picture));
@@ -64,11 +65,13 @@ struct SceneCase {
     const char* boldStep;  // where the wizard is once the dialog the scene opened is closed
 };
 
+// The model and serial dialog is left with Cancel: without an identity the wizard goes back to step 1.
+
 // Steps 5 to 7 lie on the way to step 8, which stands for them: each whole update takes seconds.
 const SceneCase kSceneCases[] = {
     {"step1", kMainCaption, "lblProcess01"},   {"step2", kMainCaption, "lblProcess02"},
     {"step4", kMainCaption, "lblProcess04"},   {"step8", kMainCaption, "lblProcess08"},
-    {"settings", "通信設定", "lblProcess01"},  {"model-serial", "Forced update config", "lblProcess03"},
+    {"settings", "通信設定", "lblProcess01"},  {"model-serial", "Forced update config", "lblProcess01"},
     {"message", "通信エラー", "lblProcess01"}, {"trace", "Communication monitoring window", "lblProcess02"},
 };
 

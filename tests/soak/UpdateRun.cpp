@@ -63,7 +63,10 @@ RunOutcome UpdateRun::execute() {
         outcome.falseSuccess = judge();
     } else if (!port_->cut() && (outcome.failure->step == 5 || outcome.failure->step == 7)) {
         device_->setLineNoise({});
-        outcome.recovered = !walk() && judge() == Cause::None;
+        Recovery& recovery = outcome.recovery.emplace();
+        recovery.failure = walk();
+        if (!recovery.failure) recovery.cause = judge();
+        recovery.identityWrong = identityOf(device_->memory()) != original_;
     }
     outcome.hung = port_->cut();
     outcome.time = clock_.now();

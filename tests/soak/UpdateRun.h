@@ -20,7 +20,7 @@ std::optional<NoiseMode> modeNamed(std::string_view name);
 struct Cell {
     double rate = 0;  // per byte, all four kinds together
     NoiseMode mode = NoiseMode::Both;
-    bool verifyIdentity = false;
+    bool verifyIdentity = true;
 };
 
 sim::LineNoise noiseOf(const Cell& cell, std::uint64_t seed);
@@ -34,13 +34,20 @@ struct Failure {
     int code = 0;  // the code of its message box
 };
 
+// After a failure in step 5 or 7: Next on the screen shown then, over a clean line, to the end.
+struct Recovery {
+    std::optional<Failure> failure;  // the walk failed again
+    Cause cause = Cause::None;       // it ended, but the device is wrong
+    bool identityWrong = false;      // the device's identity differs from what it had before the update
+
+    bool complete() const { return !failure && cause == Cause::None; }
+};
+
 struct RunOutcome {
     std::optional<Failure> failure;  // the first
     Cause falseSuccess = Cause::None;
     bool hung = false;
-    // After a failure in step 5 or 7: Next on the screen shown then, over a clean line, finished the
-    // update with the flash and the identity right.
-    std::optional<bool> recovered;
+    std::optional<Recovery> recovery;
     Micros time{0};
 
     bool succeeded() const { return !failure.has_value(); }

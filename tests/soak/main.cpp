@@ -20,12 +20,13 @@ namespace {
 // Where no run may end in a false success: per-byte rates up to this.
 constexpr double kGatedRate = 1e-4;
 constexpr double kMaxFalseSuccessRate = 1e-4;
-constexpr std::size_t kFalseSuccessesListed = 40;
+constexpr std::size_t kRunsListed = 40;
 
 struct Settings {
     long runs = 1000;
     std::vector<double> rates = {1e-5, 1e-4, 1e-3, 1e-2, 2e-2};
     std::vector<NoiseMode> modes = {NoiseMode::Normal, NoiseMode::Programming, NoiseMode::Both};
+    std::vector<bool> readBacks = {true};  // as the programs run by default
     unsigned jobs = 1;
     bool sweep = true;
     std::optional<std::pair<Cell, std::uint64_t>> replay;
@@ -39,19 +40,22 @@ struct CellStats {
     int hangs = 0;
     int recoveryTries = 0;
     int recoveries = 0;
+    int identityWrongAfterRecovery = 0;
     std::map<std::pair<int, int>, int> failures;  // step and code
     Micros time{0};
 };
 
-struct FalseSuccess {
+// A run to look at again: a false success, or a recovery that was not complete.
+struct Listed {
     Cell cell;
     std::uint64_t seed;
-    Cause cause;
+    std::string why;
 };
 
 const char* kUsage =
-    "usage: rqsoak [--runs N] [--rates R,R,...] [--modes normal,programming,both] [--jobs N] [--no-sweep]\n"
-    "       rqsoak --replay RATE MODE SEED [--verify-identity]   one run with its trace\n";
+    "usage: rqsoak [--runs N] [--rates R,R,...] [--modes normal,programming,both] [--read-back on,off]\n"
+    "              [--jobs N] [--no-sweep]\n"
+    "       rqsoak --replay RATE MODE SEED [--no-verify-identity]   one run with its trace\n";
 
 std::vector<std::string_view> split(std::string_view text) {
     std::vector<std::string_view> parts;
@@ -101,14 +105,20 @@ std::optional<Settings> parse(int argc, char** argv) {
                 if (!mode) return std::nullopt;
                 settings.modes.push_back(*mode);
             }
+        } else if (arg == "--read-back") {
+            settings.readBacks.clear();
+            for (const auto part : split(value())) {
+                if (part != "on" && part != "off") return std::nullopt;
+                settings.readBacks.push_back(part == "on");
+            }
         } else if (arg == "--replay" && i + 3 < args.size()) {
             const auto rate = number<double>(args[++i]);
             const auto mode = modeNamed(args[++i]);
             const auto seed = number<std::uint64_t>(args[++i]);
             if (!rate || !mode || !seed) return std::nullopt;
-            settings.replay = {{*rate, *mode, false}, *seed};
-        } else if (arg == "--verify-identity" && settings.replay) {
-            settings.replay->first.verifyIdentity = true;
+            settings.replay = {{*rate, *mode, true}, *seed};
+        } else if (arg == "--no-verify-identity" && settings.replay) {
+            settings.replay->first.verifyIdentity = false;
         } else {
             return std::nullopt;
         }
@@ -118,7 +128,7 @@ std::optional<Settings> parse(int argc, char** argv) {
 
 std::vector<Cell> cellsOf(const Settings& settings) {
     std::vector<Cell> cells;
-    for (const bool verifyIdentity : {false, true}) {
+    for (const bool verifyIdentity : settings.readBacks) {
         for (const double rate : settings.rates) {
             for (const NoiseMode mode : settings.modes) cells.push_back({rate, mode, verifyIdentity});
         }
@@ -207,20 +217,34 @@ void printSweep(const std::vector<SweepRow>& rows) {
     }
 }
 
+std::string recoveryText(const Recovery& recovery) {
+    if (recovery.failure)
+        return "failed again in step " + std::to_string(recovery.failure->step) + " with " +
+               std::to_string(recovery.failure->code) +
+               (recovery.identityWrong ? ", the identity left wrong" : "");
+    return std::string(causeText(recovery.cause));
+}
+
 int replay(const Cell& cell, std::uint64_t seed, const SoakFirmware& firmware) {
     const RunOutcome outcome = runUpdate(cell, seed, firmware, &std::cout);
     std::cout << "outcome: "
               << (outcome.succeeded() ? "reached step 8"
                                       : "failed in step " + std::to_string(outcome.failure->step) + " with " +
                                             std::to_string(outcome.failure->code))
-              << "; false success: " << causeText(outcome.falseSuccess) << "; hung: " << outcome.hung
-              << "; virtual time " << std::chrono::duration<double>(outcome.time).count() << " s\n";
-    return outcome.hung || outcome.falseSuccess != Cause::None ? 1 : 0;
+              << "; false success: " << causeText(outcome.falseSuccess);
+    if (outcome.recovery)
+        std::cout << "; recovery: "
+                  << (outcome.recovery->complete() ? "complete" : recoveryText(*outcome.recovery));
+    std::cout << "; hung: " << outcome.hung << "; virtual time "
+              << std::chrono::duration<double>(outcome.time).count() << " s\n";
+    const bool wrongAfterRecovery = outcome.recovery && outcome.recovery->identityWrong;
+    return outcome.hung || outcome.falseSuccess != Cause::None || wrongAfterRecovery ? 1 : 0;
 }
 
-// One row's figures; the seeds of its false successes go to `falseSuccesses`.
-CellStats tally(const Cell& cell, std::span<const RunOutcome> outcomes,
-                std::vector<FalseSuccess>& falseSuccesses) {
+// One row's figures; the seeds of its false successes and of its recoveries that were not complete go
+// to the lists.
+CellStats tally(const Cell& cell, std::span<const RunOutcome> outcomes, std::vector<Listed>& falseSuccesses,
+                std::vector<Listed>& unrecovered) {
     CellStats stats;
     stats.cell = cell;
     for (std::size_t i = 0; i < outcomes.size(); ++i) {
@@ -230,36 +254,38 @@ CellStats tally(const Cell& cell, std::span<const RunOutcome> outcomes,
         stats.hangs += outcome.hung;
         if (outcome.succeeded()) ++stats.successes;
         if (outcome.failure) ++stats.failures[{outcome.failure->step, outcome.failure->code}];
-        if (outcome.recovered) {
+        if (const auto& recovery = outcome.recovery) {
             ++stats.recoveryTries;
-            stats.recoveries += *outcome.recovered;
+            stats.recoveries += recovery->complete();
+            stats.identityWrongAfterRecovery += recovery->identityWrong;
+            if (!recovery->complete()) unrecovered.push_back({cell, i + 1, recoveryText(*recovery)});
         }
         if (outcome.falseSuccess != Cause::None) {
             ++stats.falseSuccesses;
-            falseSuccesses.push_back({cell, i + 1, outcome.falseSuccess});
+            falseSuccesses.push_back({cell, i + 1, std::string(causeText(outcome.falseSuccess))});
         }
     }
     return stats;
 }
 
-void printFalseSuccesses(const std::vector<FalseSuccess>& falseSuccesses) {
-    if (falseSuccesses.empty()) return;
-    std::cout << "\nFalse successes (rqsoak --replay RATE MODE SEED shows one):\n";
-    for (std::size_t i = 0; i < std::min(falseSuccesses.size(), kFalseSuccessesListed); ++i) {
-        const FalseSuccess& f = falseSuccesses[i];
-        std::cout << "  " << rateText(f.cell.rate) << " " << modeName(f.cell.mode) << " " << f.seed
-                  << (f.cell.verifyIdentity ? " --verify-identity" : "") << ": " << causeText(f.cause)
-                  << "\n";
+void printListed(const char* heading, const std::vector<Listed>& runs) {
+    if (runs.empty()) return;
+    std::cout << "\n" << heading << " (rqsoak --replay RATE MODE SEED shows one):\n";
+    for (std::size_t i = 0; i < std::min(runs.size(), kRunsListed); ++i) {
+        const Listed& run = runs[i];
+        std::cout << "  " << rateText(run.cell.rate) << " " << modeName(run.cell.mode) << " " << run.seed
+                  << (run.cell.verifyIdentity ? "" : " --no-verify-identity") << ": " << run.why << "\n";
     }
-    if (falseSuccesses.size() > kFalseSuccessesListed)
-        std::cout << "  and " << falseSuccesses.size() - kFalseSuccessesListed << " more\n";
+    if (runs.size() > kRunsListed) std::cout << "  and " << runs.size() - kRunsListed << " more\n";
 }
 
-// Fails on a hung run, or on too many false successes where the noise is low.
+// Fails on a hung run, on a device left with a wrong identity after its recovery, or on too many false
+// successes where the noise is low.
 int verdict(const std::vector<CellStats>& table) {
-    int hangs = 0, gatedRuns = 0, gatedFalse = 0;
+    int hangs = 0, gatedRuns = 0, gatedFalse = 0, wrongAfterRecovery = 0;
     for (const CellStats& stats : table) {
         hangs += stats.hangs;
+        wrongAfterRecovery += stats.identityWrongAfterRecovery;
         if (stats.cell.rate > kGatedRate) continue;
         gatedRuns += stats.runs;
         gatedFalse += stats.falseSuccesses;
@@ -268,8 +294,8 @@ int verdict(const std::vector<CellStats>& table) {
     std::cout << "\n"
               << hangs << " hung; " << gatedFalse << " false successes in " << gatedRuns
               << " runs at rates up to " << kGatedRate << " per byte" << (tooManyFalse ? ": too many" : "")
-              << "\n";
-    return hangs > 0 || tooManyFalse ? 1 : 0;
+              << "; " << wrongAfterRecovery << " devices with a wrong identity after their recovery\n";
+    return hangs > 0 || tooManyFalse || wrongAfterRecovery > 0 ? 1 : 0;
 }
 
 int soak(const Settings& settings, const SoakFirmware& firmware) {
@@ -282,12 +308,15 @@ int soak(const Settings& settings, const SoakFirmware& firmware) {
     const std::vector<RunOutcome> outcomes = runAll(cells, perCell, settings.jobs, firmware);
 
     std::vector<CellStats> table;
-    std::vector<FalseSuccess> falseSuccesses;
-    for (std::size_t c = 0; c < cells.size(); ++c)
-        table.push_back(tally(cells[c], std::span(outcomes).subspan(c * perCell, perCell), falseSuccesses));
-    printTable(table, false);
-    printTable(table, true);
-    printFalseSuccesses(falseSuccesses);
+    std::vector<Listed> falseSuccesses;
+    std::vector<Listed> unrecovered;
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+        table.push_back(
+            tally(cells[c], std::span(outcomes).subspan(c * perCell, perCell), falseSuccesses, unrecovered));
+    }
+    for (const bool verifyIdentity : settings.readBacks) printTable(table, verifyIdentity);
+    printListed("False successes", falseSuccesses);
+    printListed("Recoveries not complete", unrecovered);
     if (settings.sweep) printSweep(sweepSingleFaults());
     return verdict(table);
 }

@@ -26,6 +26,8 @@ class RecordingView : public WizardView {
     std::string status2;
     std::vector<std::string> statusHistory2;  // every word panel 2 has shown
     std::vector<Message> messages;
+    std::vector<Message> questions;
+    std::vector<BackupNote> backupNotes;
     std::vector<int> stepIndexes;
     std::vector<std::string> traceLines;
     std::vector<std::optional<PortConfModel>> settingsDialogs;
@@ -35,6 +37,7 @@ class RecordingView : public WizardView {
 
     std::deque<std::optional<FileChoice>> fileChoices;         // nullopt: the dialog is cancelled
     std::deque<std::optional<ModelSerialEntry>> modelSerials;  // nullopt: Cancel
+    std::deque<bool> answers;                                  // to the questions; No when none is left
 
     std::string text(Control control) const {
         const auto it = texts.find(control);
@@ -64,6 +67,14 @@ class RecordingView : public WizardView {
     }
     std::optional<FileChoice> chooseFirmwareFile() override { return take(fileChoices); }
     std::optional<ModelSerialEntry> askModelAndSerial() override { return take(modelSerials); }
+    bool askYesNo(const std::string& title, const std::string& value) override {
+        questions.push_back({title, value});
+        if (answers.empty()) return false;
+        const bool yes = answers.front();
+        answers.pop_front();
+        return yes;
+    }
+    void backupNoted(const BackupNote& note) override { backupNotes.push_back(note); }
     void showSettingsDialog(const std::optional<PortConfModel>& model) override {
         settingsDialogs.push_back(model);
     }

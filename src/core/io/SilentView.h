@@ -19,6 +19,7 @@ class SilentView : public WizardView {
     void showMessage(const std::string&, const std::string&) override {}
     std::optional<FileChoice> chooseFirmwareFile() override { return std::nullopt; }
     std::optional<ModelSerialEntry> askModelAndSerial() override { return std::nullopt; }
+    bool askYesNo(const std::string&, const std::string&) override { return false; }
     void showSettingsDialog(const std::optional<PortConfModel>&) override {}
     void endProgram() override {}
 };

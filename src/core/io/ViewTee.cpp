@@ -47,6 +47,12 @@ std::optional<ModelSerialEntry> ViewTee::askModelAndSerial() {
     return shown_ != nullptr ? shown_->askModelAndSerial() : std::nullopt;
 }
 
+// The record keeps the question; the person's view answers it.
+bool ViewTee::askYesNo(const std::string& title, const std::string& text) {
+    if (record_ != nullptr) record_->askYesNo(title, text);
+    return shown_ != nullptr && shown_->askYesNo(title, text);
+}
+
 void ViewTee::showSettingsDialog(const std::optional<PortConfModel>& model) {
     if (shown_ != nullptr) shown_->showSettingsDialog(model);
 }
@@ -57,6 +63,14 @@ void ViewTee::endProgram() {
 
 void ViewTee::settingsChanged(const CommSettings& settings, const std::string& device) {
     both(&WizardView::settingsChanged, settings, device);
+}
+
+void ViewTee::readBackChanged(bool on) {
+    both(&WizardView::readBackChanged, on);
+}
+
+void ViewTee::backupNoted(const BackupNote& note) {
+    both(&WizardView::backupNoted, note);
 }
 
 }  // namespace rq

@@ -27,9 +27,12 @@ class ViewTee : public WizardView {
     void showMessage(const std::string& title, const std::string& text) override;
     std::optional<FileChoice> chooseFirmwareFile() override;
     std::optional<ModelSerialEntry> askModelAndSerial() override;
+    bool askYesNo(const std::string& title, const std::string& text) override;
     void showSettingsDialog(const std::optional<PortConfModel>& model) override;
     void endProgram() override;
     void settingsChanged(const CommSettings& settings, const std::string& device) override;
+    void readBackChanged(bool on) override;
+    void backupNoted(const BackupNote& note) override;
 
   private:
     // Calls the same member on both views, the record first: a message box holds the shown view.

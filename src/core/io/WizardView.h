@@ -83,6 +83,20 @@ struct PortConfSelection {
     int flowIndex = -1;
 };
 
+// What became of the identity backup on disk.
+struct BackupNote {
+    enum class Event : std::uint8_t {
+        Saved,      // step 2 saved what it read
+        NotSaved,   // step 2 could not; the update goes on without a file
+        Restored,   // step 7 wrote the backup back and marked its file
+        NotMarked,  // step 7 wrote it back but could not mark its file
+        Loaded,     // a saved backup is what step 7 will write back
+    };
+    Event event;
+    std::string path;
+    std::string reason;  // why it failed; empty otherwise
+};
+
 // Everything the wizard shows. The window, the headless runner and the tests each implement it. Calls
 // come from the wizard's thread, in order; the modal ones return when the user has answered.
 class WizardView {
@@ -101,12 +115,17 @@ class WizardView {
     virtual void showMessage(const std::string& title, const std::string& text) = 0;
     virtual std::optional<FileChoice> chooseFirmwareFile() = 0;       // nullopt: the dialog was cancelled
     virtual std::optional<ModelSerialEntry> askModelAndSerial() = 0;  // nullopt: Cancel
+    // A message box with Yes and No; true for Yes.
+    virtual bool askYesNo(const std::string& title, const std::string& text) = 0;
     // Modeless: returns at once. Without a model the open dialog is only brought to the front.
     virtual void showSettingsDialog(const std::optional<PortConfModel>& model) = 0;
     virtual void endProgram() = 0;
     // The settings the device steps will use, and the device of their port. Only records of the run
     // want them.
     virtual void settingsChanged(const CommSettings& /*settings*/, const std::string& /*device*/) {}
+    // Whether step 7 reads the identity back; only records of the run want it.
+    virtual void readBackChanged(bool /*on*/) {}
+    virtual void backupNoted(const BackupNote& /*note*/) {}
 };
 
 }  // namespace rq

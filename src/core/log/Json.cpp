@@ -36,4 +36,18 @@ std::string jsonString(std::string_view text) {
     return out + "\"";
 }
 
+std::string utf8OfBytes(std::string_view bytes) {
+    std::string text;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            text += c;
+        } else {
+            text += static_cast<char>(0xC0 | byte >> 6);
+            text += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return text;
+}
+
 }  // namespace rq

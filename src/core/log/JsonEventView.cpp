@@ -19,6 +19,22 @@ std::string nameOr(const std::array<std::string_view, N>& names, std::size_t ind
     return index < N ? std::string(names[index]) : std::to_string(index);
 }
 
+std::string_view eventName(BackupNote::Event event) {
+    switch (event) {
+        case BackupNote::Event::Saved:
+            return "saved";
+        case BackupNote::Event::NotSaved:
+            return "not saved";
+        case BackupNote::Event::Restored:
+            return "restored";
+        case BackupNote::Event::NotMarked:
+            return "not marked restored";
+        case BackupNote::Event::Loaded:
+            return "loaded";
+    }
+    return "";
+}
+
 }  // namespace
 
 JsonEventView::JsonEventView(const Clock& clock, Sink sink) : clock_(clock), sink_(std::move(sink)) {}
@@ -34,6 +50,11 @@ void JsonEventView::note(const std::string& what) {
 
 void JsonEventView::hint(const std::string& advice) {
     put("\"hint\":" + jsonString(advice));
+}
+
+void JsonEventView::pendingIdentity(const std::string& file, const std::string& command) {
+    const auto orNull = [](const std::string& text) { return text.empty() ? "null" : jsonString(text); };
+    put("\"identityNotRestored\":{\"file\":" + orNull(file) + ",\"command\":" + orNull(command) + "}");
 }
 
 void JsonEventView::programInfo(std::string_view program, std::string_view system) {
@@ -76,6 +97,22 @@ void JsonEventView::traceLine(const std::string& line) {
 
 void JsonEventView::showMessage(const std::string& title, const std::string& text) {
     put("\"messageBox\":{\"title\":" + jsonString(title) + ",\"text\":" + jsonString(text) + "}");
+}
+
+bool JsonEventView::askYesNo(const std::string& title, const std::string& text) {
+    put("\"question\":{\"title\":" + jsonString(title) + ",\"text\":" + jsonString(text) + "}");
+    return false;
+}
+
+void JsonEventView::readBackChanged(bool on) {
+    put("\"verifyIdentity\":" + boolText(on));
+}
+
+void JsonEventView::backupNoted(const BackupNote& note) {
+    std::string fields =
+        "\"event\":" + jsonString(eventName(note.event)) + ",\"path\":" + jsonString(note.path);
+    if (!note.reason.empty()) fields += ",\"reason\":" + jsonString(note.reason);
+    put("\"backup\":{" + fields + "}");
 }
 
 void JsonEventView::settingsChanged(const CommSettings& settings, const std::string& device) {

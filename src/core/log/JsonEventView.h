@@ -22,6 +22,8 @@ class JsonEventView final : public SilentView {
     void note(const std::string& what);
     // Advice for a person or a script, such as why the port did not open.
     void hint(const std::string& advice);
+    // The device waits for its identity, which `file` keeps (none when empty) and `command` writes back.
+    void pendingIdentity(const std::string& file, const std::string& command);
     // Which program writes, its version, and the system it runs on.
     void programInfo(std::string_view program, std::string_view system);
 
@@ -34,6 +36,9 @@ class JsonEventView final : public SilentView {
     void traceLine(const std::string& line) override;
     void showMessage(const std::string& title, const std::string& text) override;
     void settingsChanged(const CommSettings& settings, const std::string& device) override;
+    bool askYesNo(const std::string& title, const std::string& text) override;
+    void readBackChanged(bool on) override;
+    void backupNoted(const BackupNote& note) override;
 
   private:
     void put(const std::string& fields);

@@ -1,9 +1,12 @@
+#include <algorithm>
 #include <array>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "core/link/Dispatch.h"
 #include "core/link/Link.h"
+#include "core/wizard/Backups.h"
 #include "core/wizard/DeviceSteps.h"
 #include "core/wizard/Screens.h"
 #include "core/wizard/Text.h"
@@ -14,6 +17,8 @@ namespace {
 constexpr std::uint8_t kMaxFlowControl = 3;
 constexpr std::size_t kModelNameLength = 8;
 constexpr std::size_t kSerialNumberLength = 6;
+// The identity is taken only when two batches read it alike; a third may settle a disagreement.
+constexpr int kMaxIdentityReads = 3;
 
 const std::string kStep2Running = joinLines({"２．更新前パラメーターの取得", "",
                                              "　RQシステムに記録されているパラメーターを取得しています。",
@@ -76,10 +81,9 @@ void runBatch(StepContext& context, CommandQueue& queue, AnswerRule rule) {
     context.setProgressValue(last);
 }
 
-void runExchange(StepContext& context, CommandQueue& queue, const std::string& processText,
-                 AnswerRule rule = AnswerRule::Accepted) {
+void runExchange(StepContext& context, CommandQueue& queue, const std::string& processText) {
     context.view.setText(Control::txtProcess, processText);
-    runBatch(context, queue, rule);
+    runBatch(context, queue, AnswerRule::Accepted);
 }
 
 void queueAccessMode(CommandQueue& queue, std::int32_t& count, ParameterStore& store, std::uint8_t mode) {
@@ -102,38 +106,18 @@ CommandQueue identityReadBatch(ParameterStore& store) {
     return queue;
 }
 
-struct Identity {
-    std::string model;
-    std::string serial;
-    std::uint8_t param04;
-    std::array<std::uint8_t, 2> version;
-    std::uint8_t param06;
-};
-
-Identity identityOf(const ParameterStore& store) {
-    return {store.ModelName, store.SerialNumber, store.Param04Value, store.FirmwareVersion,
-            store.Param06Value};
-}
-
-void restoreIdentity(ParameterStore& store, const Identity& identity) {
-    store.ModelName = identity.model;
-    store.SerialNumber = identity.serial;
-    store.Param04Value = identity.param04;
-    store.FirmwareVersion = identity.version;
-    store.Param06Value = identity.param06;
-}
-
 // Reads back what the write exchange wrote. The store keeps the backup, so that a repeated step 7 writes
 // what step 2 read; a device holding anything else fails the step.
 void verifyWrittenIdentity(StepContext& context) {
     ParameterStore& store = context.state.params;
-    const Identity written = identityOf(store);
+    const SavedIdentity written = identityOfStore(store);
     context.view.setText(Control::txtProcess, joinLines({"パラメーター初期化完了", "パラメーター書き込み完了",
                                                          "パラメーター確認中 ………"}));
     readIdentity(context);
-    const Identity readBack = identityOf(store);
-    restoreIdentity(store, written);
+    const SavedIdentity readBack = identityOfStore(store);
+    loadIntoStore(written, store);
     if (context.state.LinkError != 0) return;
+    context.state.versionAfter = readBack.version;
     if (readBack.model != written.model || readBack.serial != written.serial ||
         readBack.param04 != written.param04) {
         context.state.LinkError = 99;
@@ -149,19 +133,34 @@ bool openPort(StepContext& context) {
     return false;
 }
 
+bool holdsIdentity(const ParameterStore& store) {
+    return store.ModelName.size() >= kModelNameLength && store.SerialNumber.size() >= kSerialNumberLength;
+}
+
+// Each batch asks again for a value that did not come whole. Two flips of one bit in two bytes pass the
+// checksum; the same wrong value read twice, batch for batch, would take two such pairs striking alike.
 void readIdentity(StepContext& context) {
-    if (!openPort(context)) return;
-    CommandQueue queue = identityReadBatch(context.state.params);
-    runBatch(context, queue, AnswerRule::ReadsStored);
+    std::vector<SavedIdentity> reads;
+    for (int batch = 0; batch < kMaxIdentityReads; ++batch) {
+        // The batch before closed the port; a caller may have opened it for the first.
+        if (!context.port.isOpen() && !openPort(context)) return;
+        CommandQueue queue = identityReadBatch(context.state.params);
+        runBatch(context, queue, AnswerRule::ReadsStored);
+        if (context.state.LinkError != 0) return;
+        const SavedIdentity read = identityOfStore(context.state.params);
+        if (std::find(reads.begin(), reads.end(), read) != reads.end()) return;
+        reads.push_back(read);
+    }
+    context.state.LinkError = 12;
 }
 
 void subStep2ParamRead(StepContext& context) {
     if (!openPort(context)) return;
     showRunning(context, 1, kStep2Running, "Prameter read");
-    CommandQueue queue = identityReadBatch(context.state.params);
-    // A value that did not come whole is asked for again: the backup is what step 7 writes back.
-    runExchange(context, queue, "パラメーター取得中 ………", AnswerRule::ReadsStored);
+    context.view.setText(Control::txtProcess, "パラメーター取得中 ………");
+    readIdentity(context);
     if (context.state.LinkError != 0) return;
+    saveIdentityBackup(context);
 
     WizardView& view = context.view;
     view.setText(Control::txtProcess, "パラメーター取得完了");
@@ -176,7 +175,7 @@ void subStep2ParamRead(StepContext& context) {
 void subStep7ParamWrite(StepContext& context) {
     ParameterStore& store = context.state.params;
     // Writing an identity the store does not hold would leave the device with a made-up one.
-    if (store.ModelName.size() < kModelNameLength || store.SerialNumber.size() < kSerialNumberLength) {
+    if (!holdsIdentity(store)) {
         context.state.LinkError = 99;
         return;
     }
@@ -205,9 +204,12 @@ void subStep7ParamWrite(StepContext& context) {
         verifyWrittenIdentity(context);
         if (context.state.LinkError != 0) return;
     }
+    markBackupRestored(context);
 
     WizardView& view = context.view;
-    view.setText(Control::txtProcess, joinLines({"パラメーター初期化完了", "パラメーター書き込み完了"}));
+    const std::string written = joinLines({"パラメーター初期化完了", "パラメーター書き込み完了"});
+    view.setText(Control::txtProcess,
+                 context.state.verifyIdentity ? withLines(written, {"パラメーター確認完了"}) : written);
     view.setText(Control::txtInfo,
                  withLines(kStep7Head,
                            {"　　　　　もし不慮の事故により電源が落ちた場合には",

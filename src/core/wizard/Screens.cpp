@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 
+#include "core/wizard/DeviceSteps.h"
 #include "core/wizard/Text.h"
 
 namespace rq {
@@ -107,7 +108,8 @@ void subStep6ParamPrepare(StepContext& context) {
                               "　注意！：「次へ」をクリックすることでパラメーターの更新が",
                               "　　　　　始まります。ここで更新処理を中断した場合には",
                               "　　　　　RQシステムの動作を保証することができません。"}),
-                   {false, false, false, false, true},
+                   // Without an identity step 7 cannot run: it is typed in, or a saved one chosen.
+                   {false, false, !holdsIdentity(context.state.params), false, true},
                    "Parameter update",
                    true});
 }

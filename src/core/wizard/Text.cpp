@@ -1,5 +1,7 @@
 #include "core/wizard/Text.h"
 
+#include <cstdio>
+
 namespace rq {
 
 std::string joinLines(std::initializer_list<std::string_view> lines) {
@@ -11,6 +13,21 @@ std::string joinLines(std::initializer_list<std::string_view> lines) {
         first = false;
     }
     return text;
+}
+
+std::string printableBytes(std::string_view bytes) {
+    std::string shown;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F) {
+            shown += c;
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            shown += escaped;
+        }
+    }
+    return shown;
 }
 
 }  // namespace rq

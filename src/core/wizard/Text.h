@@ -11,4 +11,7 @@ inline constexpr std::string_view kNewLine = "\r\n";
 
 std::string joinLines(std::initializer_list<std::string_view> lines);
 
+// A device's character field for a person: printable ASCII as it is, every other byte as \xNN.
+std::string printableBytes(std::string_view bytes);
+
 }  // namespace rq

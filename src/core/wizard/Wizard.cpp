@@ -1,6 +1,7 @@
 #include "core/wizard/Wizard.h"
 
 #include "core/settings/PortConf.h"
+#include "core/wizard/Backups.h"
 #include "core/wizard/DeviceSteps.h"
 #include "core/wizard/ErrorMessages.h"
 #include "core/wizard/ForceUpdate.h"
@@ -14,6 +15,8 @@ constexpr StepHandler kStepHandlers[] = {subStep1Start,      subStep2ParamRead, 
                                          subStep4FwPrepare,  subStep5FwUpdate,  subStep6ParamPrepare,
                                          subStep7ParamWrite, subStep8End};
 constexpr int kLastStep = 7;
+constexpr int kFwUpdateStep = 4;
+constexpr int kParamPrepareStep = 5;
 
 }  // namespace
 
@@ -47,6 +50,35 @@ void Wizard::start() {
 void Wizard::announceSettings() {
     const CommSettings& settings = state_.commSettings;
     context_.view.settingsChanged(settings, context_.port.deviceName(settings.ComPort));
+    context_.view.readBackChanged(state_.verifyIdentity);
+}
+
+void Wizard::setVerifyIdentity(bool verify) {
+    if (verify == state_.verifyIdentity) return;
+    state_.verifyIdentity = verify;
+    context_.view.readBackChanged(verify);
+}
+
+void Wizard::offerSavedBackup() {
+    if (context_.backups == nullptr) return;
+    if (const auto newest = context_.backups->newestUnrestored()) offerBackup(*newest);
+}
+
+bool Wizard::offerBackup(const BackupFile& file) {
+    const ErrorMessage offer = backupOffer(*file.read.identity, state_.traceTime);
+    if (!context_.view.askYesNo(offer.title, offer.text)) return false;
+    loadSavedIdentity(file);
+    return true;
+}
+
+void Wizard::loadSavedIdentity(const BackupFile& file) {
+    loadIntoStore(*file.read.identity, state_.params);
+    state_.backupPath = file.path;
+    state_.programmingStarted = true;
+    context_.view.backupNoted({BackupNote::Event::Loaded, file.path, {}});
+    context_.view.setText(Control::lblFWOld, deviceVersionCaption(state_.params));
+    setStepIndex(kParamPrepareStep);
+    subRunStep();
 }
 
 void Wizard::setStepIndex(int stepIndex) {
@@ -75,6 +107,7 @@ void Wizard::cmdNext() {
         return;
     }
     setStepIndex(state_.StepIndex + 1);
+    if (state_.StepIndex == kFwUpdateStep) state_.programmingStarted = true;
     subRunStep();
     if (state_.LinkError != 0 && fallBack_) {
         setStepIndex(state_.StepIndex - 1);
@@ -84,17 +117,49 @@ void Wizard::cmdNext() {
 
 void Wizard::cmdCancel() {
     ended_ = true;
+    dropUnneededBackup(context_);
     context_.view.endProgram();
 }
 
 void Wizard::closeRequest() {
     ended_ = true;
+    dropUnneededBackup(context_);
 }
 
 void Wizard::cmdForceUpdate() {
-    if (const auto entry = context_.view.askModelAndSerial()) storeModelAndSerial(*entry, state_.params);
+    if (state_.StepIndex == kParamPrepareStep) {
+        chooseIdentityForStep7();
+        return;
+    }
+    if (const auto entry = context_.view.askModelAndSerial()) {
+        takeTypedIdentity(*entry);
+    } else if (!holdsIdentity(state_.params)) {
+        // Going on would program a device that then has no identity to get back.
+        setStepIndex(0);
+        subRunStep();
+        return;
+    }
     setStepIndex(2);
     subRunStep();
+}
+
+// The flash already holds the new program, so the wizard stays at step 6: a saved backup is offered
+// first, newest first, then the model and serial dialog.
+void Wizard::chooseIdentityForStep7() {
+    if (context_.backups != nullptr) {
+        for (const BackupFile& file : context_.backups->unrestored()) {
+            if (offerBackup(file)) return;
+        }
+    }
+    if (const auto entry = context_.view.askModelAndSerial()) takeTypedIdentity(*entry);
+    subRunStep();
+}
+
+// What step 7 writes is now typed in, so this run's backup is not what it writes back.
+void Wizard::takeTypedIdentity(const ModelSerialEntry& entry) {
+    storeModelAndSerial(entry, state_.params);
+    dropUnneededBackup(context_);
+    state_.backupPath.clear();
 }
 
 void Wizard::cmdCommSetting() {

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "core/backup/BackupStore.h"
 #include "core/wizard/WizardState.h"
 
 namespace rq {
@@ -14,6 +15,13 @@ class Wizard {
 
     // The window has loaded. Settings given to state() before are those the run starts with.
     void start();
+    // Where the identity step 2 reads is kept until step 7 has written it back; none without a store.
+    void setBackupStore(BackupStore* store) { context_.backups = store; }
+    // Offers the newest backup that step 7 has not written back yet, if there is one; Yes loads it.
+    void offerSavedBackup();
+    // Takes a saved identity as the one step 7 writes back and shows the step 6 screen: the device has
+    // been programmed and waits for its identity.
+    void loadSavedIdentity(const BackupFile& file);
 
     void cmdNext();
     void cmdCancel();
@@ -27,7 +35,7 @@ class Wizard {
     void closeRequest();
     void setTraceEnabled(bool enabled) { state_.TraceEnabled = enabled; }
     void setTraceRecorded(bool recorded) { state_.traceRecorded = recorded; }
-    void setVerifyIdentity(bool verify) { state_.verifyIdentity = verify; }
+    void setVerifyIdentity(bool verify);
     void setTraceTimeFormat(TraceTimeFormat format) { state_.traceTime = std::move(format); }
     // A runner without a window stops at a failed step instead of showing the step before it again.
     void setFallBackAfterFailure(bool fallBack) { fallBack_ = fallBack; }
@@ -45,6 +53,10 @@ class Wizard {
     void setStepIndex(int stepIndex);
     void announceSettings();
     void reportFileError(std::uint8_t code);
+    // Asks whether step 7 is to write this backup back; Yes loads it.
+    bool offerBackup(const BackupFile& file);
+    void chooseIdentityForStep7();
+    void takeTypedIdentity(const ModelSerialEntry& entry);
 
     WizardState state_;
     StepContext context_;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "core/firmware/FirmwareFile.h"
 #include "core/firmware/ProgrammingImage.h"
@@ -31,8 +34,16 @@ struct WizardState {
     bool traceWanted() const { return TraceEnabled || traceRecorded; }
     TraceTimeFormat traceTime = fixedTraceTime;
     // Read the identity back after step 7's write and fail the step when it differs.
-    bool verifyIdentity = false;
+    bool verifyIdentity = true;
+    // The firmware version the read-back of step 7 found: the version the device runs now.
+    std::optional<std::array<std::uint8_t, 2>> versionAfter;
+    // The file that keeps this run's identity until step 7 has written it back; empty without one.
+    std::string backupPath;
+    // Step 5 has begun: the device may have lost its program, and at the next step 7 its identity.
+    bool programmingStarted = false;
 };
+
+class BackupStore;
 
 // What a step handler works with.
 struct StepContext {
@@ -40,6 +51,7 @@ struct StepContext {
     Port& port;
     Clock& clock;
     WizardView& view;
+    BackupStore* backups = nullptr;  // where the identity read is kept on disk; none without it
 
     void setProgress(const Progress& progress) {
         state.progress = progress;

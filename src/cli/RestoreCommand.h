@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+#include "cli/Subcommand.h"
+
+namespace rq::cli {
+
+// rqfwup-cli restore: steps 6 and 7 of the wizard with an identity that an earlier update saved, and
+// the list of the saved ones.
+int runRestore(const std::vector<std::string>& args, const Io& io);
+extern const char* const kRestoreSynopsis;
+std::string restoreHelp();
+
+// A backup file that cannot be used; no backup waits to be written back.
+inline constexpr int kBackupRefusedStatus = 3;
+inline constexpr int kNoBackupStatus = 4;
+
+}  // namespace rq::cli

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "CliProcess.h"
+#include "core/TempDir.h"
+
+namespace rq {
+namespace {
+
+using test::runCli;
+
+// The part of `text` after `before`, up to the end of its line.
+std::string after(const std::string& text, const std::string& before) {
+    const auto at = text.find(before);
+    if (at == std::string::npos) return {};
+    const auto start = at + before.size();
+    return text.substr(start, text.find('\n', start) - start);
+}
+
+// Updates and restores on the simulated RQ system, each with backups of its own.
+class CliRestoreTest : public ::testing::Test {
+  protected:
+    test::TempDir dir;
+    std::string firmware = dir.path("fw.bin");
+    std::string backups = dir.path("backups");
+    test::ScopedVariable folder{"RQFWUP_BACKUP_DIR", backups};
+
+    void SetUp() override { ASSERT_EQ(runCli("make-firmware " + firmware).status, 0); }
+    std::string update(const std::string& options) const {
+        return "update " + firmware + " --simulate --sim-line instant " + options;
+    }
+};
+
+// Enter on steps 1, 3 and 4; the input ends at the prompt of step 6, after the flash was programmed.
+TEST_F(CliRestoreTest, AnUpdateThatEndsAfterStep5TellsWhereTheIdentityIsAndRestoreWritesItBack) {
+    const auto stopped = runCli(update("--sim-fault identity-bytes --json"), "\n\n\n");
+    EXPECT_EQ(stopped.status, 1);
+    const std::string file = after(stopped.err, "it is saved in ");
+    ASSERT_EQ(file.rfind(backups + "/simulated/identity-", 0), 0u) << stopped.err;
+    const std::string command = after(stopped.err, "write it back with: ");
+    EXPECT_EQ(command, "rqfwup-cli restore " + file + " --port COM1 --simulate");
+    EXPECT_NE(stopped.out.find(R"(,"identityNotRestored":{"file":")" + file +
+                               R"(","command":"rqfwup-cli restore )"),
+              std::string::npos);
+
+    // A fresh simulated device holds the model RQA-4021: the read-back passes only with the file's bytes.
+    const auto restored =
+        runCli(command.substr(std::string("rqfwup-cli ").size()) + " --sim-line instant --yes");
+    EXPECT_EQ(restored.status, 0) << restored.err;
+    EXPECT_NE(restored.out.find("* writing back " + file +
+                                ": model \\x00RQ\\x7F\\x80\\xA5\\xFE\\xFF, serial number "
+                                "\\x01\\x1F9\\x81\\xC3\\x00"),
+              std::string::npos)
+        << restored.out;
+    EXPECT_NE(restored.out.find("  パラメーター確認完了"), std::string::npos);
+
+    const auto listed = runCli("restore --list --json --simulate");
+    EXPECT_NE(listed.out.find(R"("modelBytes":[0,82,81,127,128,165,254,255],)"), std::string::npos)
+        << listed.out;
+    EXPECT_NE(listed.out.find(R"("serialBytes":[1,31,57,129,195,0],)"), std::string::npos);
+    EXPECT_EQ(listed.out.find(R"("restored":null)"), std::string::npos) << "marked restored";
+
+    const auto again = runCli("restore --simulate --yes");
+    EXPECT_EQ(again.status, 4) << "a restored backup is not taken again";
+    EXPECT_NE(again.err.find("no identity backup waits to be written back"), std::string::npos);
+}
+
+TEST_F(CliRestoreTest, AnInterruptAfterStep5TellsWhereTheIdentityIs) {
+    const std::pair<int, int> cases[] = {{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}};
+    for (const auto& [number, status] : cases) {
+        SCOPED_TRACE(number);
+        test::BackgroundCli run({"update", firmware, "--simulate", "--sim-line", "instant", "--json"});
+        run.send("\n\n\n");
+        std::string line;
+        while ((line = run.readLine()).find(R"(,"stepIndex":5})") == std::string::npos && !line.empty()) {
+        }
+        ASSERT_FALSE(line.empty()) << "step 6 was not reached";
+        run.signal(number);
+        bool told = false;
+        while (!(line = run.readLine()).empty())
+            told = told || line.find(R"("identityNotRestored":{"file":")") != line.npos;
+        EXPECT_TRUE(told);
+        EXPECT_EQ(run.finish(), status);
+    }
+}
+
+TEST_F(CliRestoreTest, AFileThatIsNoWholeBackupIsRefusedBeforeTheDeviceIsTouched) {
+    const std::pair<std::string, const char*> cases[] = {
+        {dir.file("cut.json", {'{', '"', 'f'}), "is refused: damaged: not a JSON object"},
+        {dir.file("other.json", {'{', '"', 'a', '"', ':', '1', '}'}), "is refused: not a backup of rqfwup"},
+        {dir.path("absent.json"), "is refused: cannot be read"},
+    };
+    for (const auto& [file, reason] : cases) {
+        const auto result = runCli("restore " + file + " --simulate --yes");
+        EXPECT_EQ(result.status, 3) << file;
+        EXPECT_NE(result.err.find(reason), std::string::npos) << result.err;
+        EXPECT_EQ(result.out, "") << "no screen was shown";
+    }
+}
+
+TEST_F(CliRestoreTest, AFolderThatCannotBeWrittenDoesNotStopTheUpdate) {
+    const std::string taken = dir.file("taken", {'x'});
+    test::ScopedVariable blocked("RQFWUP_BACKUP_DIR", taken);
+    const auto result = runCli(update("--yes"));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(
+        result.err.find("the identity read cannot be kept on disk (cannot make " + taken + "/simulated"),
+        std::string::npos)
+        << result.err;
+}
+
+}  // namespace
+}  // namespace rq
