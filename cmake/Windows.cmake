@@ -11,6 +11,8 @@ if(RQ_WINDOWS_QT)
   endif()
 endif()
 
+enable_language(RC)  # the programs' manifest
+
 # Every program in one folder, beside the DLLs and plugins it loads (dist/windows puts them there), so
 # that the programs and the tests run from the build as they run installed.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

@@ -1,5 +1,8 @@
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/Terminal.h"
@@ -26,6 +29,16 @@ void restoreConsole() {
 }  // namespace
 
 void prepareConsole() {
+    // A window program has no console of its own: its --help, --version and errors go to the one it was
+    // started from.
+    if (GetStdHandle(STD_OUTPUT_HANDLE) == nullptr && AttachConsole(ATTACH_PARENT_PROCESS)) {
+        std::freopen("CONOUT$", "w", stdout);
+        std::freopen("CONOUT$", "w", stderr);
+    }
+    // The C runtime would write CR LF for each LF; a console ends the line either way.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+
     DWORD mode = 0;
     if (!GetConsoleMode(standardOutput(), &mode)) return;  // a file or a pipe takes the bytes as they are
     originalCodePage = GetConsoleOutputCP();
