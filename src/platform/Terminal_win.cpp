@@ -32,7 +32,8 @@ std::size_t wholeCharacters(const char* bytes, std::size_t size) {
 }
 
 // The program's UTF-8 text for a console, written to it as UTF-16, which every console shows whatever
-// its code page, and in whole characters: the C runtime would hand a console one byte at a time.
+// its code page, and in whole characters: a C runtime may hand a console one byte at a time (Wine's
+// does), and a console shows a lone byte of a character as a replacement character.
 class ConsoleBuffer final : public std::streambuf {
   public:
     explicit ConsoleBuffer(HANDLE console) : console_(console) { setp(buffer_, buffer_ + sizeof buffer_); }
