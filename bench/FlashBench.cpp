@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <future>
 #include <span>
 #include <string>
@@ -12,6 +11,7 @@
 #include "core/flash/FlashFrames.h"
 #include "core/io/LineSettings.h"
 #include "core/wizard/DeviceSteps.h"
+#include "platform/ProcessorTime.h"
 #include "platform/SteadyClock.h"
 #include "sim/FirmwareGenerator.h"
 #include "sim/RqSystem.h"
@@ -54,12 +54,12 @@ UpdateFigures runUpdate(const sim::RqSystemOptions& options, std::uint8_t speedI
     state.commSettings.UpBaudrateIndex = speedIndex;
     StepContext context{state, port, clock, view};
 
-    const std::clock_t cpuStart = std::clock();
+    const auto cpuStart = processorTime();
     const Micros wallStart = realClock.now();
     subStep5FwUpdate(context);
     UpdateFigures figures;
     figures.wall = realClock.now() - wallStart;
-    figures.cpu = Seconds(static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC);
+    figures.cpu = processorTime() - cpuStart;
     figures.succeeded = state.LinkError == 0;
     figures.prescribedWaits = clock.waited();
     figures.lineTime = port.lineTime();

@@ -24,10 +24,9 @@ std::string whyNot(const PortReport& report) {
     return report.failure ? report.failure->reason : "not found";
 }
 
-// The fields a USB adapter tells of itself, by their JSON names, those the system knows.
-std::vector<std::pair<const char*, std::string>> usbFields(const ListedPort& device) {
+// What the system tells of the device (a USB adapter tells most), by their JSON names, those it knows.
+std::vector<std::pair<const char*, std::string>> systemFields(const ListedPort& device) {
     std::vector<std::pair<const char*, std::string>> fields;
-    if (!device.usb) return fields;
     const auto add = [&fields](const char* name, const std::string& value) {
         if (!value.empty()) fields.emplace_back(name, value);
     };
@@ -46,8 +45,7 @@ std::string textLine(const PortReport& report) {
         if (const std::string fix = remedy(*report.failure); !fix.empty()) line += "; " + fix;
     }
     const ListedPort& device = report.port.device;
-    if (!device.usb) return line;
-    line += "  USB";
+    if (device.usb) line += "  USB";
     // Appended piece by piece: GCC 12 at -O3 reports a false overlap for a chain of + here.
     if (device.vendorId && device.productId)
         line.append(" ").append(hex4(*device.vendorId)).append(":").append(hex4(*device.productId));
@@ -68,7 +66,7 @@ std::string jsonObject(const PortReport& report) {
             object += ",\"remedy\":" + jsonString(fix);
     }
     object += std::string(",\"usb\":") + (report.port.device.usb ? "true" : "false");
-    for (const auto& [name, value] : usbFields(report.port.device))
+    for (const auto& [name, value] : systemFields(report.port.device))
         object += std::string(",\"") + name + "\":" + jsonString(value);
     return object + "}";
 }

@@ -64,6 +64,12 @@ bool press(char key, sim::SimDevice& device) {
 }
 
 int simulate(const SimulateOptions& options, const Io& io) {
+    if (!PtyTransport::supported()) {
+        io.err << "rqfwup-cli: simulate needs a POSIX system (Linux, macOS): it serves the simulated RQ "
+                  "system on a pseudo-terminal, which this system does not have; update, info and params "
+                  "take --simulate instead\n";
+        return 1;
+    }
     PtyTransport transport;
     if (!transport.ok()) {
         io.err << "rqfwup-cli: cannot open a pseudo-terminal\n";

@@ -26,8 +26,6 @@ enum class SceneMove : int {
 
 namespace {
 
-// A whole update on the simulated line takes a few seconds; a scene that is not reached by then never is.
-constexpr int kDeadlineMillis = 60'000;
 constexpr int kTickMillis = 20;
 // Long enough for the front panel's lamp to follow the device.
 constexpr int kSettleMillis = 300;
@@ -140,8 +138,8 @@ std::string sceneHelp() {
     return help;
 }
 
-ScenePlayer::ScenePlayer(frmMain& window, std::string_view scene, QString path)
-    : QObject(&window), window_(window), scene_(sceneIndex(scene)), path_(std::move(path)) {
+ScenePlayer::ScenePlayer(frmMain& window, std::string_view scene, QString path, SceneBounds bounds)
+    : QObject(&window), window_(window), scene_(sceneIndex(scene)), path_(std::move(path)), bounds_(bounds) {
     connect(&ticker_, &QTimer::timeout, this, &ScenePlayer::tick);
 }
 
@@ -155,7 +153,7 @@ bool ScenePlayer::idle() const {
 }
 
 void ScenePlayer::tick() {
-    if (age_.elapsed() > kDeadlineMillis && (phase_ == Phase::Walking || phase_ == Phase::Aiming)) {
+    if (age_.elapsed() > bounds_.reachMillis && (phase_ == Phase::Walking || phase_ == Phase::Aiming)) {
         fail(QStringLiteral("the window did not reach the scene in time"));
     }
     switch (phase_) {
@@ -265,22 +263,29 @@ void ScenePlayer::takePicture(QWidget* subject) {
     if (!withTitleBar(subject->grab(), pictured_).save(path_)) {
         failure_ = QStringLiteral("cannot write ") + path_;
     }
-    phase_ = Phase::Finishing;
+    finish();
 }
 
 void ScenePlayer::fail(const QString& reason) {
     failure_ = reason;
-    phase_ = Phase::Finishing;
+    finish();
 }
 
-// Answers what is still open, so that the wizard ends its step, then reports.
+void ScenePlayer::finish() {
+    phase_ = Phase::Finishing;
+    finishing_.start();
+}
+
+// Answers what is still open, so that the wizard ends its step, then reports. A message box that never
+// got its show event (a window on a system without a display) takes no answer and holds the wizard in
+// its step; the player reports that instead of waiting for good.
 void ScenePlayer::finishUp() {
-    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-        dialog->reject();
-        return;
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
+    if (!idle()) {
+        if (finishing_.elapsed() <= bounds_.finishMillis) return;
+        const QString overdue = QStringLiteral("the window did not end its step in time");
+        failure_ = failure_.isEmpty() ? overdue : failure_ + QStringLiteral("; ") + overdue;
     }
-    // Every wait of a step is bounded, and any box it shows is answered here.
-    if (window_.wizard().busy()) return;
     ticker_.stop();
     emit finished(failure_);
 }

@@ -21,6 +21,13 @@ const std::vector<SceneInfo>& sceneCatalogue();
 bool isScene(std::string_view name);
 std::string sceneHelp();
 
+// How long a scene may take: the walk to reach it (a whole update on the simulated line takes a few
+// seconds), and the wizard to end its step once the picture is taken or the walk has failed.
+struct SceneBounds {
+    int reachMillis = 60'000;
+    int finishMillis = 30'000;
+};
+
 // Walks the window to a scene as a user would, with its buttons and the front panel of the simulated
 // RQ system, saves a picture of the window the scene shows, closes the dialog it opened and waits for
 // the wizard. Every wait has a deadline, so it always finishes.
@@ -28,7 +35,7 @@ class ScenePlayer final : public QObject {
     Q_OBJECT
 
   public:
-    ScenePlayer(frmMain& window, std::string_view scene, QString path);
+    ScenePlayer(frmMain& window, std::string_view scene, QString path, SceneBounds bounds = {});
 
     void start();
     // The caption of the window pictured; empty until the picture is taken.
@@ -49,6 +56,7 @@ class ScenePlayer final : public QObject {
     void takePicture(QWidget* subject);
     void finishUp();
     void fail(const QString& reason);
+    void finish();
     bool idle() const;
 
     frmMain& window_;
@@ -58,8 +66,10 @@ class ScenePlayer final : public QObject {
     Phase phase_ = Phase::Walking;
     QString failure_;
     QString pictured_;
+    SceneBounds bounds_;
     QTimer ticker_;
     QElapsedTimer age_;
+    QElapsedTimer finishing_;
 };
 
 }  // namespace rq::gui

@@ -4,6 +4,7 @@
 #include "core/wizard/Wizard.h"
 #include "gui/Application.h"
 #include "gui/ScenePlayer.h"
+#include "platform/Terminal.h"
 #include "sim/Faults.h"
 
 namespace {
@@ -13,6 +14,7 @@ constexpr int kUsageStatus = 2;
 }  // namespace
 
 int main(int argc, char** argv) {
+    rq::prepareConsole();
     const auto command = rq::gui::parseGuiCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (std::holds_alternative<rq::gui::ShowUsage>(command)) {
         std::cout << rq::gui::guiUsageText();

@@ -2,6 +2,7 @@
 
 #include <QSerialPort>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace rq {
@@ -16,7 +17,7 @@ struct OpenFailure {
     std::string group;   // Permission: the group that owns the device, when membership would help
 };
 
-// What the user can do about it, where that is well known; empty otherwise.
+// What the user can do about it on this system, where that is well known; empty otherwise.
 std::string remedy(const OpenFailure& failure);
 // One line: the path, the reason and the remedy.
 std::string explain(const OpenFailure& failure);
@@ -24,5 +25,11 @@ std::string explain(const OpenFailure& failure);
 // Asks the system why `path` did not open after QSerialPort said `error` and `errorText`.
 OpenFailure diagnoseOpenFailure(const std::string& path, QSerialPort::SerialPortError error,
                                 const QString& errorText);
+
+// The system's own error (errno on POSIX systems, GetLastError() on Windows) when it opens `path`
+// itself; nothing when the device opens now.
+std::optional<int> systemOpenError(const std::string& path);
+// The failure that the system's error `error` stands for.
+OpenFailure describeOpenError(const std::string& path, int error);
 
 }  // namespace rq

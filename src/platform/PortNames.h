@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+class QSerialPortInfo;
+
 namespace rq {
 
 // A serial device as the system lists it.
@@ -15,7 +17,7 @@ struct ListedPort {
     ListedPort() = default;
     ListedPort(std::string devicePath, bool isUsb = false) : path(std::move(devicePath)), usb(isUsb) {}
 
-    std::string path;  // e.g. /dev/ttyUSB0
+    std::string path;  // the name it is opened by: /dev/ttyUSB0, or COM3 on Windows
     bool usb = false;
     // What the system tells of a USB adapter; unset or empty for other ports.
     std::optional<std::uint16_t> vendorId;
@@ -32,6 +34,9 @@ struct NumberedPort {
 
 // The serial devices the system lists now.
 std::vector<ListedPort> systemPorts();
+// The name a listed device is opened by: its path on POSIX systems, COMn on Windows; empty for one
+// that is listed under another name as well and is opened by that.
+std::string openingName(const QSerialPortInfo& info);
 
 // The order in which COM1, COM2, ... number the listed devices: USB adapters first, then on-board
 // ports, each in natural name order (ttyS2 before ttyS10).

@@ -18,6 +18,9 @@ class PtyTransport {
     using ToDevice = std::function<void(std::span<const std::uint8_t> bytes)>;
     using FromDevice = std::function<std::vector<std::uint8_t>()>;  // what the device has sent by now
 
+    // Whether this system has pseudo-terminals at all (Windows has none).
+    static bool supported();
+
     PtyTransport();  // opens the pair
     ~PtyTransport();
     PtyTransport(const PtyTransport&) = delete;

@@ -1,21 +1,13 @@
 #include "platform/QtPort.h"
 
 #include <chrono>
-#include <thread>
+
+#include "platform/PreciseSleep.h"
 
 namespace rq {
 namespace {
 
 using Steady = std::chrono::steady_clock;
-
-// What the serial drivers of this system can do at all.
-bool systemTakes(const LineSettings& settings) {
-#ifdef Q_OS_WIN
-    return settings.dataBits >= 5;
-#else
-    return settings.dataBits >= 5 && settings.stopBits != StopBits::OneAndHalf;
-#endif
-}
 
 QSerialPort::Parity qtParity(Parity parity) {
     switch (parity) {
@@ -192,7 +184,7 @@ PortError QtPort::write(std::span<const std::uint8_t> bytes) {
 std::vector<std::uint8_t> QtPort::read(std::size_t atLeast, Micros timeout) {
     const auto deadline = Steady::now() + timeout;
     if (!serial_.isOpen()) {
-        std::this_thread::sleep_until(deadline);
+        sleepUntil(deadline);
         return {};
     }
     bool lineFailed = false;
@@ -203,7 +195,7 @@ std::vector<std::uint8_t> QtPort::read(std::size_t atLeast, Micros timeout) {
             lineFailed = lineGone();
             serial_.clearError();
             // A line that fails at once would otherwise turn the caller's wait into a spin.
-            if (!lineFailed) std::this_thread::sleep_until(deadline);
+            if (!lineFailed) sleepUntil(deadline);
             break;
         }
     }

@@ -19,7 +19,7 @@ namespace rq {
 class QtPort final : public Port {
   public:
     // What the port asks of the driver for short replies when it opens; a test may watch it.
-    using LowLatencyRequest = std::function<bool(qintptr handle)>;
+    using LowLatencyRequest = std::function<bool(NativeHandle handle)>;
 
     explicit QtPort(PortTable table = PortTable::system());
 

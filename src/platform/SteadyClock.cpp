@@ -1,6 +1,6 @@
 #include "platform/SteadyClock.h"
 
-#include <thread>
+#include "platform/PreciseSleep.h"
 
 namespace rq {
 
@@ -9,7 +9,7 @@ Micros SteadyClock::now() const {
 }
 
 void SteadyClock::sleepUntil(Micros when) {
-    std::this_thread::sleep_until(start_ + when);
+    rq::sleepUntil(start_ + when);
 }
 
 }  // namespace rq

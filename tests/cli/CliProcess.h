@@ -1,20 +1,9 @@
 #pragma once
 
-#include <gtest/gtest.h>
-#include <poll.h>
-#include <pty.h>
-#include <sys/wait.h>
-#include <termios.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
+#include <QProcess>
+#include <QtGlobal>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace rq::test {
 
@@ -24,31 +13,19 @@ struct ProcessResult {
     std::string err;  // standard error
 };
 
-// Runs the rqfwup-cli of this build with `args`; standard input holds `input` and then ends.
+// Runs the rqfwup-cli of this build with `args` (split as a shell would, quotes kept together);
+// standard input holds `input` and then ends.
 inline ProcessResult runCli(const std::string& args, const std::string& input = "") {
-    const auto scratch =
-        std::filesystem::temp_directory_path() / ("rqfwup-cli-" + std::to_string(::getpid()));
-    const std::string errFile = scratch.string() + "-err";
-    const std::string inFile = scratch.string() + "-in";
-    if (FILE* in = std::fopen(inFile.c_str(), "w")) {
-        std::fwrite(input.data(), 1, input.size(), in);
-        std::fclose(in);
-    }
-    const std::string command = std::string(RQ_CLI_PATH) + " " + args + " <" + inFile + " 2>" + errFile;
+    QProcess cli;
+    cli.start(QString::fromUtf8(RQ_CLI_PATH), QProcess::splitCommand(QString::fromStdString(args)));
     ProcessResult result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    std::size_t got = 0;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, got);
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    if (FILE* err = std::fopen(errFile.c_str(), "r")) {
-        while ((got = fread(buffer, 1, sizeof buffer, err)) > 0) result.err.append(buffer, got);
-        std::fclose(err);
-    }
-    std::remove(errFile.c_str());
-    std::remove(inFile.c_str());
+    if (!cli.waitForStarted()) return result;
+    cli.write(input.data(), static_cast<qint64>(input.size()));
+    cli.closeWriteChannel();
+    if (!cli.waitForFinished(-1) || cli.exitStatus() != QProcess::NormalExit) return result;
+    result.status = cli.exitCode();
+    result.out = cli.readAllStandardOutput().toStdString();
+    result.err = cli.readAllStandardError().toStdString();
     return result;
 }
 
@@ -56,14 +33,14 @@ inline ProcessResult runCli(const std::string& args, const std::string& input = 
 class ScopedVariable {
   public:
     ScopedVariable(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
+        if (qEnvironmentVariableIsSet(name)) old_ = qgetenv(name);
+        qputenv(name, QByteArray::fromStdString(value));
     }
     ~ScopedVariable() {
         if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
+            qputenv(name_, *old_);
         } else {
-            ::unsetenv(name_);
+            qunsetenv(name_);
         }
     }
     ScopedVariable(const ScopedVariable&) = delete;
@@ -71,116 +48,7 @@ class ScopedVariable {
 
   private:
     const char* name_;
-    std::optional<std::string> old_;
-};
-
-// Runs the rqfwup-cli of this build on a terminal `columns` wide, in raw mode so that its output
-// arrives as written. Standard error goes to the terminal too.
-inline ProcessResult runCliOnTerminal(const std::vector<std::string>& args, unsigned short columns) {
-    std::vector<char*> argv{const_cast<char*>(RQ_CLI_PATH)};
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    termios raw{};
-    cfmakeraw(&raw);
-    winsize size{};
-    size.ws_row = 50;
-    size.ws_col = columns;
-    int terminal = -1;
-    ProcessResult result;
-    const pid_t child = forkpty(&terminal, nullptr, &raw, &size);
-    if (child < 0) return result;
-    if (child == 0) {
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    char buffer[4096];
-    ssize_t got = 0;
-    // Ends with an error once the program has closed the terminal.
-    while ((got = ::read(terminal, buffer, sizeof buffer)) > 0)
-        result.out.append(buffer, static_cast<std::size_t>(got));
-    ::close(terminal);
-    int status = 0;
-    waitpid(child, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
-// rqfwup-cli running beside the test, its standard input and output on pipes, standard error kept.
-class BackgroundCli {
-  public:
-    explicit BackgroundCli(const std::vector<std::string>& args) {
-        std::vector<char*> argv{const_cast<char*>(RQ_CLI_PATH)};
-        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        int toChild[2];
-        int fromChild[2];
-        if (::pipe(toChild) != 0 || ::pipe(fromChild) != 0) return;
-        child_ = fork();
-        if (child_ == 0) {
-            ::dup2(toChild[0], STDIN_FILENO);
-            ::dup2(fromChild[1], STDOUT_FILENO);
-            for (const int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) ::close(fd);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        ::close(toChild[0]);
-        ::close(fromChild[1]);
-        input_ = toChild[1];
-        output_ = fromChild[0];
-    }
-    ~BackgroundCli() { finish(); }
-    BackgroundCli(const BackgroundCli&) = delete;
-    BackgroundCli& operator=(const BackgroundCli&) = delete;
-
-    // One line of its output without the line break; what there is at end of output or after `millis`.
-    std::string readLine(int millis = 10'000) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(millis);
-        std::size_t end;
-        while ((end = buffered_.find('\n')) == std::string::npos && output_ >= 0) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            pollfd fd{output_, POLLIN, 0};
-            if (left.count() <= 0 || ::poll(&fd, 1, static_cast<int>(left.count())) <= 0) break;
-            char chunk[1024];
-            const auto got = ::read(output_, chunk, sizeof chunk);
-            if (got <= 0) break;
-            buffered_.append(chunk, static_cast<std::size_t>(got));
-        }
-        end = std::min(buffered_.find('\n'), buffered_.size());
-        std::string line = buffered_.substr(0, end);
-        buffered_.erase(0, std::min(end + 1, buffered_.size()));
-        return line;
-    }
-    void send(const std::string& text) {
-        if (input_ >= 0 && ::write(input_, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
-            ADD_FAILURE() << "cannot write to rqfwup-cli";
-        }
-    }
-    void signal(int number) {
-        if (child_ > 0) ::kill(child_, number);
-    }
-    void closeInput() {
-        if (input_ >= 0) ::close(input_);
-        input_ = -1;
-    }
-    // Ends its input and waits for it: its exit status.
-    int finish() {
-        closeInput();
-        if (child_ > 0) {
-            ::waitpid(child_, &status_, 0);
-            child_ = -1;
-        }
-        if (output_ >= 0) ::close(output_);
-        output_ = -1;
-        return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
-    }
-
-  private:
-    pid_t child_ = -1;
-    int input_ = -1;
-    int output_ = -1;
-    int status_ = -1;
-    std::string buffered_;
+    std::optional<QByteArray> old_;
 };
 
 }  // namespace rq::test

@@ -66,25 +66,6 @@ TEST_F(CliRestoreTest, AnUpdateThatEndsAfterStep5TellsWhereTheIdentityIsAndResto
     EXPECT_NE(again.err.find("no identity backup waits to be written back"), std::string::npos);
 }
 
-TEST_F(CliRestoreTest, AnInterruptAfterStep5TellsWhereTheIdentityIs) {
-    const std::pair<int, int> cases[] = {{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}};
-    for (const auto& [number, status] : cases) {
-        SCOPED_TRACE(number);
-        test::BackgroundCli run({"update", firmware, "--simulate", "--sim-line", "instant", "--json"});
-        run.send("\n\n\n");
-        std::string line;
-        while ((line = run.readLine()).find(R"(,"stepIndex":5})") == std::string::npos && !line.empty()) {
-        }
-        ASSERT_FALSE(line.empty()) << "step 6 was not reached";
-        run.signal(number);
-        bool told = false;
-        while (!(line = run.readLine()).empty())
-            told = told || line.find(R"("identityNotRestored":{"file":")") != line.npos;
-        EXPECT_TRUE(told);
-        EXPECT_EQ(run.finish(), status);
-    }
-}
-
 TEST_F(CliRestoreTest, AFileThatIsNoWholeBackupIsRefusedBeforeTheDeviceIsTouched) {
     const std::pair<std::string, const char*> cases[] = {
         {dir.file("cut.json", {'{', '"', 'f'}), "is refused: damaged: not a JSON object"},

@@ -18,6 +18,14 @@ PortReport usbAdapter() {
     return {{1, device}, true, std::nullopt};
 }
 
+// As Windows lists a port on the board.
+PortReport onBoard() {
+    ListedPort device("COM1");
+    device.manufacturer = "(Standard port types)";
+    device.description = "Communications Port";
+    return {{1, device}, true, std::nullopt};
+}
+
 PortReport refused(int number, const char* path, OpenProblem problem, const char* reason, const char* group) {
     return {{number, {path}}, false, OpenFailure{path, problem, reason, group}};
 }
@@ -34,17 +42,19 @@ TEST(PortsCommand, PrintsEachPortAsTheDialogNumbersIt) {
          "[{\"port\":\"COM1\",\"path\":\"/dev/ttyUSB0\",\"opens\":true,\"usb\":true,\"vendorId\":\"0403\","
          "\"productId\":\"6001\",\"manufacturer\":\"FTDI\",\"description\":\"FT232R USB UART\","
          "\"serialNumber\":\"A50285BI\"}]\n"},
-        {{refused(2, "/dev/ttyS0", OpenProblem::Permission, "Permission denied", "dialout"),
+        {{refused(2, "/dev/ttyS0", OpenProblem::Other, "Input/output error", ""),
           refused(3, "/dev/ttyS1", OpenProblem::Busy, "Device or resource busy", "")},
-         "COM2  (/dev/ttyS0)  does not open: Permission denied; the user must be a member of the group "
-         "\"dialout\" that owns it (sudo usermod -aG dialout $USER, then log in again)\n"
+         "COM2  (/dev/ttyS0)  does not open: Input/output error\n"
          "COM3  (/dev/ttyS1)  does not open: Device or resource busy; it is in use by another program; close "
          "that program\n",
-         "[{\"port\":\"COM2\",\"path\":\"/dev/ttyS0\",\"opens\":false,\"reason\":\"Permission denied\","
-         "\"remedy\":\"the user must be a member of the group \\\"dialout\\\" that owns it (sudo usermod -aG "
-         "dialout $USER, then log in again)\",\"usb\":false},"
+         "[{\"port\":\"COM2\",\"path\":\"/dev/ttyS0\",\"opens\":false,\"reason\":\"Input/output error\","
+         "\"usb\":false},"
          "{\"port\":\"COM3\",\"path\":\"/dev/ttyS1\",\"opens\":false,\"reason\":\"Device or resource busy\","
          "\"remedy\":\"it is in use by another program; close that program\",\"usb\":false}]\n"},
+        {{onBoard()},
+         "COM1  opens  (Standard port types)  Communications Port\n",
+         "[{\"port\":\"COM1\",\"path\":\"COM1\",\"opens\":true,\"usb\":false,"
+         "\"manufacturer\":\"(Standard port types)\",\"description\":\"Communications Port\"}]\n"},
         {{}, "No serial ports found.\n", "[]\n"},
     };
     for (const auto& row : rows) {

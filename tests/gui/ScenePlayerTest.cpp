@@ -4,7 +4,9 @@
 #include <QImage>
 #include <QLabel>
 #include <QTest>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "core/TempDir.h"
 #include "gui/Application.h"
@@ -26,11 +28,15 @@ struct SceneRun {
 // Plays one scene on the real window and the simulated RQ system, as rqfwup --screenshot does.
 class ScenePlayerTest : public testing::Test {
   protected:
-    SceneRun play(const std::string& scene, gui::GuiOptions options, const std::string& picture) {
+    // `before` is posted to the wizard first.
+    SceneRun play(const std::string& scene, gui::GuiOptions options, const std::string& picture,
+                  gui::SceneBounds bounds = {}, WizardThread::Call before = {}) {
         options.screenshotPath = picture;
         gui::Application application(options);
         application.window().show();
-        auto* player = new gui::ScenePlayer(application.window(), scene, QString::fromStdString(picture));
+        if (before) application.window().wizard().post(std::move(before));
+        auto* player =
+            new gui::ScenePlayer(application.window(), scene, QString::fromStdString(picture), bounds);
         std::optional<QString> failure;
         QObject::connect(player, &gui::ScenePlayer::finished,
                          [&failure](const QString& reason) { failure = reason; });
@@ -132,6 +138,14 @@ TEST_F(ScenePlayerTest, AWalkThatCannotGoOnFailsWithItsReason) {
         EXPECT_TRUE(run.failure.startsWith(QString::fromUtf8(test.reason)))
             << test.scene << ": " << run.failure.toStdString();
     }
+}
+
+// A wizard held in its step, as by a message box that takes no answer, does not hold the player up.
+TEST_F(ScenePlayerTest, AWizardThatDoesNotEndItsStepEndsTheSceneWithAnError) {
+    const auto held = [](Wizard&) { std::this_thread::sleep_for(std::chrono::seconds(3)); };
+    const SceneRun run = play("step2", simulated(), dir.path("step2.png"), {300, 300}, held);
+    EXPECT_EQ(run.failure.toStdString(),
+              "the window did not reach the scene in time; the window did not end its step in time");
 }
 
 }  // namespace

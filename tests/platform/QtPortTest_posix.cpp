@@ -208,8 +208,8 @@ INSTANTIATE_TEST_SUITE_P(Handshaking, QtPortFlowTest,
                                          FlowCase{FlowControl::Both, true, true}));
 
 TEST_F(QtPortTest, OpeningAsksTheDriverForLowLatencyAndBearsItsRefusal) {
-    std::vector<qintptr> asked;
-    port.setLowLatencyRequest([&asked](qintptr handle) {
+    std::vector<NativeHandle> asked;
+    port.setLowLatencyRequest([&asked](NativeHandle handle) {
         asked.push_back(handle);
         return requestLowLatency(handle);  // a pseudo-terminal refuses
     });

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "CliProcess.h"
+#include "CliProcessPosix.h"
 #include "core/TempDir.h"
 
 namespace rq {

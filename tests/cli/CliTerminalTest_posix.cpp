@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "CliProcess.h"
+#include "CliProcessPosix.h"
 #include "TerminalScreen.h"
 #include "cli/TextColumns.h"
 #include "core/TempDir.h"

@@ -15,6 +15,10 @@ constexpr int kPollMillis = 1;
 
 }  // namespace
 
+bool PtyTransport::supported() {
+    return true;
+}
+
 PtyTransport::PtyTransport() {
     const int controller = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (controller < 0) return;
