@@ -2,8 +2,11 @@
 
 #include <fstream>
 
+#include <QDir>
+
 #include "CliProcess.h"
 #include "core/TempDir.h"
+#include "core/log/Json.h"
 
 namespace rq {
 namespace {
@@ -16,6 +19,11 @@ std::string after(const std::string& text, const std::string& before) {
     if (at == std::string::npos) return {};
     const auto start = at + before.size();
     return text.substr(start, text.find('\n', start) - start);
+}
+
+// A path as the program prints it: with the system's own separators.
+std::string native(const std::string& path) {
+    return QDir::toNativeSeparators(QString::fromStdString(path)).toStdString();
 }
 
 // Updates and restores on the simulated RQ system, each with backups of its own.
@@ -37,11 +45,11 @@ TEST_F(CliRestoreTest, AnUpdateThatEndsAfterStep5TellsWhereTheIdentityIsAndResto
     const auto stopped = runCli(update("--sim-fault identity-bytes --json"), "\n\n\n");
     EXPECT_EQ(stopped.status, 1);
     const std::string file = after(stopped.err, "it is saved in ");
-    ASSERT_EQ(file.rfind(backups + "/simulated/identity-", 0), 0u) << stopped.err;
+    ASSERT_EQ(file.rfind(native(backups + "/simulated/identity-"), 0), 0u) << stopped.err;
     const std::string command = after(stopped.err, "write it back with: ");
     EXPECT_EQ(command, "rqfwup-cli restore " + file + " --port COM1 --simulate");
-    EXPECT_NE(stopped.out.find(R"(,"identityNotRestored":{"file":")" + file +
-                               R"(","command":"rqfwup-cli restore )"),
+    EXPECT_NE(stopped.out.find(R"(,"identityNotRestored":{"file":)" + jsonString(file) +
+                               R"(,"command":"rqfwup-cli restore )"),
               std::string::npos);
 
     // A fresh simulated device holds the model RQA-4021: the read-back passes only with the file's bytes.
@@ -86,7 +94,7 @@ TEST_F(CliRestoreTest, AFolderThatCannotBeWrittenDoesNotStopTheUpdate) {
     const auto result = runCli(update("--yes"));
     EXPECT_EQ(result.status, 0);
     EXPECT_NE(
-        result.err.find("the identity read cannot be kept on disk (cannot make " + taken + "/simulated"),
+        result.err.find("the identity read cannot be kept on disk (cannot make " + native(taken + "/simulated")),
         std::string::npos)
         << result.err;
 }

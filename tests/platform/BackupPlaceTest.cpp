@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <QStandardPaths>
+#include <QtGlobal>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -12,9 +14,9 @@ namespace {
 
 void setVariable(const char* name, const char* value) {
     if (value != nullptr) {
-        ::setenv(name, value, 1);
+        qputenv(name, value);
     } else {
-        ::unsetenv(name);
+        qunsetenv(name);
     }
 }
 
@@ -24,19 +26,23 @@ TEST(BackupPlaceTest, TheFolderIsTheVariablesOrInTheUsersDataFolder) {
         bool simulated;
         const char* folder;
     };
+    // The user's data folder as the system names it (on Linux XDG_DATA_HOME, set below).
+    setVariable("XDG_DATA_HOME", "/home/tester/.data");
+    const std::string data =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString() + "/rqfwup";
+    const std::string simulated = data + "/simulated";
     const Case cases[] = {
         {"/srv/rq/backups/", false, "/srv/rq/backups"},
         {"/srv/rq/backups", true, "/srv/rq/backups/simulated"},
-        {nullptr, false, "/home/tester/.data/rqfwup"},
-        {nullptr, true, "/home/tester/.data/rqfwup/simulated"},
+        {nullptr, false, data.c_str()},
+        {nullptr, true, simulated.c_str()},
     };
-    const std::string saved = std::getenv("RQFWUP_BACKUP_DIR") ? std::getenv("RQFWUP_BACKUP_DIR") : "";
-    setVariable("XDG_DATA_HOME", "/home/tester/.data");
+    const QByteArray saved = qgetenv("RQFWUP_BACKUP_DIR");
     for (const Case& c : cases) {
         setVariable("RQFWUP_BACKUP_DIR", c.variable);
-        EXPECT_EQ(backupDirectory(c.simulated), c.folder);
+        EXPECT_EQ(std::filesystem::path(backupDirectory(c.simulated)), std::filesystem::path(c.folder));
     }
-    setVariable("RQFWUP_BACKUP_DIR", saved.empty() ? nullptr : saved.c_str());
+    setVariable("RQFWUP_BACKUP_DIR", saved.isEmpty() ? nullptr : saved.constData());
 }
 
 TEST(BackupPlaceTest, TheWriterReplacesTheWholeFileOrSaysWhyNot) {
