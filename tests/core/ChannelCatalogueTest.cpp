@@ -253,8 +253,9 @@ struct ResponseCase {
 };
 
 TEST_F(ResponsesTest, EveryEncoding) {
+    const std::string model("R\0B-40\0\xFE", 8);
     const ResponseCase cases[] = {
-        {"1: eight characters", 1, {'R', 0, 'B', '-', '4', '0', 0, 0xFE}, [](auto& s) { s.ModelName = std::string("R\0B-40\0\xFE", 8); }},
+        {"1: eight characters, NULs too", 1, bytesOf(model), [&](auto& s) { s.ModelName = model; }},
         {"2: six characters", 2, bytesOf("98765 "), [](auto& s) { s.SerialNumber = "98765 "; }},
         {"3", 3, {0x03}, [](auto& s) { s.Param03Value = 0x03; }},
         {"4: the first of two bytes", 4, {0x09, 0xEE}, [](auto& s) { s.Param04Value = 0x09; }},
