@@ -2,9 +2,6 @@
 
 #include "DeviceBench.h"
 #include "sim/ModemlessCable.h"
-#include "sim/RqSystem.h"
-#include "sim/VirtualClock.h"
-#include "support/InstantSystem.h"
 
 namespace rq::sim {
 namespace {
@@ -86,8 +83,7 @@ TEST(ModemlessCableTest, TheDeviceHearsTheComputerAtWhateverSpeedItListens) {
     // After the baud rate command the boot firmware listens at 38400: the reset that follows at once
     // must reach it at that speed.
     VirtualClock clock;
-    RqSystemOptions options;
-    const auto device = makeRqSystem(clock, options);  // bytes take their time on the line
+    const auto device = makeRqSystem(clock, RqSystemOptions());  // bytes take their time on the line
     device->setFwSwitch(true);
     device->setPower(true);
     ModemlessCable cable(*device, false, [](const std::string&) {});
