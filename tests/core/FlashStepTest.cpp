@@ -279,7 +279,8 @@ TEST_F(FlashStepTest, EverySpeedAndHandshakingOnAnyLine) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message()
-                     << c.settings << (c.instantLine ? " instant" : " timed") << int(c.flow));
+                     << c.settings << (c.instantLine ? " instant" : " timed") << " flow " << int(c.flow)
+                     << (c.timings.reply == 0us ? ", no device times" : ""));
         state.commSettings.UpBaudrateIndex = c.speedIndex;
         state.commSettings.FlowCtl = c.flow;
         const Micros start = clock.now();

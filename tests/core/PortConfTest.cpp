@@ -91,6 +91,7 @@ TEST(PortConfSet, StoresEveryChoice) {
     for (const Case& c : cases) {
         CommSettings settings;
         applyPortConf(c.selection, settings);
+        SCOPED_TRACE(c.lineSettings);
         EXPECT_EQ(settings.ComPort, c.port);
         EXPECT_EQ(settings.lineSettingsText(), c.lineSettings);
         EXPECT_EQ(settings.UpBaudrateIndex, c.upBaud);
