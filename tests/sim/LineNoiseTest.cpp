@@ -85,7 +85,7 @@ TEST_F(NoisyDeviceTest, NoiseStrikesInTheModesItIsAskedFor) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.normalMode << c.programmingMode << c.deviceProgramming);
-        RqSystemOptions options = test::instantSystem();
+        RqSystemOptions options;  // a line that takes its time
         options.noise = {.drop = 1, .normalMode = c.normalMode, .programmingMode = c.programmingMode};
         powerOn(c.deviceProgramming, options);
         EXPECT_EQ(answers(c.deviceProgramming), c.answered);
@@ -118,7 +118,7 @@ TEST_F(NoisyDeviceTest, TheNoiseFaultSpreadsItsRate) {
     };
     for (const auto& [fault, answered] : cases) {
         SCOPED_TRACE(fault);
-        RqSystemOptions options = test::instantSystem();
+        RqSystemOptions options;  // a line that takes its time
         const bool taken = !options.faults.add(fault).has_value();
         ASSERT_EQ(taken, answered.has_value());
         if (!answered) continue;
