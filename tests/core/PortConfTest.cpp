@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <span>
+
 #include "FakePort.h"
 #include "core/settings/PortConf.h"
 #include "core/wizard/Wizard.h"
@@ -51,15 +53,16 @@ TEST(PortConfLoad, PortItemsNameTheDeviceWhereItIsNotCOMnItself) {
     for (const auto& [port, item] : cases) EXPECT_EQ(portItemText(port), item);
 }
 
+std::string nameAt(std::span<const std::string_view> names, int index) {
+    return index < 0 ? std::string("-") : std::string(names[static_cast<std::size_t>(index)]);
+}
+
 // The names each list preselects, "-" for none.
 std::string preselected(const PortConfModel& model) {
-    const auto name = [](const auto& names, int index) {
-        return index < 0 ? std::string("-") : std::string(names[static_cast<std::size_t>(index)]);
-    };
-    return std::to_string(model.portIndex) + " " + name(kCommBaudrates, model.baudIndex) + " " +
-           name(kUpBaudrates, model.upBaudIndex) + " " + name(kDataBitsNames, model.dataBitsIndex) + " " +
-           name(kParityNames, model.parityIndex) + " " + name(kStopBitsNames, model.stopBitsIndex) + " " +
-           name(kFlowNames, model.flowIndex);
+    return std::to_string(model.portIndex) + " " + nameAt(kCommBaudrates, model.baudIndex) + " " +
+           nameAt(kUpBaudrates, model.upBaudIndex) + " " + nameAt(kDataBitsNames, model.dataBitsIndex) + " " +
+           nameAt(kParityNames, model.parityIndex) + " " + nameAt(kStopBitsNames, model.stopBitsIndex) + " " +
+           nameAt(kFlowNames, model.flowIndex);
 }
 
 TEST(PortConfLoad, PreselectsThePortFromThePortAndTheRestFromTheSettings) {
