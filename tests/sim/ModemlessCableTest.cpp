@@ -105,18 +105,5 @@ TEST(ModemlessCableTest, TheDeviceHearsTheComputerAtWhateverSpeedItListens) {
     EXPECT_EQ(device->deviceLineSettings().baud, 38400u);
 }
 
-TEST(ModemlessCableTest, ThePanelInWords) {
-    VirtualClock clock;
-    const auto device = makeRqSystem(clock, RqSystemOptions());
-    EXPECT_EQ(describePanel(*device), "power off, FW switch -, pilot LED off");
-    device->setFwSwitch(true);
-    device->setPower(true);
-    EXPECT_EQ(describePanel(*device), "power on, FW switch W, pilot LED green and red in turn");
-    device->setPower(false);
-    device->setFwSwitch(false);
-    device->setPower(true);
-    EXPECT_EQ(describePanel(*device), "power on, FW switch -, pilot LED green");
-}
-
 }  // namespace
 }  // namespace rq::sim
