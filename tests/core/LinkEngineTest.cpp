@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "LinkTestSupport.h"
 #include "core/link/Dispatch.h"
 #include "core/link/Link.h"
