@@ -61,13 +61,6 @@ TEST(FlashFramesTest, DataFramesSumLenAndAll256Bytes) {
     }
 }
 
-TEST(FlashFramesTest, ChecksumIsTheTwosComplementOfTheSum) {
-    EXPECT_EQ(frameChecksum(Bytes{}), 0x00);
-    EXPECT_EQ(frameChecksum(Bytes{0x01, 0x00}), 0xFF);
-    EXPECT_EQ(frameChecksum(Bytes{0x80, 0x80}), 0x00);
-    EXPECT_EQ(frameChecksum(Bytes{0x02, 0x06, 0x06}), 0xF2);
-}
-
 TEST(FlashFramesTest, StatusFramesAreJudgedOnSumAndStatusBytes) {
     struct Case {
         const char* name;
@@ -94,13 +87,6 @@ TEST(FlashFramesTest, StatusFramesAreJudgedOnSumAndStatusBytes) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(judgeStatus(checkStatusFrame(c.frame), c.withSt2), c.result);
     }
-}
-
-TEST(FlashFramesTest, StatusBytesAreReadFromTheirOffsets) {
-    const StatusFrame status = checkStatusFrame(Bytes{0x02, 0x02, 0x1A, 0x1B, 0xC9, 0x03});
-    EXPECT_TRUE(status.sumRight);
-    EXPECT_EQ(status.st1, 0x1A);
-    EXPECT_EQ(status.st2, 0x1B);
 }
 
 }  // namespace

@@ -62,7 +62,6 @@ class ScriptedPort final : public PortStub {
     std::vector<Micros> writeTimes;
     bool ctsOn = true;
     std::function<bool(Micros)> ctsAt;  // when set, CTS as it is at that time
-    int ctsPolls = 0;
     PortError writeResult = PortError::None;
     Micros answerDelay{0};
     Micros pieceGap{0};
@@ -100,10 +99,7 @@ class ScriptedPort final : public PortStub {
         if (on != rts) rtsChanges.emplace_back(clock_.now(), on);
         rts = on;
     }
-    bool cts() override {
-        ++ctsPolls;
-        return ctsAt ? ctsAt(clock_.now()) : ctsOn;
-    }
+    bool cts() override { return ctsAt ? ctsAt(clock_.now()) : ctsOn; }
 
     bool rts = false;
 

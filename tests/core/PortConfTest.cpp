@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <span>
+
 #include "FakePort.h"
 #include "core/settings/PortConf.h"
 #include "core/wizard/Wizard.h"
@@ -9,16 +11,20 @@
 namespace rq {
 namespace {
 
-TEST(PortProbe, ListsOnlyPortsThatOpenAndGivesThePortBack) {
+TEST(PortProbe, ListsThePortsThatOpenExplainsTheOthersAndGivesThePortBack) {
     test::FakePort port;
     port.openable = {3, 12};
+    port.refusals = {{1, "/dev/ttyUSB0: Permission denied"}, {4, "/dev/ttyS1: busy"}};
     port.setPortNumber(5);
     port.setSettings("307200,o,8,1");
-    const auto found = probePorts(port).found;
-    ASSERT_EQ(found.size(), 2u);
-    EXPECT_EQ(found[0].number, 3);
-    EXPECT_EQ(found[0].device, "/dev/ttyFAKE3");
-    EXPECT_EQ(found[1].number, 12);
+    const PortProbe probe = probePorts(port);
+    ASSERT_EQ(probe.found.size(), 2u);
+    EXPECT_EQ(probe.found[0].number, 3);
+    EXPECT_EQ(probe.found[0].device, "/dev/ttyFAKE3");
+    EXPECT_EQ(probe.found[1].number, 12);
+    EXPECT_EQ(probe.unopened,
+              (std::vector<std::string>{"/dev/ttyUSB0: Permission denied", "/dev/ttyS1: busy"}));
+    EXPECT_EQ(loadPortConf(probe, 1, CommSettings()).unopened, probe.unopened);
     EXPECT_EQ(port.portNumber(), 5);
     EXPECT_EQ(port.settings(), "307200,o,8,1");
     EXPECT_EQ(port.log[1], "settings 9600,o,8,1");
@@ -37,56 +43,38 @@ TEST(PortProbe, WithNoPortTheListHoldsCom0AndSetStoresPort0) {
     EXPECT_EQ(settings.ComPort, 0);
 }
 
-TEST(PortProbe, ExplainsEachDeviceThatExistsButDidNotOpen) {
-    test::FakePort port;
-    port.openable = {2};
-    port.refusals = {{1, "/dev/ttyUSB0: Permission denied"}, {4, "/dev/ttyS1: busy"}};
-    const PortProbe probe = probePorts(port);
-    ASSERT_EQ(probe.found.size(), 1u);
-    EXPECT_EQ(probe.found[0].number, 2);
-    EXPECT_EQ(probe.unopened,
-              (std::vector<std::string>{"/dev/ttyUSB0: Permission denied", "/dev/ttyS1: busy"}));
-
-    const auto model = loadPortConf(probe, 1, CommSettings());
-    EXPECT_EQ(model.unopened, probe.unopened);
-    EXPECT_EQ(model.ports.size(), 1u);
-}
-
 TEST(PortConfLoad, PortItemsNameTheDeviceWhereItIsNotCOMnItself) {
-    const struct {
-        FoundPort port;
-        const char* item;
-    } cases[] = {
+    const std::pair<FoundPort, const char*> cases[] = {
         {{1, "/dev/ttyUSB0"}, "COM1  (/dev/ttyUSB0)"},
         {{12, "/dev/cu.usbserial-A1"}, "COM12  (/dev/cu.usbserial-A1)"},
         {{3, "COM3"}, "COM3"},
         {{0, ""}, "COM0"},
     };
-    for (const auto& c : cases) EXPECT_EQ(portItemText(c.port), c.item);
+    for (const auto& [port, item] : cases) EXPECT_EQ(portItemText(port), item);
 }
 
-TEST(PortConfLoad, PreselectsFromThePortAndTheSettings) {
-    const CommSettings start;
-    const auto model = loadPortConf({{{1, "a"}, {3, "b"}}, {}}, 1, start);
-    EXPECT_EQ(model.portIndex, 0);
-    EXPECT_EQ(kCommBaudrates[model.baudIndex], "307200");
-    EXPECT_EQ(kUpBaudrates[model.upBaudIndex], "38400");
-    EXPECT_EQ(kDataBitsNames[model.dataBitsIndex], "8");
-    EXPECT_EQ(kParityNames[model.parityIndex], "Odd");
-    EXPECT_EQ(kStopBitsNames[model.stopBitsIndex], "1");
-    EXPECT_EQ(kFlowNames[model.flowIndex], "No handshake");
+std::string nameAt(std::span<const std::string_view> names, int index) {
+    return index < 0 ? std::string("-") : std::string(names[static_cast<std::size_t>(index)]);
 }
 
-TEST(PortConfLoad, FallsBackToTheFirstPortAndLeavesUnknownValuesUnselected) {
-    CommSettings settings;
-    settings.CommBaudrate = "250000";
-    settings.StopBits = "1.5";
-    settings.Parity = "e";
-    const auto model = loadPortConf({{{2, "a"}, {3, "b"}}, {}}, 1, settings);
-    EXPECT_EQ(model.portIndex, 0);
-    EXPECT_EQ(model.baudIndex, -1);
-    EXPECT_EQ(model.parityIndex, 0);  // lower case letters select too
-    EXPECT_EQ(model.stopBitsIndex, 1);
+// The names each list preselects, "-" for none.
+std::string preselected(const PortConfModel& model) {
+    return std::to_string(model.portIndex) + " " + nameAt(kCommBaudrates, model.baudIndex) + " " +
+           nameAt(kUpBaudrates, model.upBaudIndex) + " " + nameAt(kDataBitsNames, model.dataBitsIndex) + " " +
+           nameAt(kParityNames, model.parityIndex) + " " + nameAt(kStopBitsNames, model.stopBitsIndex) + " " +
+           nameAt(kFlowNames, model.flowIndex);
+}
+
+TEST(PortConfLoad, PreselectsThePortFromThePortAndTheRestFromTheSettings) {
+    CommSettings unknown;
+    unknown.CommBaudrate = "250000";
+    unknown.StopBits = "1.5";
+    unknown.Parity = "e";  // lower case letters select too
+    EXPECT_EQ(preselected(loadPortConf({{{1, "a"}, {3, "b"}}, {}}, 1, CommSettings())),
+              "0 307200 38400 8 Odd 1 No handshake");
+    EXPECT_EQ(preselected(loadPortConf({{{2, "a"}, {3, "b"}}, {}}, 1, unknown)),
+              "0 - 38400 8 Even 1.5 No handshake")
+        << "a port not in the list falls back to the first";
 }
 
 TEST(PortConfSet, StoresEveryChoice) {
@@ -101,10 +89,12 @@ TEST(PortConfSet, StoresEveryChoice) {
         {{12, 5, 0, 0, 3, 2, 3}, 12, "9600,E,7,2", 0, 3},
         {{3, 10, 5, 1, 0, 1, 1}, 3, "307200,N,4,1.5", 5, 1},
         {{16, 0, 3, 4, 4, 0, 0}, 16, "110,M,8,1", 3, 0},
+        {{-1, -1, -1, -1, -1, -1, -1}, 1, "307200,O,8,1", 3, 0},  // a list without a choice keeps its value
     };
     for (const Case& c : cases) {
         CommSettings settings;
         applyPortConf(c.selection, settings);
+        SCOPED_TRACE(c.lineSettings);
         EXPECT_EQ(settings.ComPort, c.port);
         EXPECT_EQ(settings.lineSettingsText(), c.lineSettings);
         EXPECT_EQ(settings.UpBaudrateIndex, c.upBaud);
@@ -133,45 +123,26 @@ TEST_F(SettingsDialogTest, SecondPressOnlyBringsTheOpenDialogToTheFront) {
     EXPECT_FALSE(view.settingsDialogs[1].has_value());
 }
 
-TEST_F(SettingsDialogTest, PortEntryComesFromThePortOtherEntriesFromTheSettings) {
-    wizard.cmdCommSetting();
-    wizard.portConfSet({3, 9, 1, 1, 3, 0, 0});
-    wizard.cmdCommSetting();
-    const auto& model = *view.settingsDialogs.back();
-    EXPECT_EQ(model.ports[model.portIndex].number, 1);  // no step has opened COM3 yet
-    EXPECT_EQ(kCommBaudrates[model.baudIndex], "115200");
-    EXPECT_EQ(kParityNames[model.parityIndex], "None");
-    EXPECT_EQ(wizard.state().commSettings.ComPort, 3);
-}
-
-TEST_F(SettingsDialogTest, TheViewIsToldTheSettingsAtStartAndAtEverySet) {
+// The view is told the settings at start and at every Set; Cancel changes nothing.
+TEST_F(SettingsDialogTest, CancelKeepsTheSettingsSetStoresThemAndTheViewIsTold) {
     wizard.cmdCommSetting();
     wizard.portConfCancel();
-    wizard.cmdCommSetting();
-    wizard.portConfSet({3, 9, 1, 1, 3, 0, 0});
-    using Told = std::pair<std::string, std::string>;
-    EXPECT_EQ(view.settingsTold, (std::vector<Told>{{"COM1 307200,O,8,1", "/dev/ttyFAKE1"},
-                                                    {"COM3 115200,N,7,1", "/dev/ttyFAKE3"}}));
-}
-
-TEST_F(SettingsDialogTest, CancelLeavesTheSettingsAsTheyWere) {
-    wizard.cmdCommSetting();
-    wizard.portConfCancel();
-    const CommSettings start;
     const CommSettings& now = wizard.state().commSettings;
-    EXPECT_EQ(now.ComPort, start.ComPort);
-    EXPECT_EQ(now.lineSettingsText(), start.lineSettingsText());
-    EXPECT_EQ(now.UpBaudrateIndex, start.UpBaudrateIndex);
-    EXPECT_EQ(now.FlowCtl, start.FlowCtl);
+    EXPECT_EQ(std::tie(now.ComPort, now.UpBaudrateIndex, now.FlowCtl), std::make_tuple(1, 3, 0));
+    EXPECT_EQ(now.lineSettingsText(), CommSettings().lineSettingsText());
     EXPECT_TRUE(view.messages.empty());
-}
-
-TEST_F(SettingsDialogTest, SetClosesAnOpenPortFirst) {
     wizard.cmdCommSetting();
     port.setPortNumber(1);
     ASSERT_EQ(port.open(), PortError::None);
     wizard.portConfSet({3, 9, 1, 1, 3, 0, 0});
-    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(port.isOpen()) << "Set closes an open port first";
+    using Told = std::pair<std::string, std::string>;
+    EXPECT_EQ(view.settingsTold, (std::vector<Told>{{"COM1 307200,O,8,1", "/dev/ttyFAKE1"},
+                                                    {"COM3 115200,N,7,1", "/dev/ttyFAKE3"}}));
+    // The port entry comes from the port, which no step has opened at COM3 yet.
+    wizard.cmdCommSetting();
+    EXPECT_EQ(preselected(*view.settingsDialogs.back()), "0 115200 19200 7 None 1 No handshake");
+    EXPECT_EQ(wizard.state().commSettings.ComPort, 3);
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 // ends, within a bounded time, with a code the steps know.
 
 #include <algorithm>
+#include <map>
 
 #include "FuzzSupport.h"
+#include "core/LinkTestSupport.h"
 #include "core/wizard/DeviceSteps.h"
 
 namespace rq::fuzz {
@@ -12,16 +14,6 @@ namespace {
 constexpr std::array<std::uint8_t, 6> kStepCodes = {0, 11, 12, 13, 15, 99};
 // The longest wait for one read: the answer to the parameter initialisation.
 constexpr Micros kLongestRead = std::chrono::seconds(61);
-
-Bytes frame(std::uint8_t command, std::uint8_t status, std::uint8_t readWrite, const Bytes& data) {
-    Bytes bytes(5, 0xFF);
-    bytes.insert(bytes.end(), {command, status, readWrite, static_cast<std::uint8_t>(data.size())});
-    bytes.insert(bytes.end(), data.begin(), data.end());
-    std::uint8_t sum = 0;
-    for (std::size_t i = 5; i < bytes.size(); ++i) sum ^= bytes[i];
-    bytes.push_back(sum);
-    return bytes;
-}
 
 // Answers a read with data of the command's length, a write with the data it carried.
 class NormalDevice final : public FuzzedDevice {
@@ -33,33 +25,25 @@ class NormalDevice final : public FuzzedDevice {
         Bytes data(request.begin() + 9, request.end() - 2);
         if (command == 127) data.resize(1);
         if (readWrite != 1) data.assign(readLength(command), 0x41);
-        return frame(command, 0x00, readWrite, data);
+        return test::responseFrame(command, 0x00, data, readWrite);
     }
     Bytes framedAnswer(std::span<const std::uint8_t> request, FuzzedDataProvider& input) override {
         const std::uint8_t command = input.ConsumeBool() ? input.ConsumeIntegral<std::uint8_t>()
                                                          : (request.size() > 5 ? request[5] : 0);
         const auto status = input.ConsumeIntegral<std::uint8_t>();
         const auto readWrite = input.ConsumeIntegral<std::uint8_t>();
-        return frame(command, status, readWrite,
-                     input.ConsumeBytes<std::uint8_t>(input.ConsumeIntegralInRange(0, 12)));
+        return test::responseFrame(command, status,
+                                   input.ConsumeBytes<std::uint8_t>(input.ConsumeIntegralInRange(0, 12)),
+                                   readWrite);
     }
 
   private:
+    // The identity's lengths, and the access mode's one byte.
     static std::size_t readLength(std::uint8_t command) {
-        switch (command) {
-            case 1:
-                return 8;
-            case 2:
-                return 6;
-            case 4:
-            case 5:
-            case 6:
-                return 2;
-            case 127:
-                return 1;
-            default:
-                return 0;
-        }
+        static const std::map<std::uint8_t, std::size_t> kLengths = {{1, 8}, {2, 6}, {4, 2},
+                                                                     {5, 2}, {6, 2}, {127, 1}};
+        const auto length = kLengths.find(command);
+        return length == kLengths.end() ? 0 : length->second;
     }
 };
 

@@ -1,20 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <sstream>
 
-#include "BootFrames.h"
-#include "sim/RqSystem.h"
-#include "sim/SimPort.h"
-#include "sim/VirtualClock.h"
-#include "support/InstantSystem.h"
+#include "DeviceBench.h"
 
 namespace rq::sim {
 namespace {
 
 using namespace std::chrono_literals;
-const Bytes kNack = {0x02, 0x01, 0x15, 0xEA, 0x03};
-const Bytes kBlockAck = {0x02, 0x02, 0x06, 0x06, 0xF2, 0x03};
+const Bytes kParameterError = {0x02, 0x01, 0x05, 0xFA, 0x03};
 // Programming and verify of the first two blocks only, 000000h to 0001FFh.
 const Bytes kWriteTwoBlocks = {0x01, 0x07, 0x40, 0x00, 0x00, 0x00, 0x00, 0x01, 0xFF, 0xB9, 0x03};
 const Bytes kVerifyTwoBlocks = {0x01, 0x07, 0x13, 0x00, 0x00, 0x00, 0x00, 0x01, 0xFF, 0xE6, 0x03};
@@ -27,63 +21,10 @@ Bytes dataFrame(std::uint8_t fill, bool last) {
     return frame;
 }
 
-class BootFirmwareTest : public ::testing::Test {
+class BootFirmwareTest : public DeviceBench {
   protected:
-    VirtualClock clock;
-    std::unique_ptr<SimDevice> device;
-    std::unique_ptr<SimPort> port;
-
-    void powerOn(std::initializer_list<const char*> faults = {}, bool instantLine = true) {
-        RqSystemOptions options;
-        for (const char* fault : faults) ASSERT_EQ(options.faults.add(fault), std::nullopt) << fault;
-        options.instantLine = instantLine;
-        powerOn(options);
-    }
-    void powerOn(const RqSystemOptions& options) {
-        device = makeRqSystem(clock, options);
-        device->setFwSwitch(true);
-        device->setPower(true);
-        port = std::make_unique<SimPort>(*device);
-        ASSERT_EQ(port->setSettings("9600,N,8,1"), PortError::None);
-        ASSERT_EQ(port->open(), PortError::None);
-        wakeUp();
-    }
-    void SetUp() override { powerOn(); }
-
-    // The wake-up the boot firmware waits for, in words: "dtr+", "rts-", a wait in ms such as "150",
-    // a byte such as "x00", and "replug" for a cable pulled and plugged back before the port opens again.
-    void perform(const std::string& script) {
-        std::istringstream words(script);
-        for (std::string word; words >> word;) {
-            if (word == "dtr+" || word == "dtr-") {
-                port->setDtr(word.back() == '+');
-            } else if (word == "rts+" || word == "rts-") {
-                port->setRts(word.back() == '+');
-            } else if (word == "replug") {
-                port->unplug();
-                port->plug();
-                ASSERT_EQ(port->open(), PortError::None);
-            } else if (word.front() == 'x') {
-                port->write(Bytes{static_cast<std::uint8_t>(std::stoi(word.substr(1), nullptr, 16))});
-            } else {
-                clock.sleep(Millis(std::stoi(word)));
-            }
-        }
-    }
-    void wakeUp() { perform("dtr+ 2 rts+ 150 x00 7 x00 7"); }
-
-    // What the device answers within a second.
-    Bytes ask(const Bytes& request, std::size_t answerSize = 5) {
-        port->write(request);
-        return port->read(answerSize, 1s);
-    }
+    void SetUp() override { powerOn(true); }
 };
-
-TEST_F(BootFirmwareTest, StartsAt9600AndAnswersReset) {
-    EXPECT_EQ(device->deviceLineSettings(), (LineSettings{9600, Parity::None, 8, StopBits::One}));
-    EXPECT_FALSE(port->dsr());
-    EXPECT_EQ(ask(kReset), kAck);
-}
 
 TEST_F(BootFirmwareTest, AnswersOnlyOnceWokenUp) {
     struct Case {
@@ -107,7 +48,7 @@ TEST_F(BootFirmwareTest, AnswersOnlyOnceWokenUp) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);
-        powerOn();
+        powerOn(true);
         device->setPower(false);
         device->setPower(true);  // asleep again, with both lines still on
         port->setRts(false);
@@ -117,52 +58,32 @@ TEST_F(BootFirmwareTest, AnswersOnlyOnceWokenUp) {
     }
 }
 
-TEST_F(BootFirmwareTest, CommandAnswers) {
-    struct Case {
+TEST_F(BootFirmwareTest, AnswersAt9600TheFramesItFindsBehindAnything) {
+    EXPECT_EQ(device->deviceLineSettings(), (LineSettings{9600, Parity::None, 8, StopBits::One}));
+    EXPECT_FALSE(port->dsr());
+    Bytes unasked = dataFrame(0x11, true);
+    unasked.insert(unasked.end(), kReset.begin(), kReset.end());
+    const struct {
         const char* name;
         Bytes request;
         Bytes answer;
-    };
-    const Case cases[] = {
-        {"clock setting", {0x01, 0x05, 0x90, 0x04, 0x09, 0x01, 0x04, 0x59, 0x03}, kAck},
-        {"chip erase", {0x01, 0x01, 0x20, 0xDF, 0x03}, kAck},
+    } cases[] = {
+        {"reset", kReset, kAck},
         {"wrong SUM", {0x01, 0x01, 0x00, 0xFE, 0x03}, {0x02, 0x01, 0x07, 0xF8, 0x03}},
-        {"unknown command", {0x01, 0x01, 0x55, 0xAA, 0x03}, {0x02, 0x01, 0x05, 0xFA, 0x03}},
-        {"unknown speed code", {0x01, 0x02, 0x9A, 0x09, 0x5B, 0x03}, {0x02, 0x01, 0x05, 0xFA, 0x03}},
+        {"unknown command", {0x01, 0x01, 0x55, 0xAA, 0x03}, kParameterError},
+        {"unknown speed code", {0x01, 0x02, 0x9A, 0x09, 0x5B, 0x03}, kParameterError},
         {"range past the flash",
          {0x01, 0x07, 0x40, 0x00, 0x00, 0x00, 0x02, 0x00, 0xFF, 0xB8, 0x03},
-         {0x02, 0x01, 0x05, 0xFA, 0x03}},
+         kParameterError},
         {"range not of whole blocks",
          {0x01, 0x07, 0x13, 0x00, 0x00, 0x10, 0x00, 0x01, 0xFF, 0xD6, 0x03},
-         {0x02, 0x01, 0x05, 0xFA, 0x03}},
-        {"security set", {0x01, 0x03, 0xA0, 0x00, 0x00, 0x5D, 0x03}, kAck},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(ask(c.request), c.answer);
-    }
-}
-
-TEST_F(BootFirmwareTest, FindsTheFrameBehindGarbage) {
-    struct Case {
-        const char* name;
-        Bytes bytes;
-    };
-    const Case cases[] = {
-        {"wake-up bytes and noise", {0x00, 0x00, 0xFF, 0x17, 0x03, 0x01, 0x01, 0x00, 0xFF, 0x03}},
+         kParameterError},
+        {"wake-up bytes and noise", {0x00, 0x00, 0xFF, 0x17, 0x03, 0x01, 0x01, 0x00, 0xFF, 0x03}, kAck},
         // SOH with LEN 4 ends on 00h: the reset inside it is the frame.
-        {"a false start", {0x01, 0x04, 0x01, 0x01, 0x00, 0xFF, 0x03, 0x00}},
-        {"a data frame nobody asked for",
-         [] {
-             Bytes bytes = dataFrame(0x11, true);
-             bytes.insert(bytes.end(), kReset.begin(), kReset.end());
-             return bytes;
-         }()},
+        {"a false start", {0x01, 0x04, 0x01, 0x01, 0x00, 0xFF, 0x03, 0x00}, kAck},
+        {"a data frame nobody asked for", unasked, kAck},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(ask(c.bytes), kAck);
-    }
+    for (const auto& c : cases) EXPECT_EQ(ask(c.request), c.answer) << c.name;
 }
 
 TEST_F(BootFirmwareTest, RandomBytesNeverStopItAnswering) {
@@ -219,18 +140,8 @@ TEST_F(BootFirmwareTest, WritesVerifiesAndSetsSecurity) {
     EXPECT_TRUE(device->memory().securitySet);
 }
 
-TEST_F(BootFirmwareTest, FaultsThatStrikeOnce) {
-    const Bytes ofs = {0x01, 0x05, 0x90, 0x04, 0x09, 0x01, 0x04, 0x59, 0x03};
-    powerOn({"reset-nack=2", "bad-sum=ofs"});
-    EXPECT_EQ(ask(kReset), kNack);
-    EXPECT_EQ(ask(kReset), kNack);
-    EXPECT_EQ(ask(kReset), kAck);
-    EXPECT_EQ(ask(ofs), (Bytes{0x02, 0x01, 0x06, 0xFA, 0x03}));
-    EXPECT_EQ(ask(ofs), kAck);
-}
-
 TEST_F(BootFirmwareTest, PowerLossKeepsHalfTheBlock) {
-    powerOn({"power-off-at-block=1"});
+    powerOn(true, test::instantSystem({"power-off-at-block=1"}));
     ask(kWriteTwoBlocks);
     ask(dataFrame(0x11, false), 6);
     EXPECT_EQ(ask(dataFrame(0x22, true), 6), Bytes{});
@@ -241,7 +152,7 @@ TEST_F(BootFirmwareTest, PowerLossKeepsHalfTheBlock) {
 }
 
 TEST_F(BootFirmwareTest, AnswersOnTheTimedLineAfterItsOwnTime) {
-    powerOn({}, false);
+    powerOn(true, RqSystemOptions());
     port->read(2, 10ms);  // the wake-up bytes' line time
     const Micros start = clock.now();
     EXPECT_EQ(ask(kReset), kAck);
@@ -268,7 +179,7 @@ TEST_F(BootFirmwareTest, AdapterLatencyFromTheOptionsOrTheFault) {
         SCOPED_TRACE(c.name);
         RqSystemOptions options = test::instantSystem(c.faults);
         options.adapterLatency = c.option;
-        powerOn(options);
+        powerOn(true, options);
         sent += 1200ms;  // a multiple of both latencies: the timer has just run out
         clock.sleepUntil(sent);
         EXPECT_EQ(ask(kReset), kAck);

@@ -2,11 +2,8 @@
 
 #include <bit>
 
-#include "BootFrames.h"
+#include "DeviceBench.h"
 #include "sim/LineNoise.h"
-#include "sim/RqSystem.h"
-#include "sim/SimPort.h"
-#include "sim/VirtualClock.h"
 
 namespace rq::sim {
 namespace {
@@ -68,33 +65,9 @@ TEST(LineNoiseTest, TheSeedDecidesWhereFaultsStrikeAndTheRateHowOften) {
     EXPECT_NEAR(passAll(source, {.drop = spread.drop}, sent).size(), 99'000, 150);
 }
 
-class NoisyDeviceTest : public ::testing::Test {
+class NoisyDeviceTest : public DeviceBench {
   protected:
-    VirtualClock clock;
-    std::unique_ptr<SimDevice> device;
-    std::unique_ptr<SimPort> port;
-
-    void powerOn(bool programming, const RqSystemOptions& options = {}) {
-        device = makeRqSystem(clock, options);
-        device->setFwSwitch(programming);
-        device->setPower(true);
-        port = std::make_unique<SimPort>(*device);
-        ASSERT_EQ(port->setSettings(programming ? "9600,N,8,1" : "307200,O,8,1"), PortError::None);
-        ASSERT_EQ(port->open(), PortError::None);
-        if (programming) wakeUp();
-    }
-    // What the boot firmware waits for before it listens; the two bytes meet the noise like any other.
-    void wakeUp() {
-        static const Bytes kWakeUpByte = {0x00};
-        port->setDtr(true);
-        clock.sleep(2ms);
-        port->setRts(true);
-        clock.sleep(150ms);
-        for (int i = 0; i < 2; ++i) {
-            port->write(kWakeUpByte);
-            clock.sleep(7ms);
-        }
-    }
+    // The wake-up's bytes meet the noise like any other.
     bool answers(bool programming) {
         port->write(programming ? kReset : kAccessModeRead);
         return port->read(11, 1s) == (programming ? kAck : kAccessModeAnswer);
@@ -112,7 +85,7 @@ TEST_F(NoisyDeviceTest, NoiseStrikesInTheModesItIsAskedFor) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.normalMode << c.programmingMode << c.deviceProgramming);
-        RqSystemOptions options;
+        RqSystemOptions options;  // a line that takes its time
         options.noise = {.drop = 1, .normalMode = c.normalMode, .programmingMode = c.programmingMode};
         powerOn(c.deviceProgramming, options);
         EXPECT_EQ(answers(c.deviceProgramming), c.answered);
@@ -120,7 +93,7 @@ TEST_F(NoisyDeviceTest, NoiseStrikesInTheModesItIsAskedFor) {
 }
 
 TEST_F(NoisyDeviceTest, BothDirectionsAndChangesAtRunTime) {
-    powerOn(true);
+    powerOn(true, RqSystemOptions());  // a line that takes its time
     // The request leaves on a clean line; the answer, sent later, meets the noise.
     port->write(kReset);
     device->setLineNoise({.drop = 1});
@@ -145,7 +118,7 @@ TEST_F(NoisyDeviceTest, TheNoiseFaultSpreadsItsRate) {
     };
     for (const auto& [fault, answered] : cases) {
         SCOPED_TRACE(fault);
-        RqSystemOptions options;
+        RqSystemOptions options;  // a line that takes its time
         const bool taken = !options.faults.add(fault).has_value();
         ASSERT_EQ(taken, answered.has_value());
         if (!answered) continue;

@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "BootFrames.h"
+#include "DeviceBench.h"
 #include "sim/ModemlessCable.h"
-#include "sim/RqSystem.h"
-#include "sim/VirtualClock.h"
-#include "support/InstantSystem.h"
 
 namespace rq::sim {
 namespace {
@@ -35,6 +32,13 @@ struct Arrival {
 
 TEST(ModemlessCableTest, TheWakeUpAndTheFramesWorkThePanelAsTheComputerAsks) {
     const Bytes data = dataFrameOfFF();
+    const std::vector<Arrival> wakeUp = {{200ms, {0x00}}, {7ms, {0x00}}, {7ms, kReset}};
+    const std::vector<Arrival> wakeUpInOneRead = {{200ms, {0x00, 0x00}}, {7ms, kReset}};
+    const std::vector<Arrival> burst = {{200ms, kReadVersion}, {20ms, kReadVersion}};
+    const std::vector<Arrival> lone00 = {{200ms, {0x00}}, {7ms, kReadVersion}};
+    // FFh inside a boot frame, even at the start of a read, is no normal-mode frame.
+    const std::vector<Arrival> dataFrame = {
+        {200ms, {0x00, 0x00}}, {7ms, kReset}, {2ms, part(data, 0, 100)}, {1ms, part(data, 100, data.size())}};
     const struct {
         const char* name;
         bool autoPanel;
@@ -44,59 +48,15 @@ TEST(ModemlessCableTest, TheWakeUpAndTheFramesWorkThePanelAsTheComputerAsks) {
         Bytes lastAnswerStart;  // of what the device sent after the last arrival
         int notes;
     } cases[] = {
-        {"the wake-up switches to programming mode",
-         true,
-         false,
-         {{200ms, {0x00}}, {7ms, {0x00}}, {7ms, kReset}},
-         true,
-         kAck,
-         1},
-        {"both wake-up bytes in one read",
-         true,
-         false,
-         {{200ms, {0x00, 0x00}}, {7ms, kReset}},
-         true,
-         kAck,
-         1},
-        {"without the automatic panel the device stays as it is",
-         false,
-         false,
-         {{200ms, {0x00}}, {7ms, {0x00}}, {7ms, kReset}},
-         false,
-         {},
+        {"the wake-up switches to programming mode", true, false, wakeUp, true, kAck, 1},
+        {"both wake-up bytes in one read", true, false, wakeUpInOneRead, true, kAck, 1},
+        {"without the automatic panel the device stays as it is", false, false, wakeUp, false, {}, 0},
+        {"the panel switched by hand: the boot firmware wakes all the same", false, true, wakeUp, true, kAck,
          0},
-        {"the panel switched by hand: the boot firmware wakes up all the same",
-         false,
-         true,
-         {{200ms, {0x00}}, {7ms, {0x00}}, {7ms, kReset}},
-         true,
-         kAck,
-         0},
-        {"00h bytes inside a burst are no wake-up",
-         true,
-         false,
-         {{200ms, kReadVersion}, {20ms, kReadVersion}},
-         false,
-         kVersionAnswer,
-         0},
-        {"a lone 00h goes on to the device",
-         true,
-         false,
-         {{200ms, {0x00}}, {7ms, kReadVersion}},
-         false,
-         kVersionAnswer,
-         0},
+        {"00h bytes inside a burst are no wake-up", true, false, burst, false, kVersionAnswer, 0},
+        {"a lone 00h goes on to the device", true, false, lone00, false, kVersionAnswer, 0},
         {"a normal-mode frame switches back", true, true, {{1ms, kReadVersion}}, false, kVersionAnswer, 1},
-        {"FFh inside a boot frame, even at the start of a read, is no normal-mode frame",
-         true,
-         false,
-         {{200ms, {0x00, 0x00}},
-          {7ms, kReset},
-          {2ms, part(data, 0, 100)},
-          {1ms, part(data, 100, data.size())}},
-         true,
-         {},
-         1},
+        {"a data frame stays in programming mode", true, false, dataFrame, true, {}, 1},
     };
     for (const auto& c : cases) {
         VirtualClock clock;
@@ -123,8 +83,7 @@ TEST(ModemlessCableTest, TheDeviceHearsTheComputerAtWhateverSpeedItListens) {
     // After the baud rate command the boot firmware listens at 38400: the reset that follows at once
     // must reach it at that speed.
     VirtualClock clock;
-    RqSystemOptions options;
-    const auto device = makeRqSystem(clock, options);  // bytes take their time on the line
+    const auto device = makeRqSystem(clock, RqSystemOptions());  // bytes take their time on the line
     device->setFwSwitch(true);
     device->setPower(true);
     ModemlessCable cable(*device, false, [](const std::string&) {});
@@ -144,19 +103,6 @@ TEST(ModemlessCableTest, TheDeviceHearsTheComputerAtWhateverSpeedItListens) {
     clock.sleep(50ms);
     EXPECT_EQ(cable.toComputer(), kAck);
     EXPECT_EQ(device->deviceLineSettings().baud, 38400u);
-}
-
-TEST(ModemlessCableTest, ThePanelInWords) {
-    VirtualClock clock;
-    const auto device = makeRqSystem(clock, RqSystemOptions());
-    EXPECT_EQ(describePanel(*device), "power off, FW switch -, pilot LED off");
-    device->setFwSwitch(true);
-    device->setPower(true);
-    EXPECT_EQ(describePanel(*device), "power on, FW switch W, pilot LED green and red in turn");
-    device->setPower(false);
-    device->setFwSwitch(false);
-    device->setPower(true);
-    EXPECT_EQ(describePanel(*device), "power on, FW switch -, pilot LED green");
 }
 
 }  // namespace
