@@ -38,7 +38,7 @@ std::optional<int> startUpdate(const UpdateOptions& options, WizardRun& run, Wiz
     const auto& [model, serial] = *options.force;
     // The dialog keeps a refused entry open; without a window the run ends there.
     if (const auto refusal = checkSerialEntry(serial)) {
-        run.view().showMessage(refusal->title, refusal->text);
+        run.view().showMessage(refusal->title, refusal->text, {});
         return kUsageStatus;
     }
     if (!run.waitForEnter("強制更新")) return kCancelledStatus;
@@ -86,9 +86,12 @@ std::string updateHelp() {
            kSimOptionsHelp +
            R"(
 Step 2 saves the identity it read in a file of its own until step 7 has written it back (see restore).
-Exit status: 0 when the update reached its end, the error code of the failure that stopped it,
-1 when it was cancelled at a prompt, 2 for a wrong command line, 130, 129 or 143 when Ctrl+C, a
-closed terminal or a request to end stopped it.
+On a pipe or in a file it prints each step's title, its progress lines (every tenth of a long bar), its
+message boxes and the runner's own lines; on a terminal the progress is one live line. A failure adds a
+line on standard error with its code, where it happened and what to check. At step 3 it warns, on
+standard error, when the file's firmware is older than the device's or the same. The last line sums the
+run up: port, model, serial number, version before -> after (as the identity read-back found it),
+result and time.
 )";
 }
 

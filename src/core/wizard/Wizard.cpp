@@ -5,6 +5,7 @@
 #include "core/wizard/DeviceSteps.h"
 #include "core/wizard/ErrorMessages.h"
 #include "core/wizard/ForceUpdate.h"
+#include "core/wizard/Hints.h"
 #include "core/wizard/Screens.h"
 
 namespace rq {
@@ -74,6 +75,7 @@ bool Wizard::offerBackup(const BackupFile& file) {
 void Wizard::loadSavedIdentity(const BackupFile& file) {
     loadIntoStore(*file.read.identity, state_.params);
     state_.backupPath = file.path;
+    state_.versionBefore = file.read.identity->version;
     state_.programmingStarted = true;
     context_.view.backupNoted({BackupNote::Event::Loaded, file.path, {}});
     context_.view.setText(Control::lblFWOld, deviceVersionCaption(state_.params));
@@ -89,6 +91,9 @@ void Wizard::setStepIndex(int stepIndex) {
 void Wizard::subRunStep() {
     context_.view.setBusyPointer(true);
     state_.LinkError = 0;
+    // What an earlier step met tells nothing of this one.
+    state_.flashStage = FlashStage::None;
+    state_.reply = Reply::Nothing;
     if (state_.StepIndex <= kLastStep) kStepHandlers[state_.StepIndex](context_);
     subShowError();
     context_.view.setBusyPointer(false);
@@ -98,7 +103,8 @@ void Wizard::subShowError() {
     const auto message = errorMessage(state_.LinkError);
     if (!message) return;
     lastShownError_ = state_.LinkError;
-    context_.view.showMessage(message->title, message->text);
+    const std::string device = context_.port.deviceName(state_.commSettings.ComPort);
+    context_.view.showMessage(message->title, message->text, stepFailureHint(state_, device));
 }
 
 void Wizard::cmdNext() {
@@ -189,7 +195,7 @@ void Wizard::portConfCancel() {
         const bool settingsTaken = port.setSettings(savedPortSettings_) == PortError::None;
         const bool flowTaken = port.setFlowControl(savedFlow_) == PortError::None;
         if (!settingsTaken || !flowTaken)
-            context_.view.showMessage("RQ_FW_UP", "ポートの設定が無効です再設定してください。");
+            context_.view.showMessage("RQ_FW_UP", "ポートの設定が無効です再設定してください。", {});
     }
     portConfOpen_ = false;
 }
