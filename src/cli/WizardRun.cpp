@@ -19,6 +19,7 @@ bool isInstructionStep(int stepIndex) {
 }
 
 constexpr int kVersionCheckStep = 2;
+constexpr int kFwUpdateStep = 4;
 
 // The screens between the end of step 5 and the end of step 7: the device runs its new program and
 // waits for its identity.
@@ -246,15 +247,26 @@ int WizardRun::finish(Wizard& wizard, int status) {
 }
 
 void WizardRun::tellWhereTheIdentityIs(const WizardState& state) {
-    if (!awaitsIdentity(state.StepIndex)) return;
+    // A failed step 5 may have left the device without its program; its identity is then still to come.
+    const bool programming = state.StepIndex == kFwUpdateStep && state.programmingStarted;
+    if (!programming && !awaitsIdentity(state.StepIndex)) return;
     const std::string& file = state.backupPath;
-    const std::string command = file.empty() ? std::string() : restoreCommand(file);
+    std::string command;
+    if (!file.empty()) {
+        command =
+            programming
+                ? commandWith("update " + commandWord(state.firmware.path) + " --resume " + commandWord(file))
+                : commandWith("restore " + commandWord(file));
+    }
     if (file.empty()) {
         io_.err << "rqfwup-cli: the device's identity has not been written back, and no file keeps it; "
                    "a forced update (--force MODEL SERIAL) writes one back\n";
     } else {
         io_.err << "rqfwup-cli: the device's identity has not been written back; it is saved in " << file
-                << "\nrqfwup-cli: write it back with: " << command << "\n";
+                << "\nrqfwup-cli: "
+                << (programming ? "program the device again from step 4, then write it back, with: "
+                                : "write it back with: ")
+                << command << "\n";
     }
     io_.err << std::flush;
     if (jsonOut_) jsonOut_->pendingIdentity(file, command);
@@ -274,17 +286,19 @@ void WizardRun::summarize(const WizardState& state, int status) {
     log_.summary(summary);
 }
 
-std::string WizardRun::restoreCommand(const std::string& file) const {
+std::string WizardRun::commandWith(const std::string& words) const {
     const CommSettings& given = options_.portOptions.settings;
     const CommSettings start;
-    std::string command =
-        "rqfwup-cli restore " + commandWord(file) + " --port " + commandWord(options_.portOptions.port);
+    std::string command = "rqfwup-cli " + words + " --port " + commandWord(options_.portOptions.port);
     const std::pair<const char*, std::string> lineOptions[] = {
         {"--baud", given.CommBaudrate != start.CommBaudrate ? given.CommBaudrate : ""},
         {"--parity", given.Parity != start.Parity ? given.Parity : ""},
         {"--data-bits", given.DataBits != start.DataBits ? given.DataBits : ""},
         {"--stop-bits", given.StopBits != start.StopBits ? given.StopBits : ""},
         {"--flow", given.FlowCtl != start.FlowCtl ? std::string(kFlowWords.at(given.FlowCtl)) : ""},
+        {"--program-baud", given.UpBaudrateIndex != start.UpBaudrateIndex
+                               ? std::string(kUpBaudrates.at(given.UpBaudrateIndex))
+                               : ""},
     };
     for (const auto& [option, value] : lineOptions) {
         if (!value.empty()) command.append(" ").append(option).append(" ").append(value);

@@ -70,7 +70,8 @@ class WizardRun {
     void reportBackup(const BackupNote& note);
     void tellWhereTheIdentityIs(const WizardState& state);
     void summarize(const WizardState& state, int status);
-    std::string restoreCommand(const std::string& file) const;
+    // The command line of a later run on the same port with the same settings: "rqfwup-cli WORDS --port …".
+    std::string commandWith(const std::string& words) const;
 
     const WalkOptions& options_;
     const Io& io_;

@@ -16,6 +16,7 @@ constexpr StepHandler kStepHandlers[] = {subStep1Start,      subStep2ParamRead, 
                                          subStep4FwPrepare,  subStep5FwUpdate,  subStep6ParamPrepare,
                                          subStep7ParamWrite, subStep8End};
 constexpr int kLastStep = 7;
+constexpr int kFwPrepareStep = 3;
 constexpr int kFwUpdateStep = 4;
 constexpr int kParamPrepareStep = 5;
 
@@ -73,13 +74,22 @@ bool Wizard::offerBackup(const BackupFile& file) {
 }
 
 void Wizard::loadSavedIdentity(const BackupFile& file) {
+    takeSavedIdentity(file, kParamPrepareStep);
+}
+
+void Wizard::resumeProgramming(const BackupFile& file) {
+    takeSavedIdentity(file, kFwPrepareStep);
+}
+
+void Wizard::takeSavedIdentity(const BackupFile& file, int stepIndex) {
     loadIntoStore(*file.read.identity, state_.params);
     state_.backupPath = file.path;
     state_.versionBefore = file.read.identity->version;
+    // The device may have lost its program already: the file stays until step 7 has written it back.
     state_.programmingStarted = true;
     context_.view.backupNoted({BackupNote::Event::Loaded, file.path, {}});
     context_.view.setText(Control::lblFWOld, deviceVersionCaption(state_.params));
-    setStepIndex(kParamPrepareStep);
+    setStepIndex(stepIndex);
     subRunStep();
 }
 
