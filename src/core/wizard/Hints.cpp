@@ -31,8 +31,10 @@ std::vector<HintRow> makeHints() {
          "Copy it to a local folder you can read and choose it there."},
         {11, 0, {}, {},
          "PORT cannot be opened. Is the USB cable plugged in and the device switched on? Choose the device's "
-         "port in 通信設定 (rqfwup-cli ports lists them): after its power is switched it may come back under "
-         "another name. Close any other program that uses the port."},
+         "port in 通信設定 (rqfwup-cli ports lists them; COM0 means that no port could be opened): after its "
+         "power is switched it may come back under another name. Close any other program that uses the port "
+         "(a terminal program, a second rqfwup, ModemManager); on Linux the user must be in the group "
+         "dialout."},
         {15, 0, {}, {},
          "PORT refused the line settings SETTINGS: the USB adapter cannot run at this speed or with these data "
          "bits. Choose 307200, Odd, 8, 1 in 通信設定; if the adapter cannot do 307200, use the adapter supplied "
