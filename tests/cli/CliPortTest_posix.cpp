@@ -31,9 +31,7 @@ TEST_F(CliPortTest, APortThatDoesNotOpenIsExplainedInTheStepThatOpensIt) {
         {"--port " + notALine + " --force RQA-4021 12345", 30, notALine + ": Inappropriate ioctl for device",
          "in step 5"},
         {"--port " + gone, 11,
-         gone +
-             ": no such device; is the device's USB cable plugged in? rqfwup-cli ports lists the ports there "
-             "are",
+         gone + ": no such device; is the device's USB cable plugged in? rqfwup-cli ports lists the ports",
          "in step 2"},
     };
     for (const auto& row : rows) {
@@ -42,13 +40,14 @@ TEST_F(CliPortTest, APortThatDoesNotOpenIsExplainedInTheStepThatOpensIt) {
             "rqfwup-cli: error " + std::to_string(row.status) + " " + row.where + ": ";
         const auto text = runCli("update " + firmware + " --yes " + row.args);
         EXPECT_EQ(text.status, row.status);
-        EXPECT_EQ(text.err.rfind("rqfwup-cli: " + row.why + "\n" + failure, 0), 0u) << text.err;
+        EXPECT_EQ(text.err.rfind("rqfwup-cli: " + row.why, 0), 0u) << text.err;
+        EXPECT_NE(text.err.find("\n" + failure), std::string::npos) << "then the failure's own line";
         EXPECT_EQ(text.out.find(row.why), std::string::npos);
 
         const auto json = runCli("update " + firmware + " --yes --json " + row.args);
         EXPECT_EQ(json.status, row.status);
         EXPECT_EQ(json.err, text.err);
-        const std::string hint = ",\"hint\":\"" + row.why + "\"}\n";
+        const std::string hint = ",\"hint\":\"" + row.why;
         const auto at = json.out.find(hint);
         ASSERT_NE(at, std::string::npos) << json.out;
         EXPECT_EQ(json.out.rfind("{\"t\":", at), json.out.rfind('\n', at) + 1) << "one line of its own";

@@ -431,17 +431,11 @@ TEST(FlashWizardTest, FailedUpdateFallsBackToStep4) {
         const char* buttons;
         std::string hint;  // its start
     };
-    const Case cases[] = {{{"reset-silent"},
-                           33,
-                           3,
-                           "01111",
-                           "error 33 in step 5 (connect): the boot firmware did not answer. Is"},
-                          {{"erase-status=1A"},
-                           35,
-                           3,
-                           "01111",
-                           "error 35 in step 5 (erase): the device could not erase its flash."},
-                          {{}, 0, 4, "00001", ""}};
+    const Case cases[] = {
+        {{"reset-silent"}, 33, 3, "01111", "error 33 in step 5 (connect): the boot firmware did not answer."},
+        {{"erase-status=1A"}, 35, 3, "01111", "error 35 in step 5 (erase): the device could not erase its"},
+        {{}, 0, 4, "00001", ""},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.shownError);
         test::TempDir dir;
