@@ -137,6 +137,26 @@ void replaceAll(std::string& text, std::string_view word, std::string_view by) {
         text.replace(at, word.size(), by);
 }
 
+// The row's text with the port ("COM3 (/dev/ttyUSB0)") and its line settings filled in; empty without a row.
+std::string hintText(std::uint8_t code, const FailurePlace& place, std::string_view port,
+                     std::string_view settings) {
+    const HintRow* row = findHint(code, place);
+    if (row == nullptr) return {};
+    std::string text(row->text);
+    replaceAll(text, "SETTINGS", settings);
+    replaceAll(text, "PORT", port);
+    return text;
+}
+
+std::string placedHint(const WizardState& state, const FailurePlace& place, const std::string& device,
+                       std::string_view where) {
+    const CommSettings& settings = state.commSettings;
+    const std::string hint =
+        hintText(state.LinkError, place, portCaption(settings.ComPort, device), settings.lineSettingsText());
+    return hint.empty() ? hint
+                        : "error " + std::to_string(state.LinkError) + " " + std::string(where) + ": " + hint;
+}
+
 }  // namespace
 
 std::span<const HintRow> hintTable() {
@@ -157,20 +177,6 @@ std::string_view stageName(FlashStage stage) {
     return kNames.at(static_cast<std::size_t>(stage));
 }
 
-std::string hintText(std::uint8_t code, const FailurePlace& place, std::string_view port,
-                     std::string_view settings) {
-    const HintRow* row = findHint(code, place);
-    if (row == nullptr) return {};
-    std::string text(row->text);
-    replaceAll(text, "SETTINGS", settings);
-    replaceAll(text, "PORT", port);
-    return text;
-}
-
-std::string failureLine(std::uint8_t code, std::string_view where, std::string_view hint) {
-    return "error " + std::to_string(code) + " " + std::string(where) + ": " + std::string(hint);
-}
-
 std::string portCaption(int number, const std::string& device) {
     const std::string name = "COM" + std::to_string(number);
     return device.empty() ? name : name + " (" + device + ")";
@@ -183,18 +189,6 @@ std::string failurePlace(const WizardState& state) {
         place += " (" + std::string(stageName(state.flashStage)) + ")";
     return place;
 }
-
-namespace {
-
-std::string placedHint(const WizardState& state, const FailurePlace& place, const std::string& device,
-                       std::string_view where) {
-    const CommSettings& settings = state.commSettings;
-    const std::string hint =
-        hintText(state.LinkError, place, portCaption(settings.ComPort, device), settings.lineSettingsText());
-    return hint.empty() ? hint : failureLine(state.LinkError, where, hint);
-}
-
-}  // namespace
 
 std::string stepFailureHint(const WizardState& state, const std::string& device) {
     return placedHint(state, {state.StepIndex + 1, state.flashStage, state.reply}, device,

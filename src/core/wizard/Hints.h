@@ -36,13 +36,6 @@ const HintRow* findHint(std::uint8_t code, const FailurePlace& place);
 // "connect", "set clock", ...; empty for None.
 std::string_view stageName(FlashStage stage);
 
-// The row's text with the port ("COM3 (/dev/ttyUSB0)") and its line settings filled in; empty without a row.
-std::string hintText(std::uint8_t code, const FailurePlace& place, std::string_view port,
-                     std::string_view settings);
-
-// "error 12 WHERE: HINT".
-std::string failureLine(std::uint8_t code, std::string_view where, std::string_view hint);
-
 // The port as a person finds it: "COM3 (/dev/ttyUSB0)", or "COM3" when the system has no such port.
 std::string portCaption(int number, const std::string& device);
 
