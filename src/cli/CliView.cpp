@@ -17,4 +17,9 @@ void CliView::backupNoted(const BackupNote& note) {
     if (backupReport_) backupReport_(note);
 }
 
+void CliView::showMessage(const std::string& title, const std::string& text, const std::string& hint) {
+    ViewTee::showMessage(title, text, hint);
+    if (!hint.empty() && hintReport_) hintReport_(hint);
+}
+
 }  // namespace rq::cli

@@ -20,7 +20,7 @@ struct DevicePort {
     int number = 1;  // the COMn the port is reached as
 };
 
-// A real port tells `report` why a device that exists did not open.
+// A real port tells `report` why it did not open, whenever it does not.
 DevicePort attachDevicePort(const PortOptions& port, const SimOptions& sim, Clock& clock,
                             OpenFailureReport report = {});
 

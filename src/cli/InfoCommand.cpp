@@ -4,12 +4,14 @@
 
 #include "cli/DevicePort.h"
 #include "cli/SupportLog.h"
+#include "cli/TraceOnlyView.h"
 #include "cli/TranscriptView.h"
 #include "core/io/ViewTee.h"
 #include "core/link/CommandRecord.h"
 #include "core/log/Json.h"
 #include "core/wizard/DeviceSteps.h"
 #include "core/wizard/ErrorMessages.h"
+#include "core/wizard/Hints.h"
 #include "core/wizard/Screens.h"
 #include "core/wizard/Text.h"
 #include "platform/LocaleTime.h"
@@ -22,6 +24,7 @@ struct InfoOptions {
     PortOptions portOptions;
     SimOptions sim;
     OutputOptions output;
+    bool trace = false;
 };
 
 std::variant<InfoOptions, UsageError> parse(const std::vector<std::string>& args) {
@@ -30,6 +33,10 @@ std::variant<InfoOptions, UsageError> parse(const std::vector<std::string>& args
     while (!reader.done()) {
         const std::string& word = reader.next();
         if (!isOption(word)) return UsageError{"info takes no file, not '" + word + "'"};
+        if (word == "--trace") {
+            options.trace = true;
+            continue;
+        }
         std::string error;
         const bool taken = takePortOption(word, reader, options.portOptions, error) ||
                            takeSimOption(word, reader, options.sim, error) ||
@@ -61,9 +68,9 @@ int readInfo(const InfoOptions& options, const Io& io) {
     SteadyClock clock;
     SupportLog log;
     if (!log.open(options.output.logPath, clock, "info", io.err)) return 1;
-    std::optional<TranscriptView> transcript;
-    if (!options.output.json) transcript.emplace(io.out, std::nullopt);
-    ViewTee view(transcript ? &*transcript : nullptr, log.view());
+    TraceOnlyView traces(io.err);
+    ViewTee view(&traces, log.view());
+    view.showTrace(options.trace);
     const DevicePort device =
         attachDevicePort(options.portOptions, options.sim, clock, [&io, &log](const std::string& why) {
             io.err << "rqfwup-cli: " << why << "\n" << std::flush;
@@ -73,9 +80,11 @@ int readInfo(const InfoOptions& options, const Io& io) {
     WizardState state;
     state.commSettings = options.portOptions.settings;
     state.commSettings.ComPort = static_cast<std::uint8_t>(device.number);
+    state.TraceEnabled = options.trace;
     state.traceRecorded = log.view() != nullptr;
     state.traceTime = localeTraceTime;
-    view.settingsChanged(state.commSettings, device.port->deviceName(device.number));
+    const std::string deviceName = device.port->deviceName(device.number);
+    view.settingsChanged(state.commSettings, deviceName);
     StepContext context{state, *device.port, clock, view};
     readIdentity(context);
 
@@ -84,12 +93,16 @@ int readInfo(const InfoOptions& options, const Io& io) {
         printIdentity(io.out, state.params, options.output.json);
         return 0;
     }
-    view.showMessage(failure->title, failure->text);
+    const std::string hint = readFailureHint(state, deviceName, "reading the identity");
+    view.showMessage(failure->title, failure->text, hint);
     if (options.output.json) {
         io.out << "{\"error\":" << int(state.LinkError)
                << ",\"messageBox\":{\"title\":" << jsonString(failure->title)
-               << ",\"text\":" << jsonString(failure->text) << "}}\n";
+               << ",\"text\":" << jsonString(failure->text) << "},\"hint\":" << jsonString(hint) << "}\n";
+    } else {
+        TranscriptView(io.out, std::nullopt).showMessage(failure->title, failure->text, hint);
     }
+    io.err << "rqfwup-cli: " << hint << "\n";
     return state.LinkError;
 }
 
@@ -101,6 +114,7 @@ const char* const kInfoSynopsis =
 std::string infoHelp() {
     return std::string("Options of info: the port and simulation options of update, and\n") +
            "  --json                  one JSON object\n"
+           "  --trace                 trace every normal-mode frame on standard error\n"
            "  --log FILE              write a support log\n"
            "It reads what step 2 reads, twice as step 2 does, and prints the model name, serial number,\n"
            "the identity bytes of commands 4 and 6 and the firmware version as step 3 shows it. Exit status\n"

@@ -1,10 +1,11 @@
 #include "cli/LiveProgress.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <ostream>
 
 #include "cli/TextColumns.h"
+#include "cli/TextLines.h"
+#include "core/wizard/Text.h"
 
 namespace rq::cli {
 namespace {
@@ -15,45 +16,19 @@ constexpr std::size_t kMaxBar = 30;
 constexpr std::string_view kIndent = "  ";
 constexpr std::string_view kEraseLine = "\r\x1b[K";
 
-std::string clockTime(Micros duration) {
-    const long long seconds = std::chrono::duration_cast<std::chrono::seconds>(duration).count();
-    char text[32];
-    if (seconds >= 3600) {
-        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60,
-                      seconds % 60);
-    } else {
-        std::snprintf(text, sizeof text, "%lld:%02lld", seconds / 60, seconds % 60);
-    }
-    return text;
-}
-
-double fraction(const Progress& bar) {
-    if (bar.maximum <= bar.minimum) return 0.0;
-    const int value = std::clamp(bar.value, bar.minimum, bar.maximum);
-    return static_cast<double>(value - bar.minimum) / (bar.maximum - bar.minimum);
-}
-
 std::string barText(double done, std::size_t width) {
     const auto filled = static_cast<std::size_t>(done * static_cast<double>(width));
     std::string bar = "[";
     return bar.append(filled, '#').append(width - filled, '.').append("]");
 }
 
-// Lines without their carriage returns; the last is split off.
-std::pair<std::string, std::string> splitLast(const std::string& text) {
-    std::string lines = text;
-    std::erase(lines, '\r');
-    const auto at = lines.rfind('\n');
-    if (at == std::string::npos) return {"", lines};
-    return {lines.substr(0, at), lines.substr(at + 1)};
-}
-
-std::string lastLine(const std::string& lines) {
-    const auto at = lines.rfind('\n');
-    return at == std::string::npos ? lines : lines.substr(at + 1);
-}
-
 }  // namespace
+
+double barFraction(const Progress& bar) {
+    if (bar.maximum <= bar.minimum) return 0.0;
+    const int value = std::clamp(bar.value, bar.minimum, bar.maximum);
+    return static_cast<double>(value - bar.minimum) / (bar.maximum - bar.minimum);
+}
 
 std::string progressLine(const std::string& text, const std::optional<ProgressFigures>& figures,
                          std::size_t columns) {
@@ -63,7 +38,7 @@ std::string progressLine(const std::string& text, const std::optional<ProgressFi
     if (room <= 0) return {};
     if (!figures) return std::string(fitColumns(line, static_cast<std::size_t>(room)));
 
-    const double done = fraction(figures->bar);
+    const double done = barFraction(figures->bar);
     std::string percent = std::to_string(static_cast<int>(done * 100)) + "%";
     percent.insert(0, 4 - percent.size(), ' ');
     std::string times = "  ";
@@ -100,7 +75,7 @@ void LiveProgress::showText(const std::string& text) {
         printed_.clear();
         return;
     }
-    auto [prefix, line] = splitLast(text);
+    auto [prefix, line] = splitLastLine(text);
     if (current_ && prefix == prefix_) {
         current_ = std::move(line);
         draw(false);

@@ -17,6 +17,9 @@ struct ProgressFigures {
     std::optional<Micros> remaining;
 };
 
+// How much of the bar is filled, 0 to 1.
+double barFraction(const Progress& bar);
+
 // "  text [#####.....]  50%  0:12 (0:12 left)": the elapsed and the remaining time. Fitted into `columns`
 // display columns: the times go first when there is no room, then the text is cut. Without figures, the text
 // alone.

@@ -8,10 +8,12 @@
 #include <variant>
 
 #include "cli/DevicePort.h"
-#include "core/io/SilentView.h"
+#include "cli/TextLines.h"
+#include "cli/TraceOnlyView.h"
 #include "core/log/Json.h"
 #include "core/params/StoreListing.h"
 #include "core/wizard/ErrorMessages.h"
+#include "core/wizard/Hints.h"
 #include "core/wizard/ParameterReport.h"
 #include "platform/LocaleTime.h"
 #include "platform/SteadyClock.h"
@@ -23,22 +25,6 @@ constexpr std::size_t kGroupColumn = 16;
 constexpr std::size_t kAddressColumn = 32;
 // What the table shows for a value that no answer filled.
 constexpr std::string_view kUnread = "-";
-
-std::string withoutCarriageReturns(std::string text) {
-    std::erase(text, '\r');
-    return text;
-}
-
-// Shows nothing but the trace, on standard error: standard output is the report's alone.
-class TraceOnlyView final : public SilentView {
-  public:
-    explicit TraceOnlyView(std::ostream& err) : err_(err) {}
-
-    void traceLine(const std::string& line) override { err_ << withoutCarriageReturns(line) << std::flush; }
-
-  private:
-    std::ostream& err_;
-};
 
 // One character per device byte: byte n is the character U+00nn.
 std::string utf8OfBytes(const std::string& bytes) {
@@ -214,7 +200,9 @@ int readParams(const ParamsOptions& options, const Io& io) {
     const AnswerLog answers = readParameterReport(context);
 
     if (const std::uint8_t code = state.LinkError; code != 0) {
-        io.err << "rqfwup-cli: the parameters were not read (error " << int(code) << ")\n";
+        io.err << "rqfwup-cli: "
+               << readFailureHint(state, device.port->deviceName(device.number), "reading the parameters")
+               << "\n";
         if (const auto message = errorMessage(code))
             io.err << message->title << "\n" << withoutCarriageReturns(message->text) << "\n";
         return code;

@@ -48,12 +48,6 @@ std::string localTime(const std::string& utc) {
     return time ? localeTraceTime(*time) : utc;
 }
 
-std::string description(const BackupFile& file) {
-    const SavedIdentity& identity = *file.read.identity;
-    return file.path + ": model " + printableBytes(identity.model) + ", serial number " +
-           printableBytes(identity.serial) + ", read " + localTime(identity.time) + " on " + identity.port;
-}
-
 void listBackups(const BackupStore& store, bool json, std::ostream& out) {
     const std::vector<BackupFile> files = store.list();
     if (files.empty() && !json) out << "No identity backups in " << store.directory() << "\n";
@@ -83,15 +77,7 @@ void listBackups(const BackupStore& store, bool json, std::ostream& out) {
 // The backup to write back, or the exit status when there is none to use.
 std::variant<BackupFile, int> chooseBackup(const BackupStore& store, const RestoreOptions& options,
                                            const Io& io) {
-    if (!options.file.empty()) {
-        BackupFile file{options.file, readBackupFile(options.file)};
-        if (!file.read.identity) {
-            io.err << "rqfwup-cli: " << options.file << " is refused: " << file.read.refusal
-                   << "; nothing was written to the device\n";
-            return kBackupRefusedStatus;
-        }
-        return file;
-    }
+    if (!options.file.empty()) return readGivenBackup(options.file, io);
     if (auto newest = store.newestUnrestored()) return std::move(*newest);
     io.err << "rqfwup-cli: no identity backup waits to be written back in " << store.directory() << "\n";
     return kNoBackupStatus;
@@ -117,13 +103,27 @@ int restore(const RestoreOptions& options, const Io& io) {
             options.sim.simulate || identity.device.empty() ? identity.port : identity.device;
     if (const auto error = checkSimOptions(walk.sim, walk.portOptions)) return wrongCommandLine(io, *error);
     return WizardRun(walk, io).execute("restore", [&file](WizardRun& run, Wizard& wizard) {
-        run.note("writing back " + description(file));
+        run.note("writing back " + backupDescription(file));
         wizard.loadSavedIdentity(file);
         return std::optional<int>();
     });
 }
 
 }  // namespace
+
+std::string backupDescription(const BackupFile& file) {
+    const SavedIdentity& identity = *file.read.identity;
+    return file.path + ": model " + printableBytes(identity.model) + ", serial number " +
+           printableBytes(identity.serial) + ", read " + localTime(identity.time) + " on " + identity.port;
+}
+
+std::variant<BackupFile, int> readGivenBackup(const std::string& path, const Io& io) {
+    BackupFile file{path, readBackupFile(path)};
+    if (file.read.identity) return file;
+    io.err << "rqfwup-cli: " << path << " is refused: " << file.read.refusal
+           << "; nothing was written to the device\n";
+    return kBackupRefusedStatus;
+}
 
 const char* const kRestoreSynopsis =
     "  rqfwup-cli restore [FILE] [options]        write a saved identity back: steps 6 and 7\n"

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <string>
+#include <variant>
 
 #include "cli/Subcommand.h"
+#include "core/backup/BackupStore.h"
 
 namespace rq::cli {
 
@@ -15,5 +17,10 @@ std::string restoreHelp();
 // A backup file that cannot be used; no backup waits to be written back.
 inline constexpr int kBackupRefusedStatus = 3;
 inline constexpr int kNoBackupStatus = 4;
+
+// The backup in `path`, or kBackupRefusedStatus once standard error has said why it cannot be used.
+std::variant<BackupFile, int> readGivenBackup(const std::string& path, const Io& io);
+// "FILE: model M, serial number S, read TIME on PORT".
+std::string backupDescription(const BackupFile& file);
 
 }  // namespace rq::cli

@@ -23,6 +23,12 @@ class SupportLog {
     void hint(const std::string& advice) {
         if (view_) view_->hint(advice);
     }
+    void warning(const std::string& what) {
+        if (view_) view_->warning(what);
+    }
+    void summary(const RunSummary& summary) {
+        if (view_) view_->summary(summary);
+    }
     void pendingIdentity(const std::string& file, const std::string& command) {
         if (view_) view_->pendingIdentity(file, command);
     }

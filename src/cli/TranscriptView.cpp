@@ -2,21 +2,9 @@
 
 #include <ostream>
 
+#include "cli/TextLines.h"
+
 namespace rq::cli {
-namespace {
-
-std::string lastLine(const std::string& text) {
-    const auto at = text.rfind('\n');
-    return at == std::string::npos ? text : text.substr(at + 1);
-}
-
-// Lines for a terminal: LF only.
-std::string withoutCarriageReturns(std::string text) {
-    std::erase(text, '\r');
-    return text;
-}
-
-}  // namespace
 
 TranscriptView::TranscriptView(std::ostream& out, std::optional<LiveProgress> live)
     : out_(out), live_(std::move(live)) {}
@@ -64,7 +52,8 @@ void TranscriptView::traceLine(const std::string& line) {
     if (live_) live_->redraw();
 }
 
-void TranscriptView::showMessage(const std::string& title, const std::string& text) {
+// The hint is for standard error, where the runner puts it: the transcript stays as the window shows it.
+void TranscriptView::showMessage(const std::string& title, const std::string& text, const std::string&) {
     printBlock("message box: " + title, text);
 }
 

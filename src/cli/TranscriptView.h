@@ -23,7 +23,7 @@ class TranscriptView final : public SilentView {
     void setProgress(const Progress& progress) override;
     void setStatus(int panel, const std::string& text) override;
     void traceLine(const std::string& line) override;
-    void showMessage(const std::string& title, const std::string& text) override;
+    void showMessage(const std::string& title, const std::string& text, const std::string& hint) override;
 
   private:
     // Output of its own: the live line, if any, stays above it.

@@ -14,6 +14,8 @@ namespace rq::cli {
 struct UpdateOptions : WalkOptions {
     std::string firmwarePath;
     std::optional<std::pair<std::string, std::string>> force;  // MODEL, SERIAL
+    // A saved identity: the update starts again from step 4, to write it back after programming.
+    std::string resume;
 };
 
 // The words after "update".

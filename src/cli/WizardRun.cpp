@@ -3,6 +3,9 @@
 #include <iostream>
 
 #include "core/io/ForwardingPort.h"
+#include "core/wizard/Hints.h"
+#include "core/wizard/RunSummary.h"
+#include "core/wizard/Screens.h"
 #include "platform/Interrupts.h"
 #include "platform/LocaleTime.h"
 #include "platform/Terminal.h"
@@ -14,6 +17,9 @@ namespace {
 bool isInstructionStep(int stepIndex) {
     return stepIndex == 0 || stepIndex == 2 || stepIndex == 3 || stepIndex == 5 || stepIndex == 7;
 }
+
+constexpr int kVersionCheckStep = 2;
+constexpr int kFwUpdateStep = 4;
 
 // The screens between the end of step 5 and the end of step 7: the device runs its new program and
 // waits for its identity.
@@ -32,6 +38,21 @@ std::string commandWord(const std::string& word) {
         quoted += c;
     }
     return quoted + "\"";
+}
+
+// What became of the run, in a word or the failure and where it happened.
+std::string resultText(int status, const WizardState& state) {
+    if (interruptStatus() != 0) return "interrupted";
+    switch (status) {
+        case 0:
+            return "done";
+        case kCancelledStatus:
+            return "cancelled";
+        case kUsageStatus:
+            return "serial number refused";
+        default:
+            return "error " + std::to_string(status) + " " + failurePlace(state);
+    }
 }
 
 }  // namespace
@@ -66,6 +87,7 @@ bool takeWalkOption(const std::string& option, ArgReader&, WalkOptions& options,
         {"--yes", &options.yes},
         {"--trace", &options.trace},
         {"--plain", &options.plain},
+        {"--transcript", &options.transcript},
     };
     for (const auto& [name, flag] : flags) {
         if (option != name) continue;
@@ -80,7 +102,10 @@ bool takeWalkOption(const std::string& option, ArgReader&, WalkOptions& options,
 const char* const kWalkOptionsHelp =
     R"(  --yes                   do not wait for Enter at the instruction steps
   --json                  one JSON object per line for every change the window would show
-  --plain                 every progress line as a line of its own, on a terminal too
+  --plain                 progress as on a pipe, on a terminal too: the last line of each stage and a
+                          line at every tenth of the bar
+  --transcript            everything the window shows, by control name, with every progress line (for
+                          tests and support)
   --trace                 trace every frame to and from the device
   --log FILE              write a support log: every change, every trace line, the settings, the
                           program version and the operating system, as JSON lines
@@ -101,12 +126,14 @@ WizardView& WizardRun::makeOutput() {
     }
     std::optional<LiveProgress> live;
     if (!options_.plain && standardOutputIsTerminal()) live.emplace(io_.out, clock_, terminalColumns);
-    return transcript_.emplace(io_.out, std::move(live));
+    if (options_.transcript) return transcript_.emplace(io_.out, std::move(live));
+    return reader_.emplace(io_.out, std::move(live));
 }
 
 void WizardRun::note(const std::string& what) {
     if (jsonOut_) jsonOut_->note(what);
     if (transcript_) transcript_->note(what);
+    if (reader_) reader_->note(what);
     log_.note(what);
 }
 
@@ -117,8 +144,16 @@ void WizardRun::explain(const std::string& whyNotOpened) {
     log_.hint(whyNotOpened);
 }
 
+// Something that deserves a look, though the run goes on.
+void WizardRun::warn(const std::string& what) {
+    io_.err << "rqfwup-cli: warning: " << what << "\n" << std::flush;
+    if (jsonOut_) jsonOut_->warning(what);
+    log_.warning(what);
+}
+
 bool WizardRun::waitForEnter(const std::string& button) {
     if (options_.yes) return interruptStatus() == 0;
+    if (reader_) reader_->showInstructions();
     promptOut_ << "Press Enter to click " << button << " (end of input cancels) " << std::flush;
     std::string line;
     if (std::getline(io_.in, line) && interruptStatus() == 0) return true;
@@ -153,11 +188,15 @@ void WizardRun::reportBackup(const BackupNote& note) {
 }
 
 int WizardRun::execute(const std::string& command, const Lead& lead) {
+    started_ = clock_.now();
     if (!log_.open(options_.output.logPath, clock_, command, io_.err)) return 1;
     catchInterrupts();
     view_ = std::make_unique<CliView>(&makeOutput(), log_.view());
     view_->showTrace(options_.trace);
     view_->setBackupReport([this](const BackupNote& note) { reportBackup(note); });
+    view_->setHintReport([this](const std::string& hint) {
+        io_.err << "rqfwup-cli: " << hint << "\n" << std::flush;
+    });
     device_ = attachDevicePort(options_.portOptions, options_.sim, clock_,
                                [this](const std::string& why) { explain(why); });
     port_ = std::make_unique<InterruptiblePort>(*device_.port);
@@ -183,6 +222,9 @@ int WizardRun::walk(Wizard& wizard) {
         if (state.LinkError != 0) return state.LinkError;
         const int step = state.StepIndex;
         workFrontPanel(step);
+        if (step == kVersionCheckStep) {
+            if (const auto warning = versionWarning(state)) warn(*warning);
+        }
         if (isInstructionStep(step) && !waitForEnter(step == 7 ? "終了" : "次へ ＞")) {
             wizard.cmdCancel();
             return kCancelledStatus;
@@ -199,36 +241,64 @@ int WizardRun::finish(Wizard& wizard, int status) {
         note("interrupted");
     }
     tellWhereTheIdentityIs(wizard.state());
-    return interrupted != 0 ? interrupted : status;
+    const int exitStatus = interrupted != 0 ? interrupted : status;
+    summarize(wizard.state(), exitStatus);
+    return exitStatus;
 }
 
 void WizardRun::tellWhereTheIdentityIs(const WizardState& state) {
-    if (!awaitsIdentity(state.StepIndex)) return;
+    // A failed step 5 may have left the device without its program; its identity is then still to come.
+    const bool programming = state.StepIndex == kFwUpdateStep && state.programmingStarted;
+    if (!programming && !awaitsIdentity(state.StepIndex)) return;
     const std::string& file = state.backupPath;
-    const std::string command = file.empty() ? std::string() : restoreCommand(file);
+    std::string command;
+    if (!file.empty()) {
+        command =
+            programming
+                ? commandWith("update " + commandWord(state.firmware.path) + " --resume " + commandWord(file))
+                : commandWith("restore " + commandWord(file));
+    }
     if (file.empty()) {
         io_.err << "rqfwup-cli: the device's identity has not been written back, and no file keeps it; "
                    "a forced update (--force MODEL SERIAL) writes one back\n";
     } else {
         io_.err << "rqfwup-cli: the device's identity has not been written back; it is saved in " << file
-                << "\nrqfwup-cli: write it back with: " << command << "\n";
+                << "\nrqfwup-cli: "
+                << (programming ? "program the device again from step 4, then write it back, with: "
+                                : "write it back with: ")
+                << command << "\n";
     }
     io_.err << std::flush;
     if (jsonOut_) jsonOut_->pendingIdentity(file, command);
     log_.pendingIdentity(file, command);
 }
 
-std::string WizardRun::restoreCommand(const std::string& file) const {
+void WizardRun::summarize(const WizardState& state, int status) {
+    RunSummary summary = summarizeRun(state, device_.port->deviceName(device_.number));
+    summary.result = resultText(status, state);
+    summary.status = status;
+    summary.elapsed = clock_.now() - started_;
+    const std::string line = summaryLine(summary);
+    if (reader_) reader_->summary(line);
+    // The transcript stays as the window shows it.
+    if (transcript_) io_.err << "rqfwup-cli: " << line << "\n" << std::flush;
+    if (jsonOut_) jsonOut_->summary(summary);
+    log_.summary(summary);
+}
+
+std::string WizardRun::commandWith(const std::string& words) const {
     const CommSettings& given = options_.portOptions.settings;
     const CommSettings start;
-    std::string command =
-        "rqfwup-cli restore " + commandWord(file) + " --port " + commandWord(options_.portOptions.port);
+    std::string command = "rqfwup-cli " + words + " --port " + commandWord(options_.portOptions.port);
     const std::pair<const char*, std::string> lineOptions[] = {
         {"--baud", given.CommBaudrate != start.CommBaudrate ? given.CommBaudrate : ""},
         {"--parity", given.Parity != start.Parity ? given.Parity : ""},
         {"--data-bits", given.DataBits != start.DataBits ? given.DataBits : ""},
         {"--stop-bits", given.StopBits != start.StopBits ? given.StopBits : ""},
         {"--flow", given.FlowCtl != start.FlowCtl ? std::string(kFlowWords.at(given.FlowCtl)) : ""},
+        {"--program-baud", given.UpBaudrateIndex != start.UpBaudrateIndex
+                               ? std::string(kUpBaudrates.at(given.UpBaudrateIndex))
+                               : ""},
     };
     for (const auto& [option, value] : lineOptions) {
         if (!value.empty()) command.append(" ").append(option).append(" ").append(value);

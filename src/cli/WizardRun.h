@@ -8,6 +8,7 @@
 #include "cli/CliView.h"
 #include "cli/DevicePort.h"
 #include "cli/Options.h"
+#include "cli/ReaderView.h"
 #include "cli/Subcommand.h"
 #include "cli/SupportLog.h"
 #include "cli/TranscriptView.h"
@@ -25,7 +26,8 @@ struct WalkOptions {
     bool yes = false;
     bool trace = false;
     bool verifyIdentity = true;
-    bool plain = false;  // no live progress line on a terminal
+    bool plain = false;       // no live progress line on a terminal
+    bool transcript = false;  // every change the window shows, by control name, for tests and support
 };
 
 // Takes one of the options every walk has; false when the option is none of them.
@@ -61,20 +63,25 @@ class WizardRun {
 
     WizardView& makeOutput();
     void explain(const std::string& whyNotOpened);
+    void warn(const std::string& what);
     void workFrontPanel(int stepIndex);
     int walk(Wizard& wizard);
     int finish(Wizard& wizard, int status);
     void reportBackup(const BackupNote& note);
     void tellWhereTheIdentityIs(const WizardState& state);
-    std::string restoreCommand(const std::string& file) const;
+    void summarize(const WizardState& state, int status);
+    // The command line of a later run on the same port with the same settings: "rqfwup-cli WORDS --port …".
+    std::string commandWith(const std::string& words) const;
 
     const WalkOptions& options_;
     const Io& io_;
     std::ostream& promptOut_;
     SteadyClock clock_;
+    Micros started_{0};
     SupportLog log_;
     std::optional<JsonEventView> jsonOut_;
     std::optional<TranscriptView> transcript_;
+    std::optional<ReaderView> reader_;
     std::unique_ptr<CliView> view_;
     DevicePort device_;
     std::unique_ptr<InterruptiblePort> port_;

@@ -37,9 +37,11 @@ QFont proportionalFont() {
     return fontOf({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP")}, QFont::SansSerif);
 }
 
-void showMessageBox(QWidget* parent, const std::string& title, const std::string& text) {
+void showMessageBox(QWidget* parent, const std::string& title, const std::string& text,
+                    const std::string& hint) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), displayText(text), QMessageBox::Ok,
                     parent);
+    box.setInformativeText(QString::fromStdString(hint));
     box.exec();
 }
 

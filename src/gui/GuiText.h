@@ -18,6 +18,8 @@ QFont fixedPitchFont();
 QFont proportionalFont();
 
 // A message box with one OK button and no icon; returns when it is closed.
-void showMessageBox(QWidget* parent, const std::string& title, const std::string& text);
+// `hint`, when not empty, goes under the text as the box's informative text.
+void showMessageBox(QWidget* parent, const std::string& title, const std::string& text,
+                    const std::string& hint = {});
 
 }  // namespace rq::gui

@@ -359,9 +359,9 @@ void frmMain::traceLine(const std::string& line) {
     later([this, line] { debug_->appendEntry(line); });
 }
 
-void frmMain::showMessage(const std::string& title, const std::string& text) {
-    answer([this, &title, &text] {
-        showMessageBox(this, title, text);
+void frmMain::showMessage(const std::string& title, const std::string& text, const std::string& hint) {
+    answer([this, &title, &text, &hint] {
+        showMessageBox(this, title, text, hint);
         return true;
     });
 }

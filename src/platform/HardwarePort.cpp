@@ -1,6 +1,7 @@
 #include "platform/HardwarePort.h"
 
 #include "core/io/ForwardingPort.h"
+#include "platform/OpenFailure.h"
 #include "platform/QtPort.h"
 
 namespace rq {
@@ -13,8 +14,13 @@ class ReportingPort final : public ForwardingPort {
 
     PortError open() override {
         const PortError error = ForwardingPort::open();
-        if (error != PortError::None) {
-            if (const std::string why = whyNotOpened(); !why.empty()) report_(why);
+        if (error == PortError::None) return error;
+        if (const std::string why = whyNotOpened(); !why.empty()) {
+            report_(why);
+        } else if (error == PortError::InvalidPort) {
+            // Nothing that exists refused it: there is no such device.
+            const std::string device = deviceName(portNumber());
+            report_(explainMissing(device.empty() ? "COM" + std::to_string(portNumber()) : device));
         }
         return error;
     }

@@ -15,7 +15,8 @@ struct HardwarePort {
     int number = 0;  // the COMn the port is reached as
 };
 
-// Told why a device that exists did not open, each time an open fails so.
+// Told why a port did not open, each time an open fails: the system's reason for a device that exists,
+// or that there is no such device.
 using OpenFailureReport = std::function<void(const std::string& why)>;
 
 // A real serial port from COMn or a device path; `report`, when given, hears of every failed open.

@@ -23,6 +23,10 @@ std::string explain(const OpenFailure& failure) {
     return line;
 }
 
+std::string explainMissing(const std::string& name) {
+    return explain({name, OpenProblem::Missing, "no such device", {}});
+}
+
 OpenFailure diagnoseOpenFailure(const std::string& path, QSerialPort::SerialPortError error,
                                 const QString& errorText) {
     // QSerialPort folds several causes into one error; the system's own answer tells them apart.

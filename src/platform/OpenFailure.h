@@ -21,6 +21,8 @@ struct OpenFailure {
 std::string remedy(const OpenFailure& failure);
 // One line: the path, the reason and the remedy.
 std::string explain(const OpenFailure& failure);
+// The line for a port the system does not have: a device path or COMn.
+std::string explainMissing(const std::string& name);
 
 // Asks the system why `path` did not open after QSerialPort said `error` and `errorText`.
 OpenFailure diagnoseOpenFailure(const std::string& path, QSerialPort::SerialPortError error,

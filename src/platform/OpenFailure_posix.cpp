@@ -46,6 +46,8 @@ std::string remedy(const OpenFailure& failure) {
                    "\" that owns it (sudo usermod -aG " + failure.group + " $USER, then log in again)";
         case OpenProblem::Busy:
             return "it is in use by another program; close that program";
+        case OpenProblem::Missing:
+            return "is the device's USB cable plugged in? rqfwup-cli ports lists the ports there are";
         default:
             return {};
     }

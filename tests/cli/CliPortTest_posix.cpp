@@ -18,34 +18,40 @@ class CliPortTest : public testing::Test {
     std::string notALine = dir.file("ttyNOTALINE", {0x00});
 };
 
-// Each row: the run, its exit status, and whether the explanation is printed.
+// Each row: the run, its exit status, and the explanation printed before the failure's own line.
 TEST_F(CliPortTest, APortThatDoesNotOpenIsExplainedInTheStepThatOpensIt) {
+    const std::string gone = dir.path("ttyGONE");
     const struct {
         std::string args;
         int status;
-        bool explained;
+        std::string why;
+        const char* where;
     } rows[] = {
-        {"--port " + notALine, 15, true},                              // step 2
-        {"--port " + notALine + " --force RQA-4021 12345", 30, true},  // step 5
-        {"--port " + dir.path("ttyGONE"), 11, false},                  // no such device: nothing to add
+        {"--port " + notALine, 15, notALine + ": Inappropriate ioctl for device", "in step 2"},
+        {"--port " + notALine + " --force RQA-4021 12345", 30, notALine + ": Inappropriate ioctl for device",
+         "in step 5"},
+        {"--port " + gone, 11,
+         gone + ": no such device; is the device's USB cable plugged in? rqfwup-cli ports lists the ports",
+         "in step 2"},
     };
-    const std::string why = notALine + ": Inappropriate ioctl for device";
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.args);
+        const std::string failure =
+            "rqfwup-cli: error " + std::to_string(row.status) + " " + row.where + ": ";
         const auto text = runCli("update " + firmware + " --yes " + row.args);
-        EXPECT_EQ(text.status, row.status) << row.args;
-        EXPECT_EQ(text.err, row.explained ? "rqfwup-cli: " + why + "\n" : "") << row.args;
-        EXPECT_EQ(text.out.find(why), std::string::npos) << row.args;
+        EXPECT_EQ(text.status, row.status);
+        EXPECT_EQ(text.err.rfind("rqfwup-cli: " + row.why, 0), 0u) << text.err;
+        EXPECT_NE(text.err.find("\n" + failure), std::string::npos) << "then the failure's own line";
+        EXPECT_EQ(text.out.find(row.why), std::string::npos);
 
         const auto json = runCli("update " + firmware + " --yes --json " + row.args);
-        EXPECT_EQ(json.status, row.status) << row.args;
-        EXPECT_EQ(json.err, text.err) << row.args;
-        const std::string hint = ",\"hint\":\"" + why + "\"}\n";
+        EXPECT_EQ(json.status, row.status);
+        EXPECT_EQ(json.err, text.err);
+        const std::string hint = ",\"hint\":\"" + row.why;
         const auto at = json.out.find(hint);
-        EXPECT_EQ(at != std::string::npos, row.explained) << row.args << "\n" << json.out;
-        if (at != std::string::npos) {
-            EXPECT_EQ(json.out.rfind("{\"t\":", at), json.out.rfind('\n', at) + 1) << "one line of its own";
-            EXPECT_LT(at, json.out.find("\"messageBox\"")) << "before the message box";
-        }
+        ASSERT_NE(at, std::string::npos) << json.out;
+        EXPECT_EQ(json.out.rfind("{\"t\":", at), json.out.rfind('\n', at) + 1) << "one line of its own";
+        EXPECT_LT(at, json.out.find("\"messageBox\"")) << "before the message box";
     }
 }
 

@@ -74,6 +74,30 @@ TEST_F(CliRestoreTest, AnUpdateThatEndsAfterStep5TellsWhereTheIdentityIsAndResto
     EXPECT_NE(again.err.find("no identity backup waits to be written back"), std::string::npos);
 }
 
+// A failed step 5 may leave the device without its program: the run says how to program it again and
+// then write the saved identity back, and that run ends the update.
+TEST_F(CliRestoreTest, AFailedStep5TellsHowToProgramAgainAndResumeEndsTheUpdate) {
+    const auto failed = runCli(update("--sim-fault identity-bytes --sim-fault erase-status=05 --yes"));
+    EXPECT_EQ(failed.status, 35);
+    const std::string file = after(failed.err, "it is saved in ");
+    ASSERT_EQ(file.rfind(backups + "/simulated/identity-", 0), 0u) << failed.err;
+    const std::string command = after(failed.err, "then write it back, with: ");
+    EXPECT_EQ(command, "rqfwup-cli update " + firmware + " --resume " + file + " --port COM1 --simulate");
+
+    // A fresh simulated device holds the model RQA-4021: the read-back passes only with the file's bytes.
+    const auto resumed =
+        runCli(command.substr(std::string("rqfwup-cli ").size()) + " --sim-line instant --yes");
+    EXPECT_EQ(resumed.status, 0) << resumed.err;
+    EXPECT_NE(resumed.out.find("* programming again, then writing back " + file), std::string::npos);
+    EXPECT_EQ(resumed.out.find("２．更新前パラメーターの取得"), std::string::npos) << "no step 2";
+    EXPECT_NE(resumed.out.find("  Ver.1.2.0 -> Ver.1.3.0  done  "), std::string::npos) << resumed.out;
+    EXPECT_EQ(runCli("restore --list --json --simulate").out.find(R"("restored":null)"), std::string::npos);
+
+    const auto refused = runCli(update("--yes --resume " + dir.path("no-such-backup.json")));
+    EXPECT_EQ(refused.status, 3);
+    EXPECT_EQ(refused.out, "") << "no run";
+}
+
 TEST_F(CliRestoreTest, AFileThatIsNoWholeBackupIsRefusedBeforeTheDeviceIsTouched) {
     const std::pair<std::string, const char*> cases[] = {
         {dir.file("cut.json", {'{', '"', 'f'}), "is refused: damaged: not a JSON object"},

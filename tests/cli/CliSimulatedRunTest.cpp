@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
 
 #include "CliProcess.h"
 #include "core/TempDir.h"
@@ -43,29 +44,138 @@ TEST_F(CliSimulatedRunTest, AllEightStepsReachTheEnd) {
               std::string::npos);
     EXPECT_NE(result.out.find("\"control\":\"cmdNext\",\"text\":\"終了\""), std::string::npos);
     EXPECT_EQ(result.out.find("messageBox"), std::string::npos);
+    const std::vector<std::string> lines = linesOf(std::istringstream(result.out));
+    ASSERT_FALSE(lines.empty());
+    const std::string summary =
+        R"(,"summary":{"port":"COM1","device":"simulated RQ system","model":"RQA-4021","serial":"12345",)"
+        R"("versionBefore":"Ver.1.2.0","versionAfter":"Ver.1.3.0","result":"done","status":0,"milliseconds":)";
+    EXPECT_EQ(untimed(lines.back()).rfind(summary, 0), 0u) << lines.back();
+}
+
+// What a person reads of a whole update in a file: each step's title, the lines of its stages, the
+// long bars at every tenth, the version the device runs now, and at the end the summary.
+TEST_F(CliSimulatedRunTest, ThePipedOutputIsShortAndEndsWithTheSummary) {
+    const auto result = update("");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    const std::vector<std::string> lines = linesOf(std::istringstream(result.out));
+    EXPECT_LT(lines.size(), 80u);
+    const auto count = [&lines](const std::string& pattern) {
+        const std::regex wanted(pattern);
+        return std::count_if(lines.begin(), lines.end(),
+                             [&](const std::string& line) { return std::regex_match(line, wanted); });
+    };
+    for (const char* title :
+         {"１．開始", "２．更新前パラメーターの取得", "３．ファームウェアのバージョン確認",
+          "４．ファームウェアの更新準備", "５．ファームウェアの更新中", "６．パラメーターの更新準備",
+          "７．パラメーターの更新中", "８．更新作業の終了"})
+        EXPECT_EQ(count(title), 1) << title;
+    EXPECT_EQ(count("  更新前 Ver.1.2.0 ---> 更新後 Ver 1.3.0"), 1);
+    for (const char* bar : {"新ファームウェア書き込み中", "ベリファイ中"})
+        EXPECT_EQ(count(std::string("  ") + bar + " [0-9]+ Block  [1-9]0%"), 9) << bar;
+    EXPECT_EQ(count("  (接続|ベリファイ|パラメーター確認)完了"), 3);
+    EXPECT_EQ(count("  RQシステムのファームウェアバージョン：Ver.1.3.0"), 1);
+    EXPECT_EQ(count(".*(frmMain|txtInfo|lblFW|cmdNext).*"), 0) << "no control names";
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(std::regex_match(
+        lines.back(),
+        std::regex(
+            R"(COM1 \(simulated RQ system\)  RQA-4021  12345  Ver\.1\.2\.0 -> Ver\.1\.3\.0  done  0:0[0-9])")))
+        << lines.back();
+
+    const auto transcript = update("--transcript");
+    EXPECT_EQ(transcript.out.rfind("frmMain: RQ SYSTEM  Firmware update tool (Ver1.0.0)\n", 0), 0u);
+    EXPECT_EQ(transcript.err.rfind("rqfwup-cli: COM1 (simulated RQ system)  RQA-4021  ", 0), 0u)
+        << "the summary goes beside the window's transcript";
 }
 
 TEST_F(CliSimulatedRunTest, AForcedUpdatePassesStep5AndShowsTheSuccessText) {
-    const auto result = update("--force RQA-4021 12345 --verify-identity");
+    const auto result = update("--force RQA-4021 12345 --verify-identity --transcript");
     EXPECT_EQ(result.status, 0);
     EXPECT_NE(result.out.find("パラメーター確認中 ………"), std::string::npos) << "the identity was read back";
     EXPECT_NE(result.out.find("　更新作業が終了しました。「次へ」をクリックしてください。"),
               std::string::npos);
     EXPECT_NE(result.out.find("lblFWOld: Ver.0.0.0"), std::string::npos);
+    EXPECT_NE(result.err.find("  RQA-4021  12345  - -> Ver.1.3.0  done  "), std::string::npos)
+        << "the version before is not known";
 }
 
-TEST_F(CliSimulatedRunTest, FaultsEndTheRunWithTheirCodes) {
-    // One fault of each path to the exit status; the codes of every fault are the steps' own tests.
-    const std::pair<const char*, int> cases[] = {
-        {"--sim-fault ofs-status=05", 34},   // a boot firmware status
-        {"--sim-fault silent-after=1", 12},  // the normal-mode link
-        {"--data-bits 4", 15},               // line settings the port refuses
+// Each failure the simulated device gives: its exit status, the line on standard error that says
+// where it happened and what to check, and the summary that ends the output.
+TEST_F(CliSimulatedRunTest, EveryFailureSaysWhereAndWhatToCheck) {
+    const struct {
+        const char* options;
+        int status;
+        const char* hint;
+    } cases[] = {
+        {"--sim-fault silent-after=0", 12,
+         "error 12 in step 2: no answer at all on COM1 (simulated RQ system)."},
+        {"--sim-fault oversize-response", 12,
+         "error 12 in step 2: bytes came back on COM1 (simulated RQ system), but not one whole answer: "
+         "the line settings 307200,O,8,1 are not the device's"},
+        {"--sim-fault refuse=30", 12,
+         "error 12 in step 2: the device answered on COM1 (simulated RQ system), then"},
+        {"--sim-fault cts-off", 13, "error 13 in step 2: the device never signalled ready to receive (CTS)"},
+        {"--data-bits 4", 15,
+         "error 15 in step 2: COM1 (simulated RQ system) refused the line settings 307200,O,4,1"},
+        {"--sim-fault dsr-held", 31,
+         "error 31 in step 5 (connect): the boot firmware did not release the DSR line"},
+        {"--sim-fault reset-nack=20", 32,
+         "error 32 in step 5 (connect): the boot firmware kept refusing the connection"},
+        {"--sim-fault reset-silent", 33,
+         "error 33 in step 5 (connect): the boot firmware did not answer. Is the FW switch at W"},
+        {"--sim-fault ofs-status=05", 34,
+         "error 34 in step 5 (set clock): the boot firmware refused the clock"},
+        {"--sim-fault erase-status=05", 35,
+         "error 35 in step 5 (erase): the device could not erase its flash."},
+        {"--sim-fault write-block-st2=3:0F", 36, "error 36 in step 5 (write): writing a block failed"},
+        {"--sim-fault power-off-at-block=3", 33, "error 33 in step 5 (write): the device stopped answering"},
+        {"--sim-fault security-status=05", 34,
+         "error 34 in step 5 (set security): the boot firmware refused the security setting"},
+        {"--sim-fault verify-mismatch=3", 37,
+         "error 37 in step 5 (verify): a block read back differs from the file"},
+        {"--sim-fault silent-after=20", 12,
+         "error 12 in step 7: the device answered on COM1 (simulated RQ system)"},
     };
-    for (const auto& [options, code] : cases) {
-        const auto result = update(options);
-        EXPECT_EQ(result.status, code) << options;
-        EXPECT_NE(result.out.find("--- message box: "), std::string::npos) << options;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options);
+        const auto result = update(c.options);
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.err.rfind("rqfwup-cli: " + std::string(c.hint), 0), 0u) << result.err;
+        const std::string where = std::string(c.hint).substr(0, std::string(c.hint).find(':'));
+        const std::vector<std::string> lines = linesOf(std::istringstream(result.out));
+        ASSERT_FALSE(lines.empty());
+        EXPECT_NE(lines.back().find("  " + where + "  "), std::string::npos) << lines.back();
     }
+    // The same line follows the message box in the JSON.
+    const auto json = update("--json --sim-fault silent-after=0");
+    const auto box = json.out.find("\"messageBox\":");
+    EXPECT_LT(box, json.out.find(",\"hint\":\"error 12 in step 2: no answer at all on COM1"));
+}
+
+// The simulated device runs Ver.1.2.0.
+TEST_F(CliSimulatedRunTest, Step3WarnsOfAFileThatIsNotNewerAndYesGoesOn) {
+    const std::pair<const char*, std::string> cases[] = {
+        {"1.1.0", "the file's firmware Ver 1.1.0 is older than the Ver.1.2.0 the device runs"},
+        {"1.2.0", "the file's firmware Ver 1.2.0 is the version the device runs already"},
+        {"1.2.1", ""},
+        {"2.0.0", ""},
+    };
+    for (const auto& [version, warning] : cases) {
+        SCOPED_TRACE(version);
+        const std::string file = dir.path(std::string(version) + ".bin");
+        ASSERT_EQ(runCli("make-firmware " + file + " --version " + version).status, 0);
+        // Enter at steps 1 and 3, then the end of input at step 4.
+        const auto result = runCli("update " + file + " --simulate --sim-line instant", "\n\n");
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, warning.empty() ? "" : "rqfwup-cli: warning: " + warning + "\n");
+    }
+    const auto older =
+        runCli("update " + dir.path("1.1.0.bin") + " --simulate --sim-line instant --yes --json");
+    EXPECT_EQ(older.status, 0);
+    EXPECT_NE(older.out.find(",\"warning\":\"the file's firmware Ver 1.1.0 is older than the Ver.1.2.0"),
+              std::string::npos);
+    EXPECT_NE(older.out.find(R"("versionBefore":"Ver.1.2.0","versionAfter":"Ver.1.1.0")"), std::string::npos);
 }
 
 TEST_F(CliSimulatedRunTest, TraceLinesComeAsJson) {
@@ -119,26 +229,46 @@ TEST(CliInfoTest, TheIdentityAndVersionAsTheBackupReadsThem) {
     const struct {
         const char* options;
         int status;
-        std::string out;
+        std::string out;  // its start
+        std::string err;  // a part; none at all when empty
     } cases[] = {
         {"--simulate --json", 0,
          R"({"model":"RQA-4021","serial":"12345 ","param04":4,"param06":6,"version":"Ver.1.2.0","versionBytes":[12,0]})"
-         "\n"},
+         "\n",
+         ""},
         {"--simulate --sim-fault identity-nul --sim-line instant", 0,
          "Model name        RQA\\x0040\\x001\n"
          "Serial number     12345 \n"
          "Identity byte 4   04h\n"
          "Identity byte 6   06h\n"
-         "Firmware version  Ver.1.2.0\n"},
+         "Firmware version  Ver.1.2.0\n",
+         ""},
+        {"--simulate --sim-line instant --trace", 0, "Model name        RQA-4021\n",
+         " PC->RQX::CMD[127]:FF FF "},
         {"--simulate --json --sim-fault silent-after=1", 12,
-         R"({"error":12,"messageBox":{"title":"通信エラー","text":"通信で過剰なリトライが発生しました。\r\n)"},
-        {"--simulate --data-bits 4", 15, "--- message box: "},
-        {"--port /dev/rqfwup-no-such-port", 11, "--- message box: 通信エラー ---\n通信が開始できません。\n"},
+         R"({"error":12,"messageBox":{"title":"通信エラー","text":"通信で過剰なリトライが発生しました。\r\n)",
+         "rqfwup-cli: error 12 reading the identity: the device answered on COM1"},
+        // A silent port and a garbled line.
+        {"--simulate --sim-fault silent-after=0", 12, "--- message box: 通信エラー ---\n",
+         "rqfwup-cli: error 12 reading the identity: no answer at all on COM1 (simulated RQ system)."},
+        {"--simulate --sim-fault oversize-response", 12, "--- message box: 通信エラー ---\n",
+         "rqfwup-cli: error 12 reading the identity: bytes came back on COM1"},
+        {"--simulate --data-bits 4", 15,
+         "--- message box: ", "error 15 reading the identity: COM1 (simulated"},
+        // A port the system does not have is explained as one that does not open.
+        {"--port /dev/rqfwup-no-such-port", 11, "--- message box: 通信エラー ---\n通信が開始できません。\n",
+         ": no such device; "},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.options);
         const auto result = runCli(std::string("info ") + c.options);
-        EXPECT_EQ(result.status, c.status) << c.options;
-        EXPECT_EQ(result.out.substr(0, c.out.size()), c.out) << c.options;
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.out.substr(0, c.out.size()), c.out);
+        if (c.err.empty()) {
+            EXPECT_EQ(result.err, "");
+        } else {
+            EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
+        }
     }
 }
 

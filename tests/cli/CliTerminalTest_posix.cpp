@@ -34,38 +34,54 @@ class CliTerminalTest : public ::testing::Test {
 
 TEST_F(CliTerminalTest, OnATerminalEachRunOfProgressLinesIsOneLiveLine) {
     constexpr unsigned short kColumns = 72;
-    const auto result = runCliOnTerminal(update({}), kColumns);
-    ASSERT_EQ(result.status, 0) << result.out.substr(result.out.size() -
-                                                     std::min<std::size_t>(2000, result.out.size()));
-    const auto screen = test::terminalScreen(result.out);
-    EXPECT_EQ(linesWith(screen, " Block"), 0) << "no block line stays";
-    for (const char* kept :
-         {"  バイナリ・データ作成完了", "  接続完了", "  新ファームウェア書き込み完了", "  ベリファイ完了",
-          "  パラメーター取得完了", "  パラメーター書き込み完了", "  パラメーター確認完了"}) {
-        EXPECT_EQ(std::count(screen.begin(), screen.end(), kept), 1) << kept;
-    }
-    // Everything but the progress lines as in a pipe.
-    auto withoutProgress = [](std::vector<std::string> lines) {
-        std::erase_if(lines, [](const std::string& line) { return line.starts_with("  "); });
-        return lines;
-    };
-    const auto piped = runCli("update " + firmware + " --simulate --sim-line instant --yes");
-    EXPECT_EQ(withoutProgress(screen), withoutProgress(test::terminalScreen(piped.out)));
+    for (const bool transcript : {false, true}) {
+        SCOPED_TRACE(transcript ? "transcript" : "for a person");
+        const auto result = runCliOnTerminal(update({transcript ? "--transcript" : "--yes"}), kColumns);
+        ASSERT_EQ(result.status, 0) << result.out.substr(result.out.size() -
+                                                         std::min<std::size_t>(2000, result.out.size()));
+        const auto screen = test::terminalScreen(result.out);
+        EXPECT_EQ(linesWith(screen, " Block"), 0) << "no block line stays";
+        for (const char* kept : {"  バイナリ・データ作成完了", "  接続完了", "  新ファームウェア書き込み完了",
+                                 "  ベリファイ完了", "  パラメーター取得完了", "  パラメーター書き込み完了",
+                                 "  パラメーター確認完了"}) {
+            EXPECT_EQ(std::count(screen.begin(), screen.end(), kept), 1) << kept;
+        }
+        // Everything but the progress lines and the summary, whose time may differ, as in a pipe.
+        auto withoutProgress = [](std::vector<std::string> lines) {
+            std::erase_if(lines, [](const std::string& line) {
+                return line.starts_with("  ") || line.find("  done  ") != std::string::npos;
+            });
+            return lines;
+        };
+        const auto piped = runCli("update " + firmware + " --simulate --sim-line instant --yes" +
+                                  (transcript ? " --transcript" : ""));
+        EXPECT_EQ(withoutProgress(screen), withoutProgress(test::terminalScreen(piped.out)));
 
-    const auto draws = test::liveDraws(result.out);
-    EXPECT_GT(linesWith(draws, "新ファームウェア書き込み中"), 0);
-    for (const std::string& draw : draws) EXPECT_LT(cli::displayColumns(draw), kColumns) << draw;
+        const auto draws = test::liveDraws(result.out);
+        EXPECT_GT(linesWith(draws, "新ファームウェア書き込み中"), 0);
+        for (const std::string& draw : draws) EXPECT_LT(cli::displayColumns(draw), kColumns) << draw;
+    }
 }
 
-TEST_F(CliTerminalTest, PlainOrAPipeKeepsEveryProgressLine) {
-    const auto plain = runCliOnTerminal(update({"--plain"}), 72);
-    const auto piped = runCli("update " + firmware + " --simulate --sim-line instant --yes");
-    for (const auto& [name, result] : {std::pair{"plain", plain}, std::pair{"pipe", piped}}) {
-        EXPECT_EQ(result.status, 0) << name;
-        EXPECT_EQ(result.out.find(kEraseLine), std::string::npos) << name;
-        const auto screen = test::terminalScreen(result.out);
-        EXPECT_EQ(linesWith(screen, "  新ファームウェア書き込み中 "), 512) << name;
-        EXPECT_EQ(linesWith(screen, "  ベリファイ中 "), 512) << name;
+TEST_F(CliTerminalTest, PlainOrAPipeGiveTenthsAndTheTranscriptEveryProgressLine) {
+    const std::string piped = "update " + firmware + " --simulate --sim-line instant --yes";
+    const struct {
+        const char* name;
+        test::ProcessResult result;
+        long blockLines;  // of each bar of step 5
+    } cases[] = {
+        {"plain", runCliOnTerminal(update({"--plain"}), 72), 9},
+        {"pipe", runCli(piped), 9},
+        {"plain transcript", runCliOnTerminal(update({"--plain", "--transcript"}), 72), 512},
+        {"piped transcript", runCli(piped + " --transcript"), 512},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.result.status, 0);
+        EXPECT_EQ(c.result.out.find(kEraseLine), std::string::npos);
+        const auto screen = test::terminalScreen(c.result.out);
+        EXPECT_EQ(linesWith(screen, "  新ファームウェア書き込み中 "), c.blockLines);
+        EXPECT_EQ(linesWith(screen, "  ベリファイ中 "), c.blockLines);
     }
 }
 

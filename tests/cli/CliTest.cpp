@@ -2,9 +2,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 
 #include "CliProcess.h"
 #include "cli/UpdateCommand.h"
+#include "core/wizard/ErrorMessages.h"
 #include "platform/HardwarePort.h"
 
 namespace rq {
@@ -27,6 +29,16 @@ TEST_F(CliTest, HelpAndVersion) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("rqfwup-cli update FIRMWARE.bin [options]"), std::string::npos);
     EXPECT_NE(help.out.find("--program-baud"), std::string::npos);
+    // Every exit status, each error code of a message box among them.
+    std::vector<std::string> statuses = {"0", "1", "2", "3", "4", "129, 130, 143"};
+    for (int code = 1; code < 256; ++code) {
+        if (errorMessage(static_cast<std::uint8_t>(code))) statuses.push_back(std::to_string(code));
+    }
+    const auto listed = help.out.find("\nExit status:\n");
+    ASSERT_NE(listed, std::string::npos);
+    const std::string list = help.out.substr(listed);
+    for (const std::string& status : statuses)
+        EXPECT_TRUE(std::regex_search(list, std::regex("\n  " + status + "[ \n]"))) << status;
     const auto version = runCli("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "rqfwup-cli 1.0.0\n");
@@ -138,7 +150,7 @@ TEST_F(CliTest, TheGeneratorWritesAFileTheWizardTakes) {
     const auto made = runCli("make-firmware " + file("fw.bin") + " --version 2.0.5 --length 300");
     ASSERT_EQ(made.status, 0);
     EXPECT_EQ(std::filesystem::file_size(file("fw.bin")), 348u);
-    const auto run = runCli("update " + file("fw.bin") + " --simulate");
+    const auto run = runCli("update " + file("fw.bin") + " --simulate --transcript");
     EXPECT_NE(run.out.find("lblFWNew: Ver 2.0.5"), std::string::npos);
 }
 

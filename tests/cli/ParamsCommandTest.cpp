@@ -180,9 +180,10 @@ TEST(ParamsRunTest, ATableTraceAndFailures) {
     const auto failed = runCli("params --simulate --sim-line instant --json --sim-fault silent-after=40");
     EXPECT_EQ(failed.status, 12);
     EXPECT_EQ(failed.out, "");
-    EXPECT_NE(failed.err.find("(error 12)\n通信エラー\n通信で過剰なリトライが発生しました。"),
-              std::string::npos)
+    EXPECT_EQ(failed.err.rfind("rqfwup-cli: error 12 reading the parameters: the device answered on COM1", 0),
+              0u)
         << failed.err;
+    EXPECT_NE(failed.err.find("\n通信エラー\n通信で過剰なリトライが発生しました。"), std::string::npos);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "core/wizard/ErrorMessages.h"
+#include "core/wizard/Hints.h"
 
 namespace rq {
 namespace {
@@ -84,6 +85,32 @@ TEST(ErrorMessages, CodesWithoutARowShowNothing) {
         static const std::set<int> kListed = {11, 12, 13, 15, 21, 22, 23, 30, 31, 32, 33, 34, 35, 36, 37, 99};
         EXPECT_EQ(errorMessage(static_cast<std::uint8_t>(code)).has_value(), kListed.count(code) == 1)
             << code;
+    }
+}
+
+// Wherever a code can arise, whichever stage of step 5 ran and whatever came back, a row of the hint
+// table fits: no failure is left without a word of what to check.
+TEST(ErrorMessages, EveryCodeHasAHintWhereverItArises) {
+    const std::vector<int> normalMode = {2, 7};
+    const std::vector<int> fileChosen = {1, 2, 3, 4};
+    const std::vector<int> step5 = {5};
+    const std::pair<int, std::vector<int>> arises[] = {
+        {11, normalMode}, {12, normalMode},      {13, normalMode}, {15, normalMode},
+        {21, fileChosen}, {22, {1, 2, 3, 4, 5}}, {23, fileChosen}, {30, step5},
+        {31, step5},      {32, step5},           {33, step5},      {34, step5},
+        {35, step5},      {36, step5},           {37, step5},      {99, normalMode},
+    };
+    for (const auto& [code, steps] : arises) {
+        EXPECT_TRUE(errorMessage(static_cast<std::uint8_t>(code)).has_value()) << code;
+        for (const int step : steps) {
+            for (int stage = 0; stage <= static_cast<int>(FlashStage::Verify); ++stage) {
+                for (int reply = 0; reply <= static_cast<int>(Reply::OtherIdentity); ++reply) {
+                    const FailurePlace place{step, static_cast<FlashStage>(stage), static_cast<Reply>(reply)};
+                    EXPECT_NE(findHint(static_cast<std::uint8_t>(code), place), nullptr)
+                        << code << " in step " << step << ", stage " << stage << ", reply " << reply;
+                }
+            }
+        }
     }
 }
 

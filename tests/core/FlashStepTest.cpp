@@ -208,44 +208,49 @@ TEST_F(FlashStepTest, AnAnswerThatStopsShortIsTracedAtTheTimeOut) {
 }
 
 TEST_F(FlashStepTest, Faults) {
+    using enum FlashStage;
     struct Case {
         const char* fault;
         std::uint8_t result;
         std::uint8_t linkError;
+        FlashStage stage;                // the last one that ran
         const char* processLine;         // the last line of txtProcess
         long resets;                     // reset frames sent, at both speeds
         const char* lastWord = nullptr;  // for the silent ones: the time since panel 2 last showed it
         Micros waited{0};
     };
     const Case cases[] = {
-        {"reset-nack=16", 0, 0, "ベリファイ完了", 17 + 1},
-        {"reset-nack=17", 32, 32, "接続開始", 17},
-        {"reset-silent", 31, 33, "接続開始", 1, "RESET SEND", 1ms + 3000ms + 5209us},  // 5 bytes at 9600
-        {"dsr-held", 126, 31, "接続開始", 0, "HEX READ", 100ms},  // 101 reads, 1 ms apart
-        {"ofs-status=05", 5, 34, "クロック設定開始", 1},
-        {"erase-status=1A", 0x1A, 35, "旧ファームウェア消去開始", 2},
-        {"write-cmd-status=15", 0x15, 36, "新ファームウェア書き込み開始", 2},
-        {"write-block-st2=5:18", 0x18, 36, "新ファームウェア書き込み中 5 Block", 2},
-        {"final-write-silent", 31, 33, "新ファームウェア書き込み中 511 Block", 2, "WRITE DATA RECV", 1088ms},
-        {"power-off-at-block=100", 31, 33, "新ファームウェア書き込み中 100 Block", 2},
-        {"security-status=10", 0x10, 34, "最終設定開始", 2},
-        {"security-second-silent", 31, 33, "最終設定開始", 2, "SECURITY SET DATA RECV1", 4193ms},
-        {"verify-mismatch=7", 0x0F, 37, "ベリファイ中 7 Block", 2},
-        {"verify-st2=12:0F", 0x0F, 37, "ベリファイ中 12 Block", 2},
-        {"bad-sum=reset", 0, 0, "ベリファイ完了", 2 + 1},
-        {"bad-sum=baudrate", 0, 0, "ベリファイ完了", 1 + 2},
-        {"bad-sum=ofs", 7, 34, "クロック設定開始", 1},
-        {"bad-sum=erase", 7, 35, "旧ファームウェア消去開始", 2},
-        {"bad-sum=write", 7, 36, "新ファームウェア書き込み開始", 2},
-        {"bad-sum=security", 7, 34, "最終設定開始", 2},
-        {"bad-sum=verify", 7, 37, "ベリファイ開始", 2},
-        {"bad-sum=4", 0, 0, "ベリファイ完了", 2},  // a normal-mode response
+        {"reset-nack=16", 0, 0, Verify, "ベリファイ完了", 17 + 1},
+        {"reset-nack=17", 32, 32, Connect, "接続開始", 17},
+        {"reset-silent", 31, 33, Connect, "接続開始", 1, "RESET SEND",
+         1ms + 3000ms + 5209us},                                           // 5 bytes at 9600
+        {"dsr-held", 126, 31, Connect, "接続開始", 0, "HEX READ", 100ms},  // 101 reads, 1 ms apart
+        {"ofs-status=05", 5, 34, SetClock, "クロック設定開始", 1},
+        {"erase-status=1A", 0x1A, 35, Erase, "旧ファームウェア消去開始", 2},
+        {"write-cmd-status=15", 0x15, 36, Write, "新ファームウェア書き込み開始", 2},
+        {"write-block-st2=5:18", 0x18, 36, Write, "新ファームウェア書き込み中 5 Block", 2},
+        {"final-write-silent", 31, 33, Write, "新ファームウェア書き込み中 511 Block", 2, "WRITE DATA RECV",
+         1088ms},
+        {"power-off-at-block=100", 31, 33, Write, "新ファームウェア書き込み中 100 Block", 2},
+        {"security-status=10", 0x10, 34, SetSecurity, "最終設定開始", 2},
+        {"security-second-silent", 31, 33, SetSecurity, "最終設定開始", 2, "SECURITY SET DATA RECV1", 4193ms},
+        {"verify-mismatch=7", 0x0F, 37, Verify, "ベリファイ中 7 Block", 2},
+        {"verify-st2=12:0F", 0x0F, 37, Verify, "ベリファイ中 12 Block", 2},
+        {"bad-sum=reset", 0, 0, Verify, "ベリファイ完了", 2 + 1},
+        {"bad-sum=baudrate", 0, 0, Verify, "ベリファイ完了", 1 + 2},
+        {"bad-sum=ofs", 7, 34, SetClock, "クロック設定開始", 1},
+        {"bad-sum=erase", 7, 35, Erase, "旧ファームウェア消去開始", 2},
+        {"bad-sum=write", 7, 36, Write, "新ファームウェア書き込み開始", 2},
+        {"bad-sum=security", 7, 34, SetSecurity, "最終設定開始", 2},
+        {"bad-sum=verify", 7, 37, Verify, "ベリファイ開始", 2},
+        {"bad-sum=4", 0, 0, Verify, "ベリファイ完了", 2},  // a normal-mode response
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fault);
         runStep({{c.fault}});
         EXPECT_EQ(state.programmingResult, c.result);
         EXPECT_EQ(state.LinkError, c.linkError);
+        EXPECT_EQ(state.flashStage, c.stage);
         const std::string process = view.text(Control::txtProcess);
         EXPECT_TRUE(process.ends_with(std::string("\r\n") + c.processLine)) << process;
         EXPECT_EQ(shown("RESET SEND") + shown("BAUDRATE SEND"), c.resets);
@@ -415,8 +420,13 @@ TEST(FlashWizardTest, FailedUpdateFallsBackToStep4) {
         std::uint8_t shownError;
         int stepIndex;
         const char* buttons;
+        std::string hint;  // its start
     };
-    const Case cases[] = {{{"reset-silent"}, 33, 3, "01111"}, {{}, 0, 4, "00001"}};
+    const Case cases[] = {
+        {{"reset-silent"}, 33, 3, "01111", "error 33 in step 5 (connect): the boot firmware did not answer."},
+        {{"erase-status=1A"}, 35, 3, "01111", "error 35 in step 5 (erase): the device could not erase its"},
+        {{}, 0, 4, "00001", ""},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.shownError);
         test::TempDir dir;
@@ -436,6 +446,9 @@ TEST(FlashWizardTest, FailedUpdateFallsBackToStep4) {
         wizard.cmdNext();
         EXPECT_EQ(wizard.lastShownError(), c.shownError);
         EXPECT_EQ(view.messages.size(), c.shownError == 0 ? 0u : 1u);
+        if (!view.messages.empty()) {
+            EXPECT_EQ(view.messages[0].hint.rfind(c.hint, 0), 0u) << view.messages[0].hint;
+        }
         EXPECT_EQ(wizard.state().StepIndex, c.stepIndex);
         EXPECT_EQ(buttons(view), c.buttons);
     }

@@ -167,14 +167,19 @@ TEST_F(ParamStepsTest, FaultsOfTheDevice) {
         bool restore;
         std::uint8_t linkError;
         std::size_t sends;  // 0: not checked
+        Reply reply;        // what came back in the last batch
     };
     // A backup that succeeds reads the identity a second time, 7 requests.
     const Case cases[] = {
-        {"silent-after=0", false, 12, 11},    {"silent-after=3", false, 12, 3 + 11},
-        {"refuse=10", false, 0, 7 + 10 + 7},  {"refuse=11", false, 12, 11},
-        {"busy=30", false, 0, 7 + 30 + 7},    {"bad-sum=2", false, 0, 7 + 1 + 7},
-        {"oversize-response", false, 12, 11}, {"cts-off", false, 13, 0},
-        {"silent-124", true, 13, 2},
+        {"silent-after=0", false, 12, 11, Reply::Nothing},
+        {"silent-after=3", false, 12, 3 + 11, Reply::Frames},
+        {"refuse=10", false, 0, 7 + 10 + 7, Reply::Frames},
+        {"refuse=11", false, 12, 11, Reply::Frames},
+        {"busy=30", false, 0, 7 + 30 + 7, Reply::Frames},
+        {"bad-sum=2", false, 0, 7 + 1 + 7, Reply::Frames},
+        {"oversize-response", false, 12, 11, Reply::Garbled},
+        {"cts-off", false, 13, 0, Reply::Nothing},
+        {"silent-124", true, 13, 2, Reply::Frames},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fault);
@@ -183,6 +188,7 @@ TEST_F(ParamStepsTest, FaultsOfTheDevice) {
         const Micros start = clock.now();
         c.restore ? subStep7ParamWrite(*context) : subStep2ParamRead(*context);
         EXPECT_EQ(state.LinkError, c.linkError);
+        EXPECT_EQ(state.reply, c.reply);
         if (c.sends != 0) {
             EXPECT_EQ(requests(view).size(), c.sends);
         }
@@ -218,6 +224,8 @@ TEST(ParamWizardTest, AfterAnUpdateTheDeviceRunsTheFilesVersionWithItsOwnIdentit
         ASSERT_TRUE(view.messages.empty()) << view.messages.front().text;
     }
     ASSERT_EQ(update.state().StepIndex, 7);
+    EXPECT_EQ(view.text(Control::txtProcess), "RQシステムのファームウェアバージョン：Ver.2.5.9")
+        << "step 8 shows what the read-back of step 7 found";
 
     const sim::DeviceMemory after = device->memory();
     EXPECT_EQ(after.modelName, original.modelName);

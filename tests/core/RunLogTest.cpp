@@ -46,7 +46,7 @@ TEST_F(JsonEventViewTest, EachChangeIsOneObjectWithItsTime) {
         {[](JsonEventView& v) { v.stepIndexChanged(4); }, R"({"t":7,"stepIndex":4})"},
         {[](JsonEventView& v) { v.traceLine("PC->RQX::BOOT:00\r\n"); },
          R"({"t":7,"trace":"PC->RQX::BOOT:00"})"},
-        {[](JsonEventView& v) { v.showMessage("タイトル", "a\r\nb"); },
+        {[](JsonEventView& v) { v.showMessage("タイトル", "a\r\nb", {}); },
          R"({"t":7,"messageBox":{"title":"タイトル","text":"a\r\nb"}})"},
         {[](JsonEventView& v) { v.note("power off"); }, R"({"t":7,"runner":"power off"})"},
         {[](JsonEventView& v) { v.programInfo("rqfwup-cli", "Linux"); },
@@ -158,7 +158,7 @@ TEST(ViewTeeTest, BothSeeTheScreenTheShownViewAnswers) {
     record.fileChoices.push_back(FileChoice{"/wrong.bin", "wrong.bin"});
     ViewTee tee(&shown, &record);
     tee.setText(Control::txtInfo, "x");
-    tee.showMessage("t", "m");
+    tee.showMessage("t", "m", {});
     tee.stepIndexChanged(3);
     for (const test::RecordingView* view : {&shown, &record}) {
         EXPECT_EQ(view->text(Control::txtInfo), "x");

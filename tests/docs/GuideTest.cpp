@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "core/wizard/ErrorMessages.h"
+#include "core/wizard/Hints.h"
 #include "gui/ScenePlayer.h"
 
 namespace rq::test {
@@ -33,10 +34,49 @@ TEST(Guide, TheTroubleshootingTableHasEveryErrorCode) {
         if (!message) continue;
         ++codes;
         const std::string row =
-            "\n| " + std::to_string(code) + " | " + message->title + " | " + firstLine(message->text) + " | ";
+            "\n| " + std::to_string(code) + " | " + message->title + " | " + firstLine(message->text) + " |";
         EXPECT_NE(guide.find(row), std::string::npos) << "no row" << row;
     }
     EXPECT_EQ(codes, 16);
+}
+
+std::string cell(int step) {
+    return step == 0 ? "any" : std::to_string(step);
+}
+
+std::string cell(const std::optional<FlashStage>& stage) {
+    if (!stage) return "any";
+    return *stage == FlashStage::None ? "before connect" : std::string(stageName(*stage));
+}
+
+std::string cell(const std::optional<Reply>& reply) {
+    if (!reply) return "any";
+    static constexpr const char* kWords[] = {"nothing", "bytes, no whole answer", "frames",
+                                             "another identity"};
+    return kWords[static_cast<int>(*reply)];
+}
+
+// The hint table row for row, in its order, and nothing else under its heading.
+TEST(Guide, TheTroubleshootingHintsAreTheToolsOwn) {
+    const std::string guide = readText(kSource / "docs/guide.md");
+    const auto section = guide.find("\n### What the tool says\n");
+    ASSERT_NE(section, std::string::npos);
+    const auto end = guide.find("\n#", section + 1);
+    const std::string table = guide.substr(section, end - section);
+    std::size_t at = 0;
+    int rows = 0;
+    for (const HintRow& row : hintTable()) {
+        const std::string line = "\n| " + std::to_string(row.code) + " | " + cell(row.step) + " | " +
+                                 cell(row.stage) + " | " + cell(row.reply) + " | " + row.text + " |";
+        const auto found = table.find(line, at);
+        EXPECT_NE(found, std::string::npos) << "no row, or not in the table's order:" << line;
+        if (found != std::string::npos) at = found + line.size();
+        ++rows;
+    }
+    const std::regex anyRow(R"(\n\| [0-9]+ \|)");
+    EXPECT_EQ(std::distance(std::sregex_iterator(table.begin(), table.end(), anyRow), std::sregex_iterator()),
+              rows)
+        << "rows the tool does not have";
 }
 
 TEST(Guide, ShowsAPictureOfEveryScene) {

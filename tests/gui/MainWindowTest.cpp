@@ -210,6 +210,46 @@ TEST_F(MainWindowTest, AWholeUpdateOnTheSimulatedDevice) {
     EXPECT_TRUE(backups[0].read.identity->restored.has_value()) << "and step 7 marked it restored";
 }
 
+// A person who forgets the front panel at step 4 or step 6 is told under the message what to check; the
+// message itself is the one the box always had.
+TEST_F(MainWindowTest, AForgottenSwitchIsNamedUnderTheMessage) {
+    const struct {
+        int forgottenAt;  // the screen whose panel work is left out
+        std::uint8_t code;
+        const char* hint;  // its start
+    } cases[] = {
+        {3, 33, "error 33 in step 5 (connect): the boot firmware did not answer. Is the FW switch at W"},
+        {5, 12,
+         "error 12 in step 7: no answer at all on COM1 (simulated RQ system). Is the FW switch back at -"},
+    };
+    TempDir dir;
+    const std::string path = dir.path("RQ-1.3.0.bin");
+    ASSERT_TRUE(sim::writeFirmwareFile(path, {}));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.forgottenAt);
+        gui::GuiOptions options = simulatedOptions();
+        options.backupFolder = backups.path("forgotten-" + std::to_string(c.forgottenAt));
+        options.firmwarePath = path;
+        start(options);
+        answerer.messages.clear();
+        while (answerer.messages.empty()) {
+            const int stepIndex = fromWizard([](Wizard& wizard) { return int(wizard.state().StepIndex); });
+            ASSERT_LT(stepIndex, 7);
+            if ((stepIndex == 3 || stepIndex == 5) && stepIndex != c.forgottenAt) {
+                click("simPower");
+                click(stepIndex == 3 ? "simFwWrite" : "simFwNormal");
+                click("simPower");
+            }
+            click("cmdNext");
+        }
+        const auto expected = errorMessage(c.code);
+        ASSERT_TRUE(expected.has_value());
+        EXPECT_EQ(answerer.messages[0].title, expected->title);
+        EXPECT_EQ(answerer.messages[0].text, lf(expected->text));
+        EXPECT_EQ(answerer.messages[0].hint.rfind(c.hint, 0), 0u) << answerer.messages[0].hint;
+    }
+}
+
 TEST_F(MainWindowTest, AnUnrestoredBackupIsOfferedAtStartAndYesShowsStep6WithIt) {
     SaveFileWriter writer;
     SavedIdentity saved;

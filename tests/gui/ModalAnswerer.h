@@ -18,6 +18,7 @@ class ModalAnswerer : public QObject {
     struct Message {
         std::string title;
         std::string text;
+        std::string hint;  // the informative text under it
     };
     using Handler = std::function<void(QWidget*)>;
 
@@ -36,7 +37,8 @@ class ModalAnswerer : public QObject {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || modal == handled_) return;
         if (auto* box = qobject_cast<QMessageBox*>(modal); box && box->button(QMessageBox::Ok)) {
-            messages.push_back({box->windowTitle().toStdString(), box->text().toStdString()});
+            messages.push_back({box->windowTitle().toStdString(), box->text().toStdString(),
+                                box->informativeText().toStdString()});
             box->button(QMessageBox::Ok)->click();
             return;
         }

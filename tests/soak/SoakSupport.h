@@ -67,7 +67,7 @@ class QuietView final : public SilentView {
     void traceLine(const std::string& line) override {
         if (trace_ != nullptr) *trace_ << line;
     }
-    void showMessage(const std::string& title, const std::string& text) override {
+    void showMessage(const std::string& title, const std::string& text, const std::string&) override {
         ++messages;
         if (trace_ != nullptr) *trace_ << "message box " << title << ": " << text << "\n";
     }

@@ -16,6 +16,7 @@ class RecordingView : public WizardView {
     struct Message {
         std::string title;
         std::string text;
+        std::string hint;
     };
 
     std::map<Control, std::string> texts;
@@ -62,13 +63,13 @@ class RecordingView : public WizardView {
     void setBusyPointer(bool value) override { busy = value; }
     void stepIndexChanged(int stepIndex) override { stepIndexes.push_back(stepIndex); }
     void traceLine(const std::string& line) override { traceLines.push_back(line); }
-    void showMessage(const std::string& title, const std::string& value) override {
-        messages.push_back({title, value});
+    void showMessage(const std::string& title, const std::string& value, const std::string& hint) override {
+        messages.push_back({title, value, hint});
     }
     std::optional<FileChoice> chooseFirmwareFile() override { return take(fileChoices); }
     std::optional<ModelSerialEntry> askModelAndSerial() override { return take(modelSerials); }
     bool askYesNo(const std::string& title, const std::string& value) override {
-        questions.push_back({title, value});
+        questions.push_back({title, value, {}});
         if (answers.empty()) return false;
         const bool yes = answers.front();
         answers.pop_front();

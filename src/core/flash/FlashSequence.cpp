@@ -46,25 +46,27 @@ constexpr std::uint8_t kResultResends = 32;
 constexpr std::uint8_t kResultDsrHeld = 126;
 
 struct Stage {
+    FlashStage stage;
     std::string_view startLine;
     std::string_view doneLine;
     std::uint8_t (FlashSequence::*run)();
 };
 
 constexpr std::array<Stage, 7> kStages = {{
-    {"接続開始", "接続完了", &FlashSequence::connect},
-    {"クロック設定開始", "クロック設定完了", &FlashSequence::setClock},
-    {"書き込みボーレート設定開始", "書き込みボーレート設定完了", &FlashSequence::setBaudRate},
-    {"旧ファームウェア消去開始", "旧ファームウェア消去完了", &FlashSequence::eraseChip},
-    {"新ファームウェア書き込み開始", "新ファームウェア書き込み完了", &FlashSequence::write},
-    {"最終設定開始", "最終設定完了", &FlashSequence::setSecurity},
-    {"ベリファイ開始", "ベリファイ完了", &FlashSequence::verify},
+    {FlashStage::Connect, "接続開始", "接続完了", &FlashSequence::connect},
+    {FlashStage::SetClock, "クロック設定開始", "クロック設定完了", &FlashSequence::setClock},
+    {FlashStage::SetBaudRate, "書き込みボーレート設定開始", "書き込みボーレート設定完了", &FlashSequence::setBaudRate},
+    {FlashStage::Erase, "旧ファームウェア消去開始", "旧ファームウェア消去完了", &FlashSequence::eraseChip},
+    {FlashStage::Write, "新ファームウェア書き込み開始", "新ファームウェア書き込み完了", &FlashSequence::write},
+    {FlashStage::SetSecurity, "最終設定開始", "最終設定完了", &FlashSequence::setSecurity},
+    {FlashStage::Verify, "ベリファイ開始", "ベリファイ完了", &FlashSequence::verify},
 }};
 
 }  // namespace
 
 std::uint8_t FlashSequence::run() {
     for (const Stage& stage : kStages) {
+        context_.state.flashStage = stage.stage;
         log_.show(stage.startLine);
         if (const std::uint8_t result = (this->*stage.run)()) return result;
         log_.keep(stage.doneLine);

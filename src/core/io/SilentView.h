@@ -16,7 +16,7 @@ class SilentView : public WizardView {
     void setBusyPointer(bool) override {}
     void stepIndexChanged(int) override {}
     void traceLine(const std::string&) override {}
-    void showMessage(const std::string&, const std::string&) override {}
+    void showMessage(const std::string&, const std::string&, const std::string&) override {}
     std::optional<FileChoice> chooseFirmwareFile() override { return std::nullopt; }
     std::optional<ModelSerialEntry> askModelAndSerial() override { return std::nullopt; }
     bool askYesNo(const std::string&, const std::string&) override { return false; }

@@ -35,8 +35,8 @@ void ViewTee::traceLine(const std::string& line) {
     if (shown_ != nullptr && traceShown_) shown_->traceLine(line);
 }
 
-void ViewTee::showMessage(const std::string& title, const std::string& text) {
-    both(&WizardView::showMessage, title, text);
+void ViewTee::showMessage(const std::string& title, const std::string& text, const std::string& hint) {
+    both(&WizardView::showMessage, title, text, hint);
 }
 
 std::optional<FileChoice> ViewTee::chooseFirmwareFile() {

@@ -24,7 +24,7 @@ class ViewTee : public WizardView {
     void setBusyPointer(bool busy) override;
     void stepIndexChanged(int stepIndex) override;
     void traceLine(const std::string& line) override;
-    void showMessage(const std::string& title, const std::string& text) override;
+    void showMessage(const std::string& title, const std::string& text, const std::string& hint) override;
     std::optional<FileChoice> chooseFirmwareFile() override;
     std::optional<ModelSerialEntry> askModelAndSerial() override;
     bool askYesNo(const std::string& title, const std::string& text) override;

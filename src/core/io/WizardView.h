@@ -112,7 +112,9 @@ class WizardView {
     virtual void stepIndexChanged(int stepIndex) = 0;
     virtual void traceLine(const std::string& line) = 0;
 
-    virtual void showMessage(const std::string& title, const std::string& text) = 0;
+    // A message box with OK. `hint`, when not empty, is the cause and remedy for a person, shown under
+    // the text.
+    virtual void showMessage(const std::string& title, const std::string& text, const std::string& hint) = 0;
     virtual std::optional<FileChoice> chooseFirmwareFile() = 0;       // nullopt: the dialog was cancelled
     virtual std::optional<ModelSerialEntry> askModelAndSerial() = 0;  // nullopt: Cancel
     // A message box with Yes and No; true for Yes.

@@ -102,6 +102,7 @@ void Link::run() {
     if (queue_.empty()) return;
     LastIndex = Remaining = static_cast<std::int32_t>(queue_.size()) - 1;
     LinkBusy = true;
+    context_.state.reply = Reply::Nothing;
     for (CommandRecord& record : queue_) record.Checksum = CalcChecksum(record);
     setStatus("Send");
     if (!transmit()) return;
@@ -204,6 +205,7 @@ void Link::followCts() {
 
 void Link::onBytes(const std::vector<std::uint8_t>& bytes) {
     lastByteAt_ = context_.clock.now();
+    if (context_.state.reply == Reply::Nothing) context_.state.reply = Reply::Garbled;
     setStatus("Recv");
     switch (cutter_.feed(bytes, ResponseRecord)) {
         case FrameCutter::Result::Complete:
@@ -242,6 +244,8 @@ void Link::onFrame() {
 
 Verdict Link::judge() {
     if (!IsChecksumValid(ResponseRecord)) return Verdict::Refused;
+    // The line carries whole frames: its settings are the device's.
+    context_.state.reply = Reply::Frames;
     // A frame for another request, such as a late answer to the one before, answers nothing here.
     if (ResponseRecord.Command != sentCommand()) return Verdict::Ignored;
     if (ResponseRecord.Status == kBusyStatus) return Verdict::Busy;

@@ -10,6 +10,10 @@ std::string controlField(Control control) {
     return "\"control\":" + jsonString(controlName(control));
 }
 
+std::string orNull(const std::string& text) {
+    return text.empty() ? "null" : jsonString(text);
+}
+
 std::string boolText(bool value) {
     return value ? "true" : "false";
 }
@@ -52,8 +56,20 @@ void JsonEventView::hint(const std::string& advice) {
     put("\"hint\":" + jsonString(advice));
 }
 
+void JsonEventView::warning(const std::string& what) {
+    put("\"warning\":" + jsonString(what));
+}
+
+void JsonEventView::summary(const RunSummary& summary) {
+    put("\"summary\":{\"port\":\"COM" + std::to_string(summary.port) +
+        "\",\"device\":" + orNull(summary.device) + ",\"model\":" + orNull(summary.model) +
+        ",\"serial\":" + orNull(summary.serial) + ",\"versionBefore\":" + orNull(summary.versionBefore) +
+        ",\"versionAfter\":" + orNull(summary.versionAfter) + ",\"result\":" + jsonString(summary.result) +
+        ",\"status\":" + std::to_string(summary.status) + ",\"milliseconds\":" +
+        std::to_string(std::chrono::duration_cast<Millis>(summary.elapsed).count()) + "}");
+}
+
 void JsonEventView::pendingIdentity(const std::string& file, const std::string& command) {
-    const auto orNull = [](const std::string& text) { return text.empty() ? "null" : jsonString(text); };
     put("\"identityNotRestored\":{\"file\":" + orNull(file) + ",\"command\":" + orNull(command) + "}");
 }
 
@@ -95,8 +111,9 @@ void JsonEventView::traceLine(const std::string& line) {
     put("\"trace\":" + jsonString(entry));
 }
 
-void JsonEventView::showMessage(const std::string& title, const std::string& text) {
+void JsonEventView::showMessage(const std::string& title, const std::string& text, const std::string& hint) {
     put("\"messageBox\":{\"title\":" + jsonString(title) + ",\"text\":" + jsonString(text) + "}");
+    if (!hint.empty()) this->hint(hint);
 }
 
 bool JsonEventView::askYesNo(const std::string& title, const std::string& text) {

@@ -7,6 +7,7 @@
 #include "core/io/Clock.h"
 #include "core/io/LastShown.h"
 #include "core/io/SilentView.h"
+#include "core/wizard/RunSummary.h"
 
 namespace rq {
 
@@ -22,6 +23,10 @@ class JsonEventView final : public SilentView {
     void note(const std::string& what);
     // Advice for a person or a script, such as why the port did not open.
     void hint(const std::string& advice);
+    // Something that goes on but deserves a look, such as a firmware file older than the device's.
+    void warning(const std::string& what);
+    // What the run did to the device, at its end.
+    void summary(const RunSummary& summary);
     // The device waits for its identity, which `file` keeps (none when empty) and `command` writes back.
     void pendingIdentity(const std::string& file, const std::string& command);
     // Which program writes, its version, and the system it runs on.
@@ -34,7 +39,7 @@ class JsonEventView final : public SilentView {
     void setStatus(int panel, const std::string& text) override;
     void stepIndexChanged(int stepIndex) override;
     void traceLine(const std::string& line) override;
-    void showMessage(const std::string& title, const std::string& text) override;
+    void showMessage(const std::string& title, const std::string& text, const std::string& hint) override;
     void settingsChanged(const CommSettings& settings, const std::string& device) override;
     bool askYesNo(const std::string& title, const std::string& text) override;
     void readBackChanged(bool on) override;

@@ -138,7 +138,7 @@ bool handleAccessMode(const CommandRecord& response, ResponseTarget& target) {
 bool handlePasswordRead(const CommandRecord& response, ResponseTarget& target) {
     const auto data = payload(response);
     const bool whole = data.size() == kPasswordLength;
-    target.view.showMessage("パスワードの確認", whole ? characters(data) : std::string());
+    target.view.showMessage("パスワードの確認", whole ? characters(data) : std::string(), {});
     return whole;
 }
 

@@ -120,6 +120,7 @@ void verifyWrittenIdentity(StepContext& context) {
     context.state.versionAfter = readBack.version;
     if (readBack.model != written.model || readBack.serial != written.serial ||
         readBack.param04 != written.param04) {
+        context.state.reply = Reply::OtherIdentity;
         context.state.LinkError = 99;
     }
 }
@@ -160,6 +161,7 @@ void subStep2ParamRead(StepContext& context) {
     context.view.setText(Control::txtProcess, "パラメーター取得中 ………");
     readIdentity(context);
     if (context.state.LinkError != 0) return;
+    context.state.versionBefore = context.state.params.FirmwareVersion;
     saveIdentityBackup(context);
 
     WizardView& view = context.view;

@@ -125,12 +125,33 @@ void subStep8End(StepContext& context) {
                    "Update end",
                    true});
     context.view.setText(Control::cmdNext, "終了");
+    // What the read-back of step 7 found, beside the request to check it after a restart.
+    if (const auto& version = context.state.versionAfter)
+        context.view.setText(Control::txtProcess,
+                             "RQシステムのファームウェアバージョン：" + versionCaption(*version));
+}
+
+std::string versionCaption(const std::array<std::uint8_t, 2>& version) {
+    const int major = version[0];
+    return "Ver." + std::to_string(major / 10) + "." + std::to_string(major % 10) + "." +
+           std::to_string(version[1]);
 }
 
 std::string deviceVersionCaption(const ParameterStore& store) {
-    const int major = store.FirmwareVersion[0];
-    return "Ver." + std::to_string(major / 10) + "." + std::to_string(major % 10) + "." +
-           std::to_string(store.FirmwareVersion[1]);
+    return versionCaption(store.FirmwareVersion);
+}
+
+std::optional<std::string> versionWarning(const WizardState& state) {
+    const FirmwareFile& file = state.firmware;
+    if (!state.versionBefore || !file.valid) return std::nullopt;
+    const std::array<std::uint8_t, 2>& running = *state.versionBefore;
+    const std::array<int, 3> device = {running[0] / 10, running[0] % 10, running[1]};
+    const std::array<int, 3> offered = {file.contents.at(33), file.contents.at(35), file.contents.at(37)};
+    const std::string versions = "the file's firmware " + firmwareVersionCaption(file.contents);
+    if (offered < device)
+        return versions + " is older than the " + versionCaption(running) + " the device runs";
+    if (offered == device) return versions + " is the version the device runs already";
+    return std::nullopt;
 }
 
 }  // namespace rq

@@ -30,4 +30,16 @@ std::string printableBytes(std::string_view bytes) {
     return shown;
 }
 
+std::string clockTime(Micros duration) {
+    const long long seconds = std::chrono::duration_cast<std::chrono::seconds>(duration).count();
+    char text[32];
+    if (seconds >= 3600) {
+        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60,
+                      seconds % 60);
+    } else {
+        std::snprintf(text, sizeof text, "%lld:%02lld", seconds / 60, seconds % 60);
+    }
+    return text;
+}
+
 }  // namespace rq

@@ -5,6 +5,7 @@
 #include "core/wizard/DeviceSteps.h"
 #include "core/wizard/ErrorMessages.h"
 #include "core/wizard/ForceUpdate.h"
+#include "core/wizard/Hints.h"
 #include "core/wizard/Screens.h"
 
 namespace rq {
@@ -15,6 +16,7 @@ constexpr StepHandler kStepHandlers[] = {subStep1Start,      subStep2ParamRead, 
                                          subStep4FwPrepare,  subStep5FwUpdate,  subStep6ParamPrepare,
                                          subStep7ParamWrite, subStep8End};
 constexpr int kLastStep = 7;
+constexpr int kFwPrepareStep = 3;
 constexpr int kFwUpdateStep = 4;
 constexpr int kParamPrepareStep = 5;
 
@@ -72,12 +74,22 @@ bool Wizard::offerBackup(const BackupFile& file) {
 }
 
 void Wizard::loadSavedIdentity(const BackupFile& file) {
+    takeSavedIdentity(file, kParamPrepareStep);
+}
+
+void Wizard::resumeProgramming(const BackupFile& file) {
+    takeSavedIdentity(file, kFwPrepareStep);
+}
+
+void Wizard::takeSavedIdentity(const BackupFile& file, int stepIndex) {
     loadIntoStore(*file.read.identity, state_.params);
     state_.backupPath = file.path;
+    state_.versionBefore = file.read.identity->version;
+    // The device may have lost its program already: the file stays until step 7 has written it back.
     state_.programmingStarted = true;
     context_.view.backupNoted({BackupNote::Event::Loaded, file.path, {}});
     context_.view.setText(Control::lblFWOld, deviceVersionCaption(state_.params));
-    setStepIndex(kParamPrepareStep);
+    setStepIndex(stepIndex);
     subRunStep();
 }
 
@@ -89,6 +101,9 @@ void Wizard::setStepIndex(int stepIndex) {
 void Wizard::subRunStep() {
     context_.view.setBusyPointer(true);
     state_.LinkError = 0;
+    // What an earlier step met tells nothing of this one.
+    state_.flashStage = FlashStage::None;
+    state_.reply = Reply::Nothing;
     if (state_.StepIndex <= kLastStep) kStepHandlers[state_.StepIndex](context_);
     subShowError();
     context_.view.setBusyPointer(false);
@@ -98,7 +113,8 @@ void Wizard::subShowError() {
     const auto message = errorMessage(state_.LinkError);
     if (!message) return;
     lastShownError_ = state_.LinkError;
-    context_.view.showMessage(message->title, message->text);
+    const std::string device = context_.port.deviceName(state_.commSettings.ComPort);
+    context_.view.showMessage(message->title, message->text, stepFailureHint(state_, device));
 }
 
 void Wizard::cmdNext() {
@@ -189,7 +205,7 @@ void Wizard::portConfCancel() {
         const bool settingsTaken = port.setSettings(savedPortSettings_) == PortError::None;
         const bool flowTaken = port.setFlowControl(savedFlow_) == PortError::None;
         if (!settingsTaken || !flowTaken)
-            context_.view.showMessage("RQ_FW_UP", "ポートの設定が無効です再設定してください。");
+            context_.view.showMessage("RQ_FW_UP", "ポートの設定が無効です再設定してください。", {});
     }
     portConfOpen_ = false;
 }

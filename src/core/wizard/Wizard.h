@@ -22,6 +22,8 @@ class Wizard {
     // Takes a saved identity as the one step 7 writes back and shows the step 6 screen: the device has
     // been programmed and waits for its identity.
     void loadSavedIdentity(const BackupFile& file);
+    // The same from the step 4 screen: the programming of a device whose identity is saved is to run again.
+    void resumeProgramming(const BackupFile& file);
 
     void cmdNext();
     void cmdCancel();
@@ -55,6 +57,8 @@ class Wizard {
     void reportFileError(std::uint8_t code);
     // Asks whether step 7 is to write this backup back; Yes loads it.
     bool offerBackup(const BackupFile& file);
+    // Takes a saved identity and shows the screen of `stepIndex`.
+    void takeSavedIdentity(const BackupFile& file, int stepIndex);
     void chooseIdentityForStep7();
     void takeTypedIdentity(const ModelSerialEntry& entry);
 
