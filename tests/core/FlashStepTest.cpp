@@ -424,9 +424,11 @@ TEST(FlashWizardTest, FailedUpdateFallsBackToStep4) {
         std::uint8_t shownError;
         int stepIndex;
         const char* buttons;
+        int barValue;  // of 512: the step 4 screen shown again starts the bar from nothing
     };
-    const Case cases[] = {
-        {{"reset-silent"}, 33, 3, "01111"}, {{"erase-status=1A"}, 35, 3, "01111"}, {{}, 0, 4, "00001"}};
+    const Case cases[] = {{{"reset-silent"}, 33, 3, "01111", 0},
+                          {{"erase-status=1A"}, 35, 3, "01111", 0},
+                          {{}, 0, 4, "00001", 511}};  // the last block verified
     for (const Case& c : cases) {
         SCOPED_TRACE(c.shownError);
         test::TempDir dir;
@@ -448,6 +450,7 @@ TEST(FlashWizardTest, FailedUpdateFallsBackToStep4) {
         EXPECT_EQ(view.messages.size(), c.shownError == 0 ? 0u : 1u);
         EXPECT_EQ(wizard.state().StepIndex, c.stepIndex);
         EXPECT_EQ(buttons(view), c.buttons);
+        EXPECT_EQ(view.progress(), (Progress{0, 512, c.barValue}));
     }
 }
 
