@@ -80,12 +80,15 @@ TEST_F(WizardTest, InstructionScreens) {
         {subStep1Start, "１．開始", "　上記の作業が終わりましたら、「次へ」をクリックしてください。", 10,
          "11111", "Update start", "10000000"},
         {subStep3VersionCheck, "３．ファームウェアのバージョン確認",
-         "　更新処理を中断する場合は「中止」をクリックしてください。", 11, "11110", "Version check", "00100000"},
+         "　更新処理を中断する場合は「中止」をクリックしてください。", 11, "11110", "Version check",
+         "00100000"},
         {subStep4FwPrepare, "４．ファームウェアの更新準備",
-         "　更新処理を中断する場合は「中止」をクリックしてください。", 15, "11111", "Firmware update", "00010000"},
+         "　更新処理を中断する場合は「中止」をクリックしてください。", 15, "11111", "Firmware update",
+         "00010000"},
         // No identity is held: the forced update lets one be typed in or chosen.
         {subStep6ParamPrepare, "６．パラメーターの更新準備",
-         "　　　　　RQシステムの動作を保証することができません。", 13, "00101", "Parameter update", "00000100"},
+         "　　　　　RQシステムの動作を保証することができません。", 13, "00101", "Parameter update",
+         "00000100"},
         {subStep8End, "８．更新作業の終了", "　更新作業を最初からやり直してください。", 9, "00001",
          "Update end", "00000001"},
     };

@@ -1,15 +1,18 @@
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFontMetricsF>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <algorithm>
+#include <filesystem>
 
 #include "GuiFixture.h"
 #include "core/TempDir.h"
 #include "core/wizard/ErrorMessages.h"
+#include "gui/Help.h"
 #include "gui/frmDebug.h"
 #include "platform/BackupPlace.h"
 #include "sim/FirmwareGenerator.h"
@@ -49,6 +52,7 @@ TEST_F(MainWindowTest, CaptionsAtStart) {
         {"cmdNext", "次へ ＞"},
         {"stsAppStatusPanel1", "Update start"},
         {"stsAppStatusPanel2", ""},
+        {"stsAppStatusPort", "COM1  (simulated RQ system)"},
     };
     for (const auto& [name, expected] : captions) EXPECT_EQ(text(name), expected) << name;
     EXPECT_EQ(find<QWidget>("fraProcess")->property("title").toString().toStdString(), "処理状況");
@@ -98,6 +102,7 @@ TEST_F(MainWindowTest, AFailedStep2ShowsItsMessageAndStep1Again) {
     EXPECT_EQ(text("stsAppStatusPanel1"), "Update start");
     for (const char* button : kButtons) EXPECT_TRUE(enabled(button)) << button;
     EXPECT_EQ(fromWizard([](Wizard& wizard) { return int(wizard.state().StepIndex); }), 0);
+    EXPECT_EQ(find<QProgressBar>("prgProcess")->value(), 0) << "the bar starts again";
 }
 
 void typeSerialAndSet(QWidget* dialog, const QString& serial) {
@@ -121,6 +126,7 @@ TEST_F(MainWindowTest, ForcedUpdateSetStoresTheEntryAndShowsStep3) {
               "シリアルナンバーに数値以外の文字が入力されいます。\n"
               "正しいナンバーを入力してから再度「Set」ボタンをクリックしてください。");
     EXPECT_TRUE(bold("lblProcess03"));
+    EXPECT_FALSE(bold("lblProcess01")) << "only the current step is bold";
     EXPECT_EQ(text("stsAppStatusPanel1"), "Version check");
     EXPECT_EQ(text("lblFWOld"), "Ver.0.0.0");
     EXPECT_FALSE(enabled("cmdNext"));  // no firmware file yet
@@ -354,6 +360,83 @@ TEST_F(MainWindowTest, TraceOptionSwitchesTracingOnAtStart) {
     start(options);
     EXPECT_TRUE(find<gui::frmDebug>("frmDebug")->isVisible());
     EXPECT_TRUE(fromWizard([](Wizard& wizard) { return wizard.state().TraceEnabled; }));
+}
+
+TEST_F(MainWindowTest, TheStatusBarShowsThePortTheWizardWasToldOf) {
+    CommSettings settings;
+    settings.ComPort = 3;
+    window().settingsChanged(settings, "/dev/ttyUSB0");
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return text("stsAppStatusPort") == "COM3  (/dev/ttyUSB0)"; }, kWaitMillis));
+}
+
+// The help menu's entries, as the window's own program finds the guide: a test program lies where no
+// guide was built.
+TEST_F(MainWindowTest, TheHelpMenuSaysWhenTheGuideIsMissingAndShowsTheVersions) {
+    struct Case {
+        const char* action;
+        const char* title;
+        std::vector<std::string> within;
+    };
+    const QString testFolder = QCoreApplication::applicationDirPath();
+    const Case cases[] = {
+        {"actUserGuide",
+         "ユーザーガイド",
+         {"ユーザーガイドが見つかりません。",
+          QDir::toNativeSeparators(testFolder + "/guide/guide.html").toStdString()}},
+        {"actAbout", "About rqfwup", {"(Ver" + programVersion() + ")", std::string("Qt ") + qVersion()}},
+    };
+    for (const Case& c : cases) {
+        answerer.messages.clear();
+        auto* action = window().findChild<QAction*>(QString::fromLatin1(c.action));
+        ASSERT_NE(action, nullptr) << c.action;
+        action->trigger();
+        ASSERT_EQ(answerer.messages.size(), 1u) << c.action;
+        EXPECT_EQ(answerer.messages[0].title, c.title);
+        for (const std::string& part : c.within)
+            EXPECT_NE(answerer.messages[0].text.find(part), std::string::npos) << c.action << ": " << part;
+    }
+}
+
+TEST(UserGuide, IsFoundInstalledBesideTheProgramsOrInTheBuildTreeAndOpened) {
+    struct Case {
+        const char* name;
+        const char* programFolder;
+        const char* guide;  // empty: none is there
+        bool browserStarts;
+        const char* message;  // the first line of the box shown; empty: none
+    };
+    const Case cases[] = {
+        {"installed", "usr/bin", "usr/share/rqfwup/guide/guide.html", true, ""},
+        {"beside the programs", "rqfwup-1.0.0", "rqfwup-1.0.0/guide/guide.html", true, ""},
+        {"build tree", "build/src/gui", "build/dist/guide/guide.html", true, ""},
+        {"missing", "usr/bin", "", true, "ユーザーガイドが見つかりません。"},
+        {"no browser", "usr/bin", "usr/share/rqfwup/guide/guide.html", false, "ユーザーガイドを開けません。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir root;
+        const QString folder = QString::fromStdString(root.path(c.programFolder));
+        std::filesystem::create_directories(folder.toStdString());
+        QString guide;
+        if (*c.guide) {
+            std::filesystem::create_directories(std::filesystem::path(root.path(c.guide)).parent_path());
+            guide = QString::fromStdString(root.file(c.guide, {'<', 'p', '>'}));
+        }
+        std::vector<QUrl> opened;
+        ModalAnswerer answerer;
+        gui::openUserGuide(nullptr, folder, [&](const QUrl& url) {
+            opened.push_back(url);
+            return c.browserStarts;
+        });
+        EXPECT_EQ(opened, guide.isEmpty() ? std::vector<QUrl>{} : std::vector{QUrl::fromLocalFile(guide)});
+        if (*c.message) {
+            ASSERT_EQ(answerer.messages.size(), 1u);
+            EXPECT_EQ(answerer.messages[0].text.substr(0, answerer.messages[0].text.find('\n')), c.message);
+        } else {
+            EXPECT_TRUE(answerer.messages.empty());
+        }
+    }
 }
 
 TEST_F(MainWindowTest, FirmwareOptionSelectsTheFileAtStart) {
