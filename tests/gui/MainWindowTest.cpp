@@ -1,6 +1,5 @@
 #include <QAction>
 #include <QComboBox>
-#include <QDir>
 #include <QFileDialog>
 #include <QFontMetricsF>
 #include <QLineEdit>
@@ -370,32 +369,20 @@ TEST_F(MainWindowTest, TheStatusBarShowsThePortTheWizardWasToldOf) {
         QTest::qWaitFor([&] { return text("stsAppStatusPort") == "COM3  (/dev/ttyUSB0)"; }, kWaitMillis));
 }
 
-// The help menu's entries, as the window's own program finds the guide: a test program lies where no
-// guide was built.
-TEST_F(MainWindowTest, TheHelpMenuSaysWhenTheGuideIsMissingAndShowsTheVersions) {
-    struct Case {
-        const char* action;
-        const char* title;
-        std::vector<std::string> within;
-    };
-    const QString testFolder = QCoreApplication::applicationDirPath();
-    const Case cases[] = {
-        {"actUserGuide",
-         "ユーザーガイド",
-         {"ユーザーガイドが見つかりません。",
-          QDir::toNativeSeparators(testFolder + "/guide/guide.html").toStdString()}},
-        {"actAbout", "About rqfwup", {"(Ver" + programVersion() + ")", std::string("Qt ") + qVersion()}},
-    };
-    for (const Case& c : cases) {
-        answerer.messages.clear();
-        auto* action = window().findChild<QAction*>(QString::fromLatin1(c.action));
-        ASSERT_NE(action, nullptr) << c.action;
-        action->trigger();
-        ASSERT_EQ(answerer.messages.size(), 1u) << c.action;
-        EXPECT_EQ(answerer.messages[0].title, c.title);
-        for (const std::string& part : c.within)
-            EXPECT_NE(answerer.messages[0].text.find(part), std::string::npos) << c.action << ": " << part;
-    }
+// Where the guide is looked for and what is said when it is missing: UserGuide below. A test program
+// may lie beside a guide (Windows builds put the programs and the guide in one folder), so the entry
+// is not triggered here: it would start a browser.
+TEST_F(MainWindowTest, TheHelpMenuOpensTheGuideWithF1AndShowsTheVersions) {
+    auto* guide = window().findChild<QAction*>(QStringLiteral("actUserGuide"));
+    ASSERT_NE(guide, nullptr);
+    EXPECT_EQ(guide->shortcut(), QKeySequence(Qt::Key_F1));
+    auto* about = window().findChild<QAction*>(QStringLiteral("actAbout"));
+    ASSERT_NE(about, nullptr);
+    about->trigger();
+    ASSERT_EQ(answerer.messages.size(), 1u);
+    EXPECT_EQ(answerer.messages[0].title, "About rqfwup");
+    for (const std::string& part : {"(Ver" + programVersion() + ")", std::string("Qt ") + qVersion()})
+        EXPECT_NE(answerer.messages[0].text.find(part), std::string::npos) << part;
 }
 
 TEST(UserGuide, IsFoundInstalledBesideTheProgramsOrInTheBuildTreeAndOpened) {
