@@ -22,6 +22,7 @@ enum class SceneMove : int {
     ForcedUpdate,  // cmdForceUpdate
     TypeSerial,    // into the open model and serial dialog
     TraceOn,       // the menu entry of the traffic log
+    About,         // the About box of the Help menu
 };
 
 namespace {
@@ -73,6 +74,7 @@ const std::vector<Scene>& scenes() {
         {{"trace", "the traffic log after step 2"},
          {SceneMove::TraceOn, SceneMove::Next},
          Subject::TraceWindow},
+        {{"about", "the About box of the Help menu"}, {SceneMove::About}, Subject::ModalWindow},
     };
     return kScenes;
 }
@@ -206,12 +208,9 @@ bool ScenePlayer::perform(SceneMove move) {
         case SceneMove::ForcedUpdate:
             return click("cmdForceUpdate");
         case SceneMove::TraceOn:
-            if (auto* trace = window_.findChild<QAction*>(QStringLiteral("actTraceWindow"))) {
-                trace->trigger();
-                return true;
-            }
-            fail(QStringLiteral("the window has no actTraceWindow"));
-            return false;
+            return trigger("actTraceWindow");
+        case SceneMove::About:
+            return trigger("actAbout");
         case SceneMove::TypeSerial:
             break;
     }
@@ -227,6 +226,17 @@ bool ScenePlayer::click(const char* name) {
         return false;
     }
     button->click();
+    return true;
+}
+
+bool ScenePlayer::trigger(const char* name) {
+    auto* action = window_.findChild<QAction*>(QString::fromLatin1(name));
+    if (action == nullptr) {
+        fail(QStringLiteral("the window has no %1").arg(QString::fromLatin1(name)));
+        return false;
+    }
+    // Queued: a modal box it opens must not hold this tick, or the player would wait inside it.
+    QTimer::singleShot(0, action, &QAction::trigger);
     return true;
 }
 

@@ -52,6 +52,7 @@ class ScenePlayer final : public QObject {
     void walk();
     bool perform(SceneMove move);  // false when it failed
     bool click(const char* name);
+    bool trigger(const char* name);  // a menu entry of the window
     void aim();
     void takePicture(QWidget* subject);
     void finishUp();

@@ -1,6 +1,8 @@
 #include "gui/frmMain.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -14,7 +16,9 @@
 #include <QPushButton>
 #include <QStatusBar>
 
+#include "core/settings/PortConf.h"
 #include "gui/GuiText.h"
+#include "gui/Help.h"
 #include "gui/frmDebug.h"
 #include "gui/frmForceUpdate.h"
 #include "gui/frmPortConf.h"
@@ -189,6 +193,9 @@ void frmMain::buildStatusBar() {
     }
     stsAppStatus->addWidget(statusPanels_[0]);
     stsAppStatus->addWidget(statusPanels_[1], 1);
+    portPanel_ = named(new QLabel(stsAppStatus), "stsAppStatusPort");
+    portPanel_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    stsAppStatus->addPermanentWidget(portPanel_);
     setStatusBar(stsAppStatus);
 }
 
@@ -212,6 +219,20 @@ void frmMain::buildMenu() {
     connect(verifyIdentity_, &QAction::toggled, this, [this](bool verify) {
         wizard_->post([verify](Wizard& wizard) { wizard.setVerifyIdentity(verify); });
     });
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    QAction* guide = help->addAction(QStringLiteral("User guide"));
+    guide->setObjectName(QStringLiteral("actUserGuide"));
+    guide->setShortcut(QKeySequence::HelpContents);
+    connect(guide, &QAction::triggered, this, [this] {
+        openUserGuide(this, QCoreApplication::applicationDirPath(), &QDesktopServices::openUrl);
+    });
+    QAction* about = help->addAction(QStringLiteral("About rqfwup"));
+    about->setObjectName(QStringLiteral("actAbout"));
+    connect(about, &QAction::triggered, this, [this] { showAbout(this); });
+    QAction* aboutQt = help->addAction(QStringLiteral("About Qt"));
+    aboutQt->setObjectName(QStringLiteral("actAboutQt"));
+    connect(aboutQt, &QAction::triggered, this, [this] { QMessageBox::aboutQt(this); });
 }
 
 void frmMain::setVerifyIdentity(bool verify) {
@@ -410,6 +431,12 @@ void frmMain::openSettingsDialog(const std::optional<PortConfModel>& model) {
     }
     portConf_->load(*model);
     portConf_->showCentred();
+}
+
+void frmMain::settingsChanged(const CommSettings& settings, const std::string& device) {
+    later([this, shown = QString::fromStdString(portItemText({settings.ComPort, device}))] {
+        portPanel_->setText(shown);
+    });
 }
 
 void frmMain::endProgram() {

@@ -58,6 +58,7 @@ class frmMain final : public QMainWindow, public WizardView {
     bool askYesNo(const std::string& title, const std::string& text) override;
     void showSettingsDialog(const std::optional<PortConfModel>& model) override;
     void endProgram() override;
+    void settingsChanged(const CommSettings& settings, const std::string& device) override;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -87,6 +88,7 @@ class frmMain final : public QMainWindow, public WizardView {
     QPlainTextEdit* txtProcess_ = nullptr;
     QProgressBar* prgProcess_ = nullptr;
     QLabel* statusPanels_[2] = {};
+    QLabel* portPanel_ = nullptr;  // the port the device steps use
     frmDebug* debug_ = nullptr;
     QAction* verifyIdentity_ = nullptr;
     frmPortConf* portConf_ = nullptr;

@@ -421,11 +421,12 @@ TEST(FlashWizardTest, FailedUpdateFallsBackToStep4) {
         int stepIndex;
         const char* buttons;
         std::string hint;  // its start
+        int barValue;      // of 512: the step 4 screen shown again starts the bar from nothing
     };
     const Case cases[] = {
-        {{"reset-silent"}, 33, 3, "01111", "error 33 in step 5 (connect): the boot firmware did not answer."},
-        {{"erase-status=1A"}, 35, 3, "01111", "error 35 in step 5 (erase): the device could not erase its"},
-        {{}, 0, 4, "00001", ""},
+        {{"reset-silent"}, 33, 3, "01111", "error 33 in step 5 (connect): the boot firmware did not answer.", 0},
+        {{"erase-status=1A"}, 35, 3, "01111", "error 35 in step 5 (erase): the device could not erase its", 0},
+        {{}, 0, 4, "00001", "", 511},  // the last block verified
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.shownError);
@@ -451,6 +452,7 @@ TEST(FlashWizardTest, FailedUpdateFallsBackToStep4) {
         }
         EXPECT_EQ(wizard.state().StepIndex, c.stepIndex);
         EXPECT_EQ(buttons(view), c.buttons);
+        EXPECT_EQ(view.progress(), (Progress{0, 512, c.barValue}));
     }
 }
 

@@ -6,10 +6,12 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <algorithm>
+#include <filesystem>
 
 #include "GuiFixture.h"
 #include "core/TempDir.h"
 #include "core/wizard/ErrorMessages.h"
+#include "gui/Help.h"
 #include "gui/frmDebug.h"
 #include "platform/BackupPlace.h"
 #include "sim/FirmwareGenerator.h"
@@ -49,6 +51,7 @@ TEST_F(MainWindowTest, CaptionsAtStart) {
         {"cmdNext", "次へ ＞"},
         {"stsAppStatusPanel1", "Update start"},
         {"stsAppStatusPanel2", ""},
+        {"stsAppStatusPort", "COM1  (simulated RQ system)"},
     };
     for (const auto& [name, expected] : captions) EXPECT_EQ(text(name), expected) << name;
     EXPECT_EQ(find<QWidget>("fraProcess")->property("title").toString().toStdString(), "処理状況");
@@ -98,6 +101,7 @@ TEST_F(MainWindowTest, AFailedStep2ShowsItsMessageAndStep1Again) {
     EXPECT_EQ(text("stsAppStatusPanel1"), "Update start");
     for (const char* button : kButtons) EXPECT_TRUE(enabled(button)) << button;
     EXPECT_EQ(fromWizard([](Wizard& wizard) { return int(wizard.state().StepIndex); }), 0);
+    EXPECT_EQ(find<QProgressBar>("prgProcess")->value(), 0) << "the bar starts again";
 }
 
 void typeSerialAndSet(QWidget* dialog, const QString& serial) {
@@ -121,6 +125,7 @@ TEST_F(MainWindowTest, ForcedUpdateSetStoresTheEntryAndShowsStep3) {
               "シリアルナンバーに数値以外の文字が入力されいます。\n"
               "正しいナンバーを入力してから再度「Set」ボタンをクリックしてください。");
     EXPECT_TRUE(bold("lblProcess03"));
+    EXPECT_FALSE(bold("lblProcess01")) << "only the current step is bold";
     EXPECT_EQ(text("stsAppStatusPanel1"), "Version check");
     EXPECT_EQ(text("lblFWOld"), "Ver.0.0.0");
     EXPECT_FALSE(enabled("cmdNext"));  // no firmware file yet
@@ -394,6 +399,71 @@ TEST_F(MainWindowTest, TraceOptionSwitchesTracingOnAtStart) {
     start(options);
     EXPECT_TRUE(find<gui::frmDebug>("frmDebug")->isVisible());
     EXPECT_TRUE(fromWizard([](Wizard& wizard) { return wizard.state().TraceEnabled; }));
+}
+
+TEST_F(MainWindowTest, TheStatusBarShowsThePortTheWizardWasToldOf) {
+    CommSettings settings;
+    settings.ComPort = 3;
+    window().settingsChanged(settings, "/dev/ttyUSB0");
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return text("stsAppStatusPort") == "COM3  (/dev/ttyUSB0)"; }, kWaitMillis));
+}
+
+// Where the guide is looked for and what is said when it is missing: UserGuide below. A test program
+// may lie beside a guide (Windows builds put the programs and the guide in one folder), so the entry
+// is not triggered here: it would start a browser.
+TEST_F(MainWindowTest, TheHelpMenuOpensTheGuideWithF1AndShowsTheVersions) {
+    auto* guide = window().findChild<QAction*>(QStringLiteral("actUserGuide"));
+    ASSERT_NE(guide, nullptr);
+    EXPECT_EQ(guide->shortcut(), QKeySequence(Qt::Key_F1));
+    auto* about = window().findChild<QAction*>(QStringLiteral("actAbout"));
+    ASSERT_NE(about, nullptr);
+    about->trigger();
+    ASSERT_EQ(answerer.messages.size(), 1u);
+    EXPECT_EQ(answerer.messages[0].title, "About rqfwup");
+    for (const std::string& part : {"(Ver" + programVersion() + ")", std::string("Qt ") + qVersion()})
+        EXPECT_NE(answerer.messages[0].text.find(part), std::string::npos) << part;
+}
+
+TEST(UserGuide, IsFoundInstalledBesideTheProgramsOrInTheBuildTreeAndOpened) {
+    struct Case {
+        const char* name;
+        const char* programFolder;
+        const char* guide;  // empty: none is there
+        bool browserStarts;
+        const char* message;  // the first line of the box shown; empty: none
+    };
+    const Case cases[] = {
+        {"installed", "usr/bin", "usr/share/rqfwup/guide/guide.html", true, ""},
+        {"beside the programs", "rqfwup-1.0.0", "rqfwup-1.0.0/guide/guide.html", true, ""},
+        {"build tree", "build/src/gui", "build/dist/guide/guide.html", true, ""},
+        {"missing", "usr/bin", "", true, "ユーザーガイドが見つかりません。"},
+        {"no browser", "usr/bin", "usr/share/rqfwup/guide/guide.html", false, "ユーザーガイドを開けません。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir root;
+        const QString folder = QString::fromStdString(root.path(c.programFolder));
+        std::filesystem::create_directories(folder.toStdString());
+        QString guide;
+        if (*c.guide) {
+            std::filesystem::create_directories(std::filesystem::path(root.path(c.guide)).parent_path());
+            guide = QString::fromStdString(root.file(c.guide, {'<', 'p', '>'}));
+        }
+        std::vector<QUrl> opened;
+        ModalAnswerer answerer;
+        gui::openUserGuide(nullptr, folder, [&](const QUrl& url) {
+            opened.push_back(url);
+            return c.browserStarts;
+        });
+        EXPECT_EQ(opened, guide.isEmpty() ? std::vector<QUrl>{} : std::vector{QUrl::fromLocalFile(guide)});
+        if (*c.message) {
+            ASSERT_EQ(answerer.messages.size(), 1u);
+            EXPECT_EQ(answerer.messages[0].text.substr(0, answerer.messages[0].text.find('\n')), c.message);
+        } else {
+            EXPECT_TRUE(answerer.messages.empty());
+        }
+    }
 }
 
 TEST_F(MainWindowTest, FirmwareOptionSelectsTheFileAtStart) {

@@ -34,6 +34,7 @@ enum class Control : std::uint8_t {
 };
 
 std::string_view controlName(Control control);
+inline constexpr int kStepCount = 8;
 Control stepLabel(int stepIndex);  // lblProcess01 for index 0 ... lblProcess08 for index 7
 
 struct Progress {
@@ -122,8 +123,8 @@ class WizardView {
     // Modeless: returns at once. Without a model the open dialog is only brought to the front.
     virtual void showSettingsDialog(const std::optional<PortConfModel>& model) = 0;
     virtual void endProgram() = 0;
-    // The settings the device steps will use, and the device of their port. Only records of the run
-    // want them.
+    // The settings the device steps will use, and the device of their port: the window shows the
+    // port, records of the run keep them all.
     virtual void settingsChanged(const CommSettings& /*settings*/, const std::string& /*device*/) {}
     // Whether step 7 reads the identity back; only records of the run want it.
     virtual void readBackChanged(bool /*on*/) {}

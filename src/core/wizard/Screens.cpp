@@ -26,7 +26,6 @@ struct Screen {
     std::string text;
     ButtonStates buttons;
     const char* statusWord;
-    bool resetsProgress;
 };
 
 void show(StepContext& context, const Screen& screen) {
@@ -34,7 +33,8 @@ void show(StepContext& context, const Screen& screen) {
     context.view.setText(Control::txtInfo, screen.text);
     setButtons(context.view, screen.buttons);
     context.view.setText(Control::txtProcess, "");
-    if (screen.resetsProgress) context.setProgressValue(0);
+    // Also the screens shown again after a failed step: the bar starts from nothing, not full.
+    context.setProgressValue(0);
     context.view.setStatus(1, screen.statusWord);
     context.view.setStatus(2, "");
 }
@@ -42,9 +42,9 @@ void show(StepContext& context, const Screen& screen) {
 }  // namespace
 
 void markStepLabel(WizardView& view, int stepIndex) {
-    if (stepIndex > 0) view.setBold(stepLabel(stepIndex - 1), false);
-    view.setBold(stepLabel(stepIndex), true);
-    if (stepIndex < 7) view.setBold(stepLabel(stepIndex + 1), false);
+    // Every label, not only the neighbours: a jump (the forced update, a saved identity) would leave
+    // the step it came from in bold.
+    for (int label = 0; label < kStepCount; ++label) view.setBold(stepLabel(label), label == stepIndex);
 }
 
 void disableAllButtons(WizardView& view) {
@@ -60,8 +60,7 @@ void subStep1Start(StepContext& context) {
                               "　④RQシステムを通常モードで起動してください。", "",
                               "　上記の作業が終わりましたら、「次へ」をクリックしてください。"}),
                    {true, true, true, true, true},
-                   "Update start",
-                   false});
+                   "Update start"});
 }
 
 void subStep3VersionCheck(StepContext& context) {
@@ -76,8 +75,7 @@ void subStep3VersionCheck(StepContext& context) {
                      "　確認が終わりましたら「次へ」をクリックしてください。", "",
                      "　更新処理を中断する場合は「中止」をクリックしてください。"}),
           {std::nullopt, true, true, true, context.state.firmware.valid},
-          "Version check",
-          true});
+          "Version check"});
 }
 
 void subStep4FwPrepare(StepContext& context) {
@@ -93,8 +91,7 @@ void subStep4FwPrepare(StepContext& context) {
                               "　　　　　ことはできません。", "",
                               "　更新処理を中断する場合は「中止」をクリックしてください。"}),
                    {std::nullopt, true, true, true, true},
-                   "Firmware update",
-                   false});
+                   "Firmware update"});
 }
 
 void subStep6ParamPrepare(StepContext& context) {
@@ -110,8 +107,7 @@ void subStep6ParamPrepare(StepContext& context) {
                               "　　　　　RQシステムの動作を保証することができません。"}),
                    // Without an identity step 7 cannot run: it is typed in, or a saved one chosen.
                    {false, false, !holdsIdentity(context.state.params), false, true},
-                   "Parameter update",
-                   true});
+                   "Parameter update"});
 }
 
 void subStep8End(StepContext& context) {
@@ -122,8 +118,7 @@ void subStep8End(StepContext& context) {
                               "　もしバージョンが「更新前」のバージョンのままの場合",
                               "　更新が失敗しています。", "　更新作業を最初からやり直してください。"}),
                    {false, false, false, false, true},
-                   "Update end",
-                   true});
+                   "Update end"});
     context.view.setText(Control::cmdNext, "終了");
     // What the read-back of step 7 found, beside the request to check it after a restart.
     if (const auto& version = context.state.versionAfter)

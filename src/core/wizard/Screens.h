@@ -9,7 +9,7 @@
 
 namespace rq {
 
-// Bold for the step's own label, normal for its neighbours.
+// Bold for the step's own label, normal for every other.
 void markStepLabel(WizardView& view, int stepIndex);
 
 // The device steps disable all five buttons while they run.
