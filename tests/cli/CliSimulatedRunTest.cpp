@@ -133,6 +133,7 @@ TEST(CliInfoTest, TheIdentityAndVersionAsTheBackupReadsThem) {
         {"--simulate --json --sim-fault silent-after=1", 12,
          R"({"error":12,"messageBox":{"title":"通信エラー","text":"通信で過剰なリトライが発生しました。\r\n)"},
         {"--simulate --data-bits 4", 15, "--- message box: "},
+        {"--simulate --port COM3 --sim-fault COM3:silent-after=1", 12, "--- message box: "},
         {"--port /dev/rqfwup-no-such-port", 11, "--- message box: 通信エラー ---\n通信が開始できません。\n"},
     };
     for (const auto& c : cases) {
