@@ -147,6 +147,17 @@ void SimDevice::advanceLocked(Micros until) {
     }
 }
 
+// The computer, waiting, sees nothing of the device until bytes reach it or its deadline comes. So the
+// device takes now, each at its own time, the bytes that reach it before then, and the wait wakes once
+// an answer instead of once a byte. Returns when the computer can see something next.
+Micros SimDevice::takeAheadLocked(Micros deadline) {
+    while (true) {
+        const Micros next = std::min(deadline, nextPassOnLocked());
+        if (toDevice_.empty() || toDevice_.front().arrival > next) return next;
+        advanceLocked(toDevice_.front().arrival);
+    }
+}
+
 // The adapter passes bytes on when its latency timer runs out, which happens one latency after it last
 // passed anything on, even nothing, or at once when its buffer is full.
 Micros SimDevice::nextPassOnLocked() const {
@@ -215,10 +226,7 @@ std::vector<std::uint8_t> SimDevice::hostRead(std::size_t atLeast, Micros timeou
         advanceLocked(now);
         passOnLocked(now);
         if (hostInput_.size() >= atLeast || now >= deadline) return takeInputLocked(hostSettings);
-        // Sleep to the next moment anything can change: a byte reaching the device, bytes reaching the
-        // computer, or the deadline.
-        Micros next = std::min(deadline, nextPassOnLocked());
-        if (!toDevice_.empty()) next = std::min(next, toDevice_.front().arrival);
+        const Micros next = takeAheadLocked(deadline);
         lock.unlock();
         clock_.sleepUntil(next);
         lock.lock();
