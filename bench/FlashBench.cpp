@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <future>
 #include <span>
 #include <string>
@@ -12,8 +11,8 @@
 #include "core/flash/FlashFrames.h"
 #include "core/io/LineSettings.h"
 #include "core/wizard/DeviceSteps.h"
+#include "platform/ProcessTime.h"
 #include "platform/SteadyClock.h"
-#include "sim/FirmwareGenerator.h"
 #include "sim/RqSystem.h"
 #include "sim/SimPort.h"
 
@@ -48,18 +47,16 @@ UpdateFigures runUpdate(const sim::RqSystemOptions& options, std::uint8_t speedI
     MeteredClock clock(realClock);
     SilentView view;
     WizardState state;
-    state.firmware.contents = sim::generateFirmware({});
-    state.firmware.length = state.firmware.contents.size();
-    state.firmware.valid = true;
+    state.firmware = generatedFirmware();
     state.commSettings.UpBaudrateIndex = speedIndex;
     StepContext context{state, port, clock, view};
 
-    const std::clock_t cpuStart = std::clock();
+    const Micros cpuStart = processCpuTime();
     const Micros wallStart = realClock.now();
     subStep5FwUpdate(context);
     UpdateFigures figures;
     figures.wall = realClock.now() - wallStart;
-    figures.cpu = Seconds(static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC);
+    figures.cpu = processCpuTime() - cpuStart;
     figures.succeeded = state.LinkError == 0;
     figures.prescribedWaits = clock.waited();
     figures.lineTime = port.lineTime();
