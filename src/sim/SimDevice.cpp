@@ -147,14 +147,20 @@ void SimDevice::advanceLocked(Micros until) {
     }
 }
 
-// The computer, waiting, sees nothing of the device until bytes reach it or its deadline comes. So the
-// device takes now, each at its own time, the bytes that reach it before then, and the wait wakes once
-// an answer instead of once a byte. Returns when the computer can see something next.
-Micros SimDevice::takeAheadLocked(Micros deadline) {
+// The computer sees nothing of the device while it waits. So the device takes the bytes on their way
+// to it and passes its own on, each at its own time, up to the moment the read has what it waits for or
+// its deadline comes; the wait then wakes once instead of once a byte. Returns that moment.
+Micros SimDevice::runAheadLocked(std::size_t atLeast, Micros deadline) {
     while (true) {
-        const Micros next = std::min(deadline, nextPassOnLocked());
-        if (toDevice_.empty() || toDevice_.front().arrival > next) return next;
-        advanceLocked(toDevice_.front().arrival);
+        const Micros passOn = nextPassOnLocked();
+        const Micros arrival = toDevice_.empty() ? Micros::max() : toDevice_.front().arrival;
+        if (std::min(passOn, arrival) > deadline) return deadline;
+        if (arrival <= passOn) {
+            advanceLocked(arrival);
+            continue;
+        }
+        passOnLocked(passOn);
+        if (hostInput_.size() >= atLeast) return passOn;
     }
 }
 
@@ -226,7 +232,7 @@ std::vector<std::uint8_t> SimDevice::hostRead(std::size_t atLeast, Micros timeou
         advanceLocked(now);
         passOnLocked(now);
         if (hostInput_.size() >= atLeast || now >= deadline) return takeInputLocked(hostSettings);
-        const Micros next = takeAheadLocked(deadline);
+        const Micros next = runAheadLocked(atLeast, deadline);
         lock.unlock();
         clock_.sleepUntil(next);
         lock.lock();

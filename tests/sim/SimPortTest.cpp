@@ -162,12 +162,12 @@ TEST_F(SimPortTest, AdapterLatency) {
     }
 }
 
-// A device that answers 06h to every frame of 100 bytes.
+// A device that answers 06h 06h 06h to every frame of 100 bytes.
 class FrameTaker final : public Firmware {
   public:
     LineSettings powerOn(DeviceMemory&) override { return kLine; }
     void receive(std::uint8_t, DeviceLine& line) override {
-        if (++taken_ % 100 == 0) line.send(Bytes{0x06});
+        if (++taken_ % 100 == 0) line.send(Bytes(3, 0x06));
     }
     bool cts(bool) const override { return true; }
     bool dsr(bool) const override { return false; }
@@ -176,17 +176,17 @@ class FrameTaker final : public Firmware {
     int taken_ = 0;
 };
 
-// A wait for the answer to a frame wakes when the answer comes, not for every byte of the frame on its
+// A wait for the answer to a frame wakes when the answer is whole, not for every byte on its way either
 // way, and the answer comes when it would byte by byte.
-TEST(SimDeviceTest, AWaitWakesForTheAnswerNotForEachByte) {
+TEST(SimDeviceTest, AWaitWakesOnceTheAnswerIsWholeNotForEachByte) {
     ScheduledClock clock;
     SimDevice device{clock, std::make_unique<FrameTaker>(), std::make_unique<FrameTaker>()};
     device.setPower(true);
     SimPort port{device};
     ASSERT_EQ(port.open(), PortError::None);
     port.write(Bytes(100, 0x55));
-    EXPECT_EQ(port.read(1, 1s), Bytes{0x06});
-    EXPECT_EQ(clock.now(), 104167us + 1042us);  // 100 bytes and one of 10 bits at 9600 bit/s
+    EXPECT_EQ(port.read(3, 1s), Bytes(3, 0x06));
+    EXPECT_EQ(clock.now(), 104167us + 3125us);  // 100 bytes and 3 of 10 bits at 9600 bit/s
     EXPECT_EQ(clock.sleeps, 1);
 }
 
