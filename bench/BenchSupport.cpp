@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/io/LineSettings.h"
+#include "sim/FirmwareGenerator.h"
 
 namespace rq::bench {
 
@@ -10,6 +11,14 @@ void MeteredPort::carried(std::size_t bytes) {
     const auto line = parseLineSettings(settings());
     if (!line) return;
     lineTime_ += Seconds(static_cast<double>(bytes) * bitsPerCharacter(*line) / line->baud);
+}
+
+FirmwareFile generatedFirmware() {
+    FirmwareFile firmware;
+    firmware.contents = sim::generateFirmware({});
+    firmware.length = firmware.contents.size();
+    firmware.valid = true;
+    return firmware;
 }
 
 void print(const std::string& name, Seconds value) {

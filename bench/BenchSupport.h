@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/firmware/FirmwareFile.h"
 #include "core/io/Clock.h"
 #include "core/io/ForwardingPort.h"
 #include "core/io/SilentView.h"
@@ -63,6 +64,9 @@ struct Adapter {
 };
 inline constexpr Adapter kAdapters[] = {
     {"", Millis(0)}, {", 16 ms adapter", Millis(16)}, {", 1 ms adapter", Millis(1)}};
+
+// The file every run programs, as the wizard holds it once chosen: a whole flash of generated data.
+FirmwareFile generatedFirmware();
 
 // One figure a line, in seconds.
 void print(const std::string& name, Seconds value);

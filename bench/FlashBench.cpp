@@ -13,7 +13,6 @@
 #include "core/wizard/DeviceSteps.h"
 #include "platform/ProcessorTime.h"
 #include "platform/SteadyClock.h"
-#include "sim/FirmwareGenerator.h"
 #include "sim/RqSystem.h"
 #include "sim/SimPort.h"
 
@@ -48,9 +47,7 @@ UpdateFigures runUpdate(const sim::RqSystemOptions& options, std::uint8_t speedI
     MeteredClock clock(realClock);
     SilentView view;
     WizardState state;
-    state.firmware.contents = sim::generateFirmware({});
-    state.firmware.length = state.firmware.contents.size();
-    state.firmware.valid = true;
+    state.firmware = generatedFirmware();
     state.commSettings.UpBaudrateIndex = speedIndex;
     StepContext context{state, port, clock, view};
 

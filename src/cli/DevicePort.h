@@ -20,7 +20,8 @@ struct DevicePort {
     int number = 1;  // the COMn the port is reached as
 };
 
-// A real port tells `report` why it did not open, whenever it does not.
+// A simulated device takes the faults for every device and those for its own port. A real port tells
+// `report` why a device that exists did not open.
 DevicePort attachDevicePort(const PortOptions& port, const SimOptions& sim, Clock& clock,
                             OpenFailureReport report = {});
 

@@ -9,6 +9,7 @@ namespace rq::cli {
 namespace {
 
 constexpr std::uint32_t kMaxBaud = 4'000'000;
+constexpr std::uint64_t kMaxDeviceNumber = 255;  // as many as there are COMn
 
 template <std::size_t N>
 std::optional<std::size_t> position(const std::array<std::string_view, N>& list, const std::string& text) {
@@ -62,6 +63,33 @@ bool takeValued(const std::array<std::string_view, N>& names, const std::string&
     return true;
 }
 
+std::optional<int> deviceNamed(const std::string& name, DeviceNaming naming) {
+    if (naming == DeviceNaming::ComPort) return comPortNumber(name);
+    const auto number = wholeNumber(name);
+    if (!number || *number == 0 || *number > kMaxDeviceNumber) return std::nullopt;
+    return static_cast<int>(*number);
+}
+
+// A fault for every device, or for the one named before a colon. A value's own colon (N:HH) follows
+// its "=".
+std::string takeFault(const std::string& value, DeviceNaming naming, SimOptions& options) {
+    const auto colon = value.find(':');
+    if (colon == std::string::npos || colon > value.find('=')) {
+        options.faultsGiven = true;
+        return options.system.faults.add(value).value_or("");
+    }
+    const auto device = deviceNamed(value.substr(0, colon), naming);
+    if (!device) {
+        return std::string("--sim-fault names its device as ") +
+               (naming == DeviceNaming::ComPort ? "COMn" : "N") + ":NAME[=VALUE], not '" + value + "'";
+    }
+    std::string fault = value.substr(colon + 1);
+    if (const auto reason = sim::Faults().add(fault)) return *reason;
+    options.deviceFaults.push_back({*device, std::move(fault)});
+    options.faultsGiven = true;
+    return {};
+}
+
 }  // namespace
 
 bool isOption(const std::string& word) {
@@ -86,7 +114,8 @@ bool takePortOption(const std::string& option, ArgReader& reader, PortOptions& o
                       [&](const std::string& value) { return takePortValue(option, value, options); });
 }
 
-bool takeSimOption(const std::string& option, ArgReader& reader, SimOptions& options, std::string& error) {
+bool takeSimOption(const std::string& option, ArgReader& reader, SimOptions& options, std::string& error,
+                   DeviceNaming naming) {
     if (option == "--simulate") {
         options.simulate = true;
         return true;
@@ -95,12 +124,9 @@ bool takeSimOption(const std::string& option, ArgReader& reader, SimOptions& opt
     static constexpr std::array<std::string_view, 1> kLine = {"--sim-line"};
     return takeValued(kFault, option, reader, error,
                       [&](const std::string& value) -> std::string {
-                          if (value == "help") {
-                              options.faultHelp = true;
-                              return {};
-                          }
-                          options.faultsGiven = true;
-                          return options.system.faults.add(value).value_or("");
+                          if (value != "help") return takeFault(value, naming, options);
+                          options.faultHelp = true;
+                          return {};
                       }) ||
            takeValued(kLine, option, reader, error, [&](const std::string& value) -> std::string {
                if (value != "instant" && value != "real")
@@ -126,8 +152,23 @@ bool takeOutputOption(const std::string& option, ArgReader& reader, OutputOption
 
 std::optional<std::string> checkSimOptions(const SimOptions& sim, const PortOptions& port) {
     if (sim.faultsGiven && !sim.simulate) return "--sim-fault needs --simulate";
-    if (sim.simulate && !comPortNumber(port.port)) return "--simulate needs --port COMn";
+    const auto simulated = comPortNumber(port.port);
+    if (sim.simulate && !simulated) return "--simulate needs --port COMn";
+    for (const DeviceFault& fault : sim.deviceFaults) {
+        if (fault.device == simulated) continue;
+        const std::string named = "COM" + std::to_string(fault.device);
+        return "--sim-fault " + named + ":" + fault.fault + " is for " + named +
+               ", but the simulated device is at " + port.port;
+    }
     return std::nullopt;
+}
+
+sim::RqSystemOptions SimOptions::systemOf(int device) const {
+    sim::RqSystemOptions options = system;
+    for (const DeviceFault& fault : deviceFaults) {
+        if (fault.device == device) options.faults.add(fault.fault);
+    }
+    return options;
 }
 
 const char* const kPortOptionsHelp = R"(  --port COMn|PATH        serial port (COM1)
@@ -143,8 +184,9 @@ const char* const kPortOptionsHelp = R"(  --port COMn|PATH        serial port (C
 
 const char* const kSimOptionsHelp =
     R"(  --simulate              a simulated RQ system on the port (COMn only); the runner works its front panel
-  --sim-fault NAME[=VALUE]
-                          a fault of the simulated device, repeatable; --sim-fault help lists them
+  --sim-fault [COMn:]NAME[=VALUE]
+                          a fault of the simulated device at COMn, or of every one; repeatable;
+                          --sim-fault help lists them
   --sim-line instant|real bytes take no time on the simulated line, or their real time (real)
 )";
 

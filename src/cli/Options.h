@@ -40,12 +40,25 @@ struct PortOptions {
     CommSettings settings;      // the options' values, start values otherwise
 };
 
-// The simulated RQ system in place of a device.
+// A fault for one simulated device among several: --sim-fault DEVICE:NAME[=VALUE].
+struct DeviceFault {
+    int device = 0;     // n of COMn, or the device's number where devices are counted
+    std::string fault;  // NAME[=VALUE], already taken by sim::Faults
+};
+
+// How a fault names the one device it is for: COMn, or the device's number among those counted from 1.
+enum class DeviceNaming : std::uint8_t { ComPort, Number };
+
+// The simulated RQ system in place of a device, or several, one for each port.
 struct SimOptions {
     bool simulate = false;
-    sim::RqSystemOptions system;
+    sim::RqSystemOptions system;  // every device's, with the faults that name no device
+    std::vector<DeviceFault> deviceFaults;
     bool faultsGiven = false;
     bool faultHelp = false;  // --sim-fault help
+
+    // The options of one device: every device's, then the faults that name it, which take precedence.
+    sim::RqSystemOptions systemOf(int device) const;
 };
 
 // Where a run's record goes besides standard output.
@@ -57,11 +70,12 @@ struct OutputOptions {
 // Each of these takes the option when it is one of its group and returns true; `error` then says what
 // is wrong with its value, if anything.
 bool takePortOption(const std::string& option, ArgReader& reader, PortOptions& options, std::string& error);
-bool takeSimOption(const std::string& option, ArgReader& reader, SimOptions& options, std::string& error);
+bool takeSimOption(const std::string& option, ArgReader& reader, SimOptions& options, std::string& error,
+                   DeviceNaming naming = DeviceNaming::ComPort);
 bool takeOutputOption(const std::string& option, ArgReader& reader, OutputOptions& options,
                       std::string& error);
 
-// What the simulation options ask of the port options.
+// What the simulation options ask of the port options: a fault that names a port names a simulated one.
 std::optional<std::string> checkSimOptions(const SimOptions& sim, const PortOptions& port);
 
 std::string missingValue(const std::string& option);

@@ -147,6 +147,23 @@ void SimDevice::advanceLocked(Micros until) {
     }
 }
 
+// The computer sees nothing of the device while it waits. So the device takes the bytes on their way
+// to it and passes its own on, each at its own time, up to the moment the read has what it waits for or
+// its deadline comes; the wait then wakes once instead of once a byte. Returns that moment.
+Micros SimDevice::runAheadLocked(std::size_t atLeast, Micros deadline) {
+    while (true) {
+        const Micros passOn = nextPassOnLocked();
+        const Micros arrival = toDevice_.empty() ? Micros::max() : toDevice_.front().arrival;
+        if (std::min(passOn, arrival) > deadline) return deadline;
+        if (arrival <= passOn) {
+            advanceLocked(arrival);
+            continue;
+        }
+        passOnLocked(passOn);
+        if (hostInput_.size() >= atLeast) return passOn;
+    }
+}
+
 // The adapter passes bytes on when its latency timer runs out, which happens one latency after it last
 // passed anything on, even nothing, or at once when its buffer is full.
 Micros SimDevice::nextPassOnLocked() const {
@@ -215,10 +232,7 @@ std::vector<std::uint8_t> SimDevice::hostRead(std::size_t atLeast, Micros timeou
         advanceLocked(now);
         passOnLocked(now);
         if (hostInput_.size() >= atLeast || now >= deadline) return takeInputLocked(hostSettings);
-        // Sleep to the next moment anything can change: a byte reaching the device, bytes reaching the
-        // computer, or the deadline.
-        Micros next = std::min(deadline, nextPassOnLocked());
-        if (!toDevice_.empty()) next = std::min(next, toDevice_.front().arrival);
+        const Micros next = runAheadLocked(atLeast, deadline);
         lock.unlock();
         clock_.sleepUntil(next);
         lock.lock();

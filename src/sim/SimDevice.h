@@ -61,7 +61,9 @@ enum class Led : std::uint8_t { Off, Green, Red };
 
 // The simulated RQ system: front panel, two firmwares, and the line between the device and the
 // computer, byte by byte in time. Safe to use from the window's thread (the front panel) and the
-// wizard's thread (the port) at once.
+// wizard's thread (the port) at once. While the computer waits for an answer, the device has already
+// taken the bytes that reach it before the answer is whole: the front panel worked meanwhile acts after
+// them.
 class SimDevice {
   public:
     SimDevice(Clock& clock, std::unique_ptr<Firmware> normal, std::unique_ptr<Firmware> boot);
@@ -107,6 +109,7 @@ class SimDevice {
     void powerOnLocked();
     void powerOffLocked();
     void advanceLocked(Micros until);
+    Micros runAheadLocked(std::size_t atLeast, Micros deadline);
     Firmware* runningLocked() const;
     Micros queueLocked(std::deque<Transfer>& line, std::span<const std::uint8_t> bytes, Micros start,
                        const LineSettings& settings);

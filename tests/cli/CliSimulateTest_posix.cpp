@@ -54,6 +54,41 @@ TEST(CliSimulateTest, AWholeUpdateOfTheWizardAgainstTheSimulatorAsTwoProcesses) 
     EXPECT_EQ(simulator.finish(), 0);
 }
 
+// Each device on its own pseudo-terminal with its own faults and panel; keys reach all, or one by number.
+TEST(CliSimulateTest, SeveralDevicesEachOnItsOwnPath) {
+    BackgroundCli simulator(
+        {"simulate", "--count", "3", "--sim-line", "instant", "--sim-fault", "2:silent-after=1"});
+    std::vector<std::string> paths;
+    for (int device = 1; device <= 3; ++device) {
+        paths.push_back(simulator.readLine());
+        EXPECT_EQ(paths.back().rfind("/dev/pts/", 0), 0u) << paths.back();
+    }
+    for (const char* device : {"[1] ", "[2] ", "[3] "})
+        EXPECT_EQ(simulator.readLine(), device + std::string("power on, FW switch -, pilot LED green"));
+
+    for (const int device : {0, 2}) {
+        const auto info = runCli("info --json --port " + paths[static_cast<std::size_t>(device)]);
+        EXPECT_EQ(info.status, 0) << device;
+        EXPECT_NE(info.out.find(R"("version":"Ver.1.2.0")"), std::string::npos) << info.out;
+    }
+    EXPECT_EQ(runCli("info --port " + paths[1]).status, 12) << "device 2 alone has the fault";
+
+    const std::pair<const char*, std::vector<std::string>> presses[] = {
+        {"2p\n", {"[2] power off, FW switch -, pilot LED off"}},
+        {"w\n",
+         {"[1] power on, FW switch W, pilot LED green", "[2] power off, FW switch W, pilot LED off",
+          "[3] power on, FW switch W, pilot LED green"}},
+        {"4p\n",
+         {"keys: p power, w or - FW switch, q quit; a device number first for that device alone (1 to 3)"}},
+    };
+    for (const auto& [keys, panels] : presses) {
+        simulator.send(keys);
+        for (const std::string& panel : panels) EXPECT_EQ(simulator.readLine(), panel) << keys;
+    }
+    simulator.send("q\n");
+    EXPECT_EQ(simulator.finish(), 0);
+}
+
 // The device outlives the runner: its identity comes back from the file an interrupted update left.
 TEST(CliSimulateTest, RestoreWritesBackWhatAnUpdateEndedAfterStep5Saved) {
     test::TempDir dir;
@@ -84,8 +119,10 @@ TEST(CliSimulateTest, RestoreWritesBackWhatAnUpdateEndedAfterStep5Saved) {
 }
 
 TEST(CliSimulateTest, AWrongCommandLine) {
-    for (const char* args : {"simulate x", "simulate --simulate", "simulate --port /dev/ttyS0",
-                             "simulate --sim-line", "simulate --sim-fault nothing"}) {
+    for (const char* args :
+         {"simulate x", "simulate --simulate", "simulate --port /dev/ttyS0", "simulate --sim-line",
+          "simulate --sim-fault nothing", "simulate --count 0", "simulate --count 33", "simulate --count",
+          "simulate --sim-fault COM1:busy=1", "simulate --count 2 --sim-fault 3:busy=1"}) {
         const auto result = runCli(args);
         EXPECT_EQ(result.status, 2) << args;
         EXPECT_EQ(result.err.rfind("rqfwup-cli: ", 0), 0u) << args;

@@ -248,6 +248,8 @@ TEST(CliInfoTest, TheIdentityAndVersionAsTheBackupReadsThem) {
         {"--simulate --json --sim-fault silent-after=1", 12,
          R"({"error":12,"messageBox":{"title":"通信エラー","text":"通信で過剰なリトライが発生しました。\r\n)",
          "rqfwup-cli: error 12 reading the identity: the device answered on COM1"},
+        {"--simulate --port COM3 --sim-fault COM3:silent-after=1", 12, "--- message box: ",
+         "rqfwup-cli: error 12 reading the identity: the device answered on COM3"},
         // A silent port and a garbled line.
         {"--simulate --sim-fault silent-after=0", 12, "--- message box: 通信エラー ---\n",
          "rqfwup-cli: error 12 reading the identity: no answer at all on COM1 (simulated RQ system)."},

@@ -66,6 +66,11 @@ TEST_F(CliTest, AWrongCommandLineExitsWith2AndOneLineOfReason) {
         "update a.bin --simulate --sim-fault reset-nack",
         "update a.bin --simulate --sim-fault ofs-status=zz",
         "update a.bin --simulate --sim-line slow",
+        "update a.bin --simulate --sim-fault COM2:silent-after=5",
+        "update a.bin --simulate --sim-fault COM0:busy=1",
+        "update a.bin --simulate --sim-fault 1:busy=1",
+        "update a.bin --simulate --sim-fault COM1:nothing",
+        "update a.bin --sim-fault COM1:busy=1",
         "params a.bin",
         "params --yes",
         "params --force RQA-4021 12345",
@@ -77,6 +82,7 @@ TEST_F(CliTest, AWrongCommandLineExitsWith2AndOneLineOfReason) {
         "info --json --port",
         "info --simulate --port /dev/ttyUSB0",
         "info --sim-fault busy=2",
+        "info --simulate --port COM2 --sim-fault COM1:busy=2",
         "restore a.json b.json",
         "restore --list a.json",
         "restore --no-such-option",
@@ -168,6 +174,43 @@ TEST(CliOptions, ValuesReachTheSettings) {
     EXPECT_EQ(comPortNumber("COM12"), 12);
     EXPECT_EQ(comPortNumber("COM0"), std::nullopt);
     EXPECT_EQ(comPortNumber("/dev/ttyUSB0"), std::nullopt);
+}
+
+// A fault without a device is every simulated device's; one with a device is that device's alone and
+// takes precedence.
+TEST(CliOptions, AFaultReachesTheSimulatedDevicesItNames) {
+    using enum cli::DeviceNaming;
+    const struct {
+        std::vector<std::string> faults;
+        cli::DeviceNaming naming;
+        const char* name;
+        const char* atDevice1;  // its value, "-" for none
+        const char* atDevice2;
+    } cases[] = {
+        {{"silent-after=5"}, ComPort, "silent-after", "5", "5"},
+        {{"COM2:silent-after=5"}, ComPort, "silent-after", "-", "5"},
+        {{"COM2:silent-after=1", "silent-after=5"}, ComPort, "silent-after", "5", "1"},
+        {{"verify-st2=3:0F"}, ComPort, "verify-st2", "3:0F", "3:0F"},  // a value's own colon
+        {{"COM1:verify-st2=3:0F"}, ComPort, "verify-st2", "3:0F", "-"},
+        {{"2:busy=1"}, Number, "busy", "-", "1"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args;
+        for (const std::string& fault : c.faults) args.insert(args.end(), {"--sim-fault", fault});
+        cli::ArgReader reader(args);
+        cli::SimOptions sim;
+        while (!reader.done()) {
+            std::string error;
+            EXPECT_TRUE(cli::takeSimOption(reader.next(), reader, sim, error, c.naming));
+            EXPECT_EQ(error, "") << c.faults.back();
+        }
+        EXPECT_EQ(sim.systemOf(1).faults.text(c.name).value_or("-"), c.atDevice1) << c.faults.back();
+        EXPECT_EQ(sim.systemOf(2).faults.text(c.name).value_or("-"), c.atDevice2) << c.faults.back();
+    }
+    const auto elsewhere = cli::parseUpdate({"fw.bin", "--simulate", "--sim-fault", "COM2:silent-after=5"});
+    ASSERT_TRUE(std::holds_alternative<cli::UsageError>(elsewhere));
+    EXPECT_EQ(std::get<cli::UsageError>(elsewhere).reason,
+              "--sim-fault COM2:silent-after=5 is for COM2, but the simulated device is at COM1");
 }
 
 }  // namespace

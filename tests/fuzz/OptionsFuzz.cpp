@@ -37,6 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!cli::checkSimOptions(sim, port)) {
         fuzz::require(!sim.simulate || comPortNumber(port.port).has_value(),
                       "a simulated device sits at COMn");
+        for (const cli::DeviceFault& fault : sim.deviceFaults) {
+            fuzz::require(fault.device == comPortNumber(port.port),
+                          "a fault for one device is for the simulated one");
+        }
     }
     return 0;
 }

@@ -35,6 +35,7 @@ class ScheduledClock final : public Clock {
   public:
     Micros now() const override { return clock_.now(); }
     void sleepUntil(Micros when) override {
+        ++sleeps;
         if (action_ && at_ <= when) {
             clock_.sleepUntil(at_);
             std::exchange(action_, nullptr)();
@@ -45,6 +46,8 @@ class ScheduledClock final : public Clock {
         at_ = when;
         action_ = std::move(action);
     }
+
+    int sleeps = 0;
 
   private:
     VirtualClock clock_;
@@ -157,6 +160,34 @@ TEST_F(SimPortTest, AdapterLatency) {
         EXPECT_EQ(port.read(c.atLeast, 1s), Bytes(c.received, 0x55));
         EXPECT_EQ(clock.now() - c.start, c.after);
     }
+}
+
+// A device that answers 06h 06h 06h to every frame of 100 bytes.
+class FrameTaker final : public Firmware {
+  public:
+    LineSettings powerOn(DeviceMemory&) override { return kLine; }
+    void receive(std::uint8_t, DeviceLine& line) override {
+        if (++taken_ % 100 == 0) line.send(Bytes(3, 0x06));
+    }
+    bool cts(bool) const override { return true; }
+    bool dsr(bool) const override { return false; }
+
+  private:
+    int taken_ = 0;
+};
+
+// A wait for the answer to a frame wakes when the answer is whole, not for every byte on its way either
+// way, and the answer comes when it would byte by byte.
+TEST(SimDeviceTest, AWaitWakesOnceTheAnswerIsWholeNotForEachByte) {
+    ScheduledClock clock;
+    SimDevice device{clock, std::make_unique<FrameTaker>(), std::make_unique<FrameTaker>()};
+    device.setPower(true);
+    SimPort port{device};
+    ASSERT_EQ(port.open(), PortError::None);
+    port.write(Bytes(100, 0x55));
+    EXPECT_EQ(port.read(3, 1s), Bytes(3, 0x06));
+    EXPECT_EQ(clock.now(), 104167us + 3125us);  // 100 bytes and 3 of 10 bits at 9600 bit/s
+    EXPECT_EQ(clock.sleeps, 1);
 }
 
 }  // namespace

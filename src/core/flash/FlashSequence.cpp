@@ -28,8 +28,9 @@ constexpr FlashExchange kVerifyCommand{"VERIFY CMD SEND", "VERIFY CMD RECV", kSh
 constexpr FlashExchange kVerifyBlock{"VERIFY DATA SEND", "VERIFY DATA RECV", kLongStatusSize, 100ms, true};
 
 constexpr std::uint8_t kMaxResends = 16;
-// The longest single wait on the port, so that a pulled cable ends a long wait soon.
-constexpr Micros kWaitSlice = 20ms;
+// The longest single wait on the port, so that a port closed meanwhile (a pulled cable, Ctrl+C) ends a
+// long wait soon; each wait costs a wake-up, which adds up over a whole image on a slow line.
+constexpr Micros kWaitSlice = 50ms;
 constexpr int kDsrReads = 101;
 constexpr int kBitsPerByte = 10;
 
