@@ -30,7 +30,7 @@ constexpr int kToNormalMode = 5;
 class CountingView final : public SilentView {
   public:
     int messages = 0;
-    void showMessage(const std::string&, const std::string&) override { ++messages; }
+    void showMessage(const std::string&, const std::string&, const std::string&) override { ++messages; }
 };
 
 struct DeviceFigures {
