@@ -80,9 +80,9 @@ TEST_F(CliRestoreTest, AFailedStep5TellsHowToProgramAgainAndResumeEndsTheUpdate)
     const auto failed = runCli(update("--sim-fault identity-bytes --sim-fault erase-status=05 --yes"));
     EXPECT_EQ(failed.status, 35);
     const std::string file = after(failed.err, "it is saved in ");
-    ASSERT_EQ(file.rfind(backups + "/simulated/identity-", 0), 0u) << failed.err;
+    ASSERT_EQ(file.rfind(native(backups + "/simulated/identity-"), 0), 0u) << failed.err;
     const std::string command = after(failed.err, "then write it back, with: ");
-    EXPECT_EQ(command, "rqfwup-cli update " + firmware + " --resume " + file + " --port COM1 --simulate");
+    EXPECT_EQ(command, "rqfwup-cli update " + native(firmware) + " --resume " + file + " --port COM1 --simulate");
 
     // A fresh simulated device holds the model RQA-4021: the read-back passes only with the file's bytes.
     const auto resumed =
