@@ -130,6 +130,15 @@ TEST_F(FileSelectionTest, ErrorsShowTheirCodeAndClearItAgain) {
     }
 }
 
+// The flash check of step 5 compares the file's own length: the bytes read stop one past the flash.
+TEST_F(FileSelectionTest, TheWizardKeepsTheLengthOfTheWholeFile) {
+    const std::string path = valid("long.bin");
+    std::filesystem::resize_file(path, kFirmwareReadLimit + 1);
+    select(path);
+    EXPECT_EQ(wizard.state().firmware.length, kFirmwareReadLimit + 1);
+    EXPECT_EQ(wizard.state().firmware.contents.size(), kFirmwareReadLimit);
+}
+
 TEST_F(FileSelectionTest, AnUnreadableFileDropsWhatTheEarlierFileHadGiven) {
     select(valid("good.bin"));
     std::filesystem::create_directory(dir.path("folder.bin"));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "ScreenChecks.h"
 #include "TempDir.h"
 #include "core/io/ForwardingPort.h"
 #include "core/wizard/DeviceSteps.h"
@@ -20,14 +21,7 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::string kSuccessLine = "　更新作業が終了しました。「次へ」をクリックしてください。";
-constexpr Control kButtons[] = {Control::cmdFWFileSel, Control::cmdCommSetting, Control::cmdForceUpdate,
-                                Control::cmdCancel, Control::cmdNext};
-
-std::string buttons(const test::RecordingView& view) {
-    std::string states;
-    for (const Control button : kButtons) states += view.isEnabled(button) ? '1' : '0';
-    return states;
-}
+using test::buttons;
 
 // Each line without its date and time.
 std::vector<std::string> untimed(const std::vector<std::string>& entries) {
@@ -118,19 +112,7 @@ TEST_F(FlashStepTest, UpdatesTheDevice) {
     EXPECT_TRUE(view.traceLines.empty()) << "no trace unless it is shown or recorded";
 
     EXPECT_TRUE(view.isBold(Control::lblProcess05));
-    EXPECT_FALSE(view.isBold(Control::lblProcess04));
-    EXPECT_FALSE(view.isBold(Control::lblProcess06));
-    EXPECT_EQ(view.status1, "Firmware update");
-    EXPECT_EQ(view.text(Control::txtInfo),
-              "５．ファームウェアの更新中\r\n\r\n"
-              "　ファームウェアを更新しています。\r\n"
-              "　※この処理は２～３分ほどかかります。\r\n\r\n"
-              "　更新中はRQシステムの電源を切らずにしばらくお待ちください。\r\n"
-              "　注意！：更新中にRQシステムの電源が落ちた場合\r\n"
-              "　　　　　動作保証をすることができません。\r\n"
-              "　　　　　もし不慮の事故により電源が落ちた場合は\r\n"
-              "　　　　　弊社サポートまでご連絡ください。\r\n\r\n" +
-                  kSuccessLine);
+    EXPECT_TRUE(view.text(Control::txtInfo).ends_with("\r\n\r\n" + kSuccessLine));
     EXPECT_EQ(buttons(view), "00001");
     EXPECT_EQ(view.text(Control::txtProcess),
               "バイナリ・データ作成完了\r\n接続完了\r\nクロック設定完了\r\n書き込みボーレート設定完了\r\n"
@@ -424,8 +406,18 @@ TEST(FlashWizardTest, FailedUpdateFallsBackToStep4) {
         int barValue;      // of 512: the step 4 screen shown again starts the bar from nothing
     };
     const Case cases[] = {
-        {{"reset-silent"}, 33, 3, "01111", "error 33 in step 5 (connect): the boot firmware did not answer.", 0},
-        {{"erase-status=1A"}, 35, 3, "01111", "error 35 in step 5 (erase): the device could not erase its", 0},
+        {{"reset-silent"},
+         33,
+         3,
+         "01111",
+         "error 33 in step 5 (connect): the boot firmware did not answer.",
+         0},
+        {{"erase-status=1A"},
+         35,
+         3,
+         "01111",
+         "error 35 in step 5 (erase): the device could not erase its",
+         0},
         {{}, 0, 4, "00001", "", 511},  // the last block verified
     };
     for (const Case& c : cases) {

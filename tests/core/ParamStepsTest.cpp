@@ -133,20 +133,6 @@ TEST_F(ParamStepsTest, RestoreInitialisesThenWritesTheStoredValues) {
     EXPECT_FALSE(port->isOpen());
 }
 
-TEST_F(ParamStepsTest, AnIdentityWithNulBytesComesBackByteForByte) {
-    prepare({"identity-nul"});
-    subStep2ParamRead(*context);
-    ASSERT_EQ(state.LinkError, 0);
-    ASSERT_EQ(state.params.ModelName, std::string(sim::kNulModelName));
-    sim::DeviceMemory blank = device->memory();
-    blank.modelName = "XXXXXXXX";
-    device->setMemory(blank);
-
-    subStep7ParamWrite(*context);
-    ASSERT_EQ(state.LinkError, 0);
-    EXPECT_EQ(device->memory().modelName, std::string(sim::kNulModelName));
-}
-
 TEST_F(ParamStepsTest, ARestoreWithoutAWholeIdentitySendsNothing) {
     const std::pair<std::string, std::string> identities[] = {
         {"", ""}, {"RQA-402", "12345 "}, {"RQA-4021", "12345"}};
@@ -198,59 +184,18 @@ TEST_F(ParamStepsTest, FaultsOfTheDevice) {
     }
 }
 
-// A whole update from step 1 to step 8, then a backup and a parameter report on the same device as a later
-// run would make.
-TEST(ParamWizardTest, AfterAnUpdateTheDeviceRunsTheFilesVersionWithItsOwnIdentity) {
-    test::TempDir dir;
-    const std::string path = dir.path("fw.bin");
-    ASSERT_TRUE(sim::writeFirmwareFile(path, {{2, 5, 9}}));
-    sim::VirtualClock clock;
-    auto device = sim::makeRqSystem(clock, test::instantSystem({"identity-nul"}));
-    device->setPower(true);
-    const sim::DeviceMemory original = device->memory();
-    sim::SimPort port(*device);
-
-    test::RecordingView view;
-    Wizard update(port, clock, view);
-    update.start();
-    update.selectFirmwareFile({path, "fw.bin"});
-    for (int step = 0; step < 7; ++step) {
-        if (update.state().StepIndex == 3 || update.state().StepIndex == 5) {
-            device->setPower(false);
-            device->setFwSwitch(update.state().StepIndex == 3);
-            device->setPower(true);
+// Presses Next, working the front panel as the screens of steps 4 and 6 ask, until the wizard is at
+// `stepIndex` or shows a message.
+void walkTo(Wizard& wizard, sim::SimDevice& device, const test::RecordingView& view, int stepIndex) {
+    while (wizard.state().StepIndex < stepIndex && view.messages.empty()) {
+        wizard.cmdNext();
+        const int step = wizard.state().StepIndex;
+        if (step == 3 || step == 5) {
+            device.setPower(false);
+            device.setFwSwitch(step == 3);
+            device.setPower(true);
         }
-        update.cmdNext();
-        ASSERT_TRUE(view.messages.empty()) << view.messages.front().text;
     }
-    ASSERT_EQ(update.state().StepIndex, 7);
-    EXPECT_EQ(view.text(Control::txtProcess), "RQシステムのファームウェアバージョン：Ver.2.5.9")
-        << "step 8 shows what the read-back of step 7 found";
-
-    const sim::DeviceMemory after = device->memory();
-    EXPECT_EQ(after.modelName, original.modelName);
-    EXPECT_EQ(after.serialNumber, original.serialNumber);
-    EXPECT_EQ(after.param04, original.param04);
-
-    test::RecordingView laterView;
-    Wizard later(port, clock, laterView);
-    later.start();
-    later.selectFirmwareFile({path, "fw.bin"});
-    later.cmdNext();
-    ASSERT_EQ(later.state().LinkError, 0);
-    later.cmdNext();
-    EXPECT_EQ(later.state().params.FirmwareVersion, (std::array<std::uint8_t, 2>{25, 9}));
-    EXPECT_EQ(later.state().params.ModelName, std::string(sim::kNulModelName));
-    EXPECT_EQ(later.state().params.SerialNumber, original.serialNumber);
-    EXPECT_EQ(laterView.text(Control::lblFWOld), "Ver.2.5.9");
-
-    // Step 7's parameter initialisation left the working parameters as a new device's.
-    WizardState reportState;
-    StepContext report{reportState, port, clock, laterView};
-    readParameterReport(report);
-    ASSERT_EQ(reportState.LinkError, 0);
-    ASSERT_NE(original.working, sim::initialWorkingSet());
-    test::expectReportHolds(reportState.params, sim::initialWorkingSet());
 }
 
 // A device in normal mode scripted by hand, for answers the simulated one never gives.
@@ -414,20 +359,6 @@ class CablePullingPort final : public ForwardingPort {
     bool armed_ = false;
 };
 
-// Presses Next, working the front panel as the screens of steps 4 and 6 ask, until the wizard is at
-// `stepIndex` or shows a message.
-void walkTo(Wizard& wizard, sim::SimDevice& device, const test::RecordingView& view, int stepIndex) {
-    while (wizard.state().StepIndex < stepIndex && view.messages.empty()) {
-        wizard.cmdNext();
-        const int step = wizard.state().StepIndex;
-        if (step == 3 || step == 5) {
-            device.setPower(false);
-            device.setFwSwitch(step == 3);
-            device.setPower(true);
-        }
-    }
-}
-
 TEST(ParamWizardTest, APulledCableEndsTheStepAtOnceAndNextWorksOnceItIsBack) {
     struct Case {
         const char* name;
@@ -540,6 +471,40 @@ TEST_F(BackupWizardTest, ARunStoppedAfterStep5LeavesTheIdentityForALaterRunToWri
     test::RecordingView third;
     startWizard(third, &store)->offerSavedBackup();
     EXPECT_TRUE(third.questions.empty()) << "a restored backup is not offered again";
+}
+
+// A whole update from step 1 to step 8, then a backup and a parameter report on the same device as a later
+// run would make.
+TEST_F(BackupWizardTest, AfterAnUpdateTheDeviceRunsTheFilesVersionWithItsOwnIdentity) {
+    ASSERT_TRUE(sim::writeFirmwareFile(firmware, {{2, 5, 9}}));
+    const sim::DeviceMemory original = device->memory();
+    test::RecordingView view;
+    const auto update = startWizard(view, nullptr);
+    walkTo(*update, *device, view, 7);
+    ASSERT_TRUE(view.messages.empty()) << view.messages.front().text;
+    EXPECT_EQ(view.text(Control::txtProcess), "RQシステムのファームウェアバージョン：Ver.2.5.9")
+        << "step 8 shows what the read-back of step 7 found";
+    const sim::DeviceMemory after = device->memory();
+    EXPECT_EQ(after.modelName, original.modelName);
+    EXPECT_EQ(after.serialNumber, original.serialNumber);
+    EXPECT_EQ(after.param04, original.param04);
+
+    test::RecordingView laterView;
+    const auto later = startWizard(laterView, nullptr);
+    walkTo(*later, *device, laterView, 2);
+    ASSERT_EQ(later->state().LinkError, 0);
+    EXPECT_EQ(later->state().params.FirmwareVersion, (std::array<std::uint8_t, 2>{25, 9}));
+    EXPECT_EQ(later->state().params.ModelName, sim::kBytesModelName);
+    EXPECT_EQ(later->state().params.SerialNumber, sim::kBytesSerialNumber);
+    EXPECT_EQ(laterView.text(Control::lblFWOld), "Ver.2.5.9");
+
+    // Step 7's parameter initialisation left the working parameters as a new device's.
+    WizardState reportState;
+    StepContext report{reportState, port, clock, laterView};
+    readParameterReport(report);
+    ASSERT_EQ(reportState.LinkError, 0);
+    ASSERT_NE(original.working, sim::initialWorkingSet());
+    test::expectReportHolds(reportState.params, sim::initialWorkingSet());
 }
 
 // Before step 5 the device still holds what the backup keeps.
