@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "ScreenChecks.h"
 #include "core/wizard/ErrorMessages.h"
 #include "core/wizard/Hints.h"
@@ -13,7 +11,7 @@ const std::string kEndingA4 = "　改善されない場合は弊社サポート�
 const std::string kEndingB3 = "　弊社サポートまでご連絡ください。";
 const std::string kEndingC1 = "　更新用ファイルを選択しなおしてください。";
 
-TEST(ErrorMessages, EveryCodeHasItsTitleFirstLineAndEnding) {
+TEST(ErrorMessages, EveryCodeWithARowHasItsTitleFirstLineAndEnding) {
     struct Case {
         int code;
         const char* title;
@@ -53,14 +51,10 @@ TEST(ErrorMessages, EveryCodeHasItsTitleFirstLineAndEnding) {
         EXPECT_EQ(text[1].empty(), c.code != 99);
         EXPECT_NE(message->text.substr(message->text.size() - 2), "\r\n");
     }
-}
-
-TEST(ErrorMessages, CodesWithoutARowShowNothing) {
-    for (int code = 0; code < 256; ++code) {
-        static const std::set<int> kListed = {11, 12, 13, 15, 21, 22, 23, 30, 31, 32, 33, 34, 35, 36, 37, 99};
-        EXPECT_EQ(errorMessage(static_cast<std::uint8_t>(code)).has_value(), kListed.count(code) == 1)
-            << code;
-    }
+    int listed = 0;  // codes without a row show nothing
+    for (int code = 0; code < 256; ++code)
+        listed += errorMessage(static_cast<std::uint8_t>(code)).has_value();
+    EXPECT_EQ(listed, std::ssize(cases));
 }
 
 // Wherever a code can arise, whichever stage of step 5 ran and whatever came back, a row of the hint
