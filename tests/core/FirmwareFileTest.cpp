@@ -59,14 +59,6 @@ TEST(FirmwareFileRead, ReadsNoFurtherThanTheImageNeedsAndTakesTheLengthFromTheFi
     EXPECT_EQ(read.contents.size(), kFirmwareReadLimit);
 }
 
-TEST(FirmwareFileRead, VersionCaption) {
-    auto bytes = headerAt(0, kFirmwareHeaderText);
-    bytes[33] = 2, bytes[35] = 0, bytes[37] = 5;
-    EXPECT_EQ(firmwareVersionCaption(bytes), "Ver 2.0.5");
-    bytes[33] = 200, bytes[35] = 13, bytes[37] = 255;
-    EXPECT_EQ(firmwareVersionCaption(bytes), "Ver 200.13.255");
-}
-
 class FileSelectionTest : public ::testing::Test {
   protected:
     test::TempDir dir;
