@@ -9,11 +9,11 @@
 #include "core/io/ViewTee.h"
 #include "core/link/CommandRecord.h"
 #include "core/log/Json.h"
+#include "core/text/Text.h"
 #include "core/wizard/DeviceSteps.h"
 #include "core/wizard/ErrorMessages.h"
 #include "core/wizard/Hints.h"
 #include "core/wizard/Screens.h"
-#include "core/wizard/Text.h"
 #include "platform/LocaleTime.h"
 #include "platform/SteadyClock.h"
 

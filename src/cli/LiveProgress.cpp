@@ -5,7 +5,7 @@
 
 #include "cli/TextColumns.h"
 #include "cli/TextLines.h"
-#include "core/wizard/Text.h"
+#include "core/text/Text.h"
 
 namespace rq::cli {
 namespace {

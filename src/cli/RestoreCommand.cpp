@@ -5,7 +5,7 @@
 
 #include "cli/WizardRun.h"
 #include "core/log/Json.h"
-#include "core/wizard/Text.h"
+#include "core/text/Text.h"
 #include "platform/LocaleTime.h"
 
 namespace rq::cli {

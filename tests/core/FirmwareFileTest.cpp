@@ -59,14 +59,6 @@ TEST(FirmwareFileRead, ReadsNoFurtherThanTheImageNeedsAndTakesTheLengthFromTheFi
     EXPECT_EQ(read.contents.size(), kFirmwareReadLimit);
 }
 
-TEST(FirmwareFileRead, VersionCaption) {
-    auto bytes = headerAt(0, kFirmwareHeaderText);
-    bytes[33] = 2, bytes[35] = 0, bytes[37] = 5;
-    EXPECT_EQ(firmwareVersionCaption(bytes), "Ver 2.0.5");
-    bytes[33] = 200, bytes[35] = 13, bytes[37] = 255;
-    EXPECT_EQ(firmwareVersionCaption(bytes), "Ver 200.13.255");
-}
-
 class FileSelectionTest : public ::testing::Test {
   protected:
     test::TempDir dir;
@@ -128,6 +120,15 @@ TEST_F(FileSelectionTest, ErrorsShowTheirCodeAndClearItAgain) {
         EXPECT_EQ(view.text(Control::lblFWFile), c.fileLabel);
         EXPECT_EQ(wizard.state().LinkError, 0);
     }
+}
+
+// The flash check of step 5 compares the file's own length: the bytes read stop one past the flash.
+TEST_F(FileSelectionTest, TheWizardKeepsTheLengthOfTheWholeFile) {
+    const std::string path = valid("long.bin");
+    std::filesystem::resize_file(path, kFirmwareReadLimit + 1);
+    select(path);
+    EXPECT_EQ(wizard.state().firmware.length, kFirmwareReadLimit + 1);
+    EXPECT_EQ(wizard.state().firmware.contents.size(), kFirmwareReadLimit);
 }
 
 TEST_F(FileSelectionTest, AnUnreadableFileDropsWhatTheEarlierFileHadGiven) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "ScreenChecks.h"
 #include "TempDir.h"
 #include "core/io/ForwardingPort.h"
 #include "core/wizard/DeviceSteps.h"
@@ -20,14 +21,7 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::string kSuccessLine = "　更新作業が終了しました。「次へ」をクリックしてください。";
-constexpr Control kButtons[] = {Control::cmdFWFileSel, Control::cmdCommSetting, Control::cmdForceUpdate,
-                                Control::cmdCancel, Control::cmdNext};
-
-std::string buttons(const test::RecordingView& view) {
-    std::string states;
-    for (const Control button : kButtons) states += view.isEnabled(button) ? '1' : '0';
-    return states;
-}
+using test::buttons;
 
 // Each line without its date and time.
 std::vector<std::string> untimed(const std::vector<std::string>& entries) {
@@ -118,19 +112,7 @@ TEST_F(FlashStepTest, UpdatesTheDevice) {
     EXPECT_TRUE(view.traceLines.empty()) << "no trace unless it is shown or recorded";
 
     EXPECT_TRUE(view.isBold(Control::lblProcess05));
-    EXPECT_FALSE(view.isBold(Control::lblProcess04));
-    EXPECT_FALSE(view.isBold(Control::lblProcess06));
-    EXPECT_EQ(view.status1, "Firmware update");
-    EXPECT_EQ(view.text(Control::txtInfo),
-              "５．ファームウェアの更新中\r\n\r\n"
-              "　ファームウェアを更新しています。\r\n"
-              "　※この処理は２～３分ほどかかります。\r\n\r\n"
-              "　更新中はRQシステムの電源を切らずにしばらくお待ちください。\r\n"
-              "　注意！：更新中にRQシステムの電源が落ちた場合\r\n"
-              "　　　　　動作保証をすることができません。\r\n"
-              "　　　　　もし不慮の事故により電源が落ちた場合は\r\n"
-              "　　　　　弊社サポートまでご連絡ください。\r\n\r\n" +
-                  kSuccessLine);
+    EXPECT_TRUE(view.text(Control::txtInfo).ends_with("\r\n\r\n" + kSuccessLine));
     EXPECT_EQ(buttons(view), "00001");
     EXPECT_EQ(view.text(Control::txtProcess),
               "バイナリ・データ作成完了\r\n接続完了\r\nクロック設定完了\r\n書き込みボーレート設定完了\r\n"
@@ -154,34 +136,32 @@ TEST_F(FlashStepTest, UpdatesTheDevice) {
     EXPECT_EQ(shown("VERIFY DATA RECV"), 512);
 }
 
-TEST_F(FlashStepTest, TraceLinesOfEveryFrameWhenTheTraceIsRecordedOrShown) {
-    for (const bool shown : {false, true}) {
-        state.TraceEnabled = shown;
-        state.traceRecorded = !shown;
-        runStep();
-        const std::vector<std::string> lines = untimed(view.traceLines);
-        ASSERT_EQ(lines.size(), 2 + 2 + 2 + 1 + 2 + 2 + 2 + 512 * 2 + 1 + 2 + 2 + 1 + 2 + 512 * 2) << shown;
-        EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 12),
-                  (std::vector<std::string>{
-                      "      PC->RQX::BOOT:00\r\n",
-                      "      PC->RQX::BOOT:00\r\n",
-                      "RESET SEND PC->RQX::BOOT:01 01 00 FF 03\r\n",
-                      "RESET RECV PC<-RQX::BOOT:02 01 06 F9 03\r\n",
-                      "OFS SEND PC->RQX::BOOT:01 05 90 04 09 01 04 59 03\r\n",
-                      "OFS RECV PC<-RQX::BOOT:02 01 06 F9 03\r\n",
-                      "OFS RECV PC->RQX::BOOT:01 02 9A 06 5E 03\r\n",  // the baud rate command shows no word
-                      "BAUDRATE SEND PC->RQX::BOOT:01 01 00 FF 03\r\n",
-                      "BAUDRATE RECV PC<-RQX::BOOT:02 01 06 F9 03\r\n",
-                      "CHIP ERASE SEND PC->RQX::BOOT:01 01 20 DF 03\r\n",
-                      "CHIP ERASE RECV PC<-RQX::BOOT:02 01 06 F9 03\r\n",
-                      "WRITE CMD SEND PC->RQX::BOOT:01 07 40 00 00 00 01 FF FF BA 03\r\n",
-                  }));
-        EXPECT_TRUE(lines[13].starts_with("WRITE DATA SEND PC->RQX::BOOT:02 00 52 51 56 45 52 02 .. "))
-            << lines[13];
-        EXPECT_TRUE(lines[13].ends_with(" 17 (260 bytes)\r\n")) << lines[13];
-        EXPECT_EQ(lines[14], "WRITE DATA RECV PC<-RQX::BOOT:02 02 06 06 F2 03\r\n");
-        EXPECT_TRUE(lines.back().starts_with("VERIFY DATA RECV PC<-RQX::BOOT:02 02 06 06 F2 03"));
-    }
+// A recorded trace and a shown one get the same lines (the link's test has both); here, every frame's.
+TEST_F(FlashStepTest, TraceLinesOfEveryFrame) {
+    state.traceRecorded = true;
+    runStep();
+    const std::vector<std::string> lines = untimed(view.traceLines);
+    ASSERT_EQ(lines.size(), 2 + 2 + 2 + 1 + 2 + 2 + 2 + 512 * 2 + 1 + 2 + 2 + 1 + 2 + 512 * 2);
+    EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 12),
+              (std::vector<std::string>{
+                  "      PC->RQX::BOOT:00\r\n",
+                  "      PC->RQX::BOOT:00\r\n",
+                  "RESET SEND PC->RQX::BOOT:01 01 00 FF 03\r\n",
+                  "RESET RECV PC<-RQX::BOOT:02 01 06 F9 03\r\n",
+                  "OFS SEND PC->RQX::BOOT:01 05 90 04 09 01 04 59 03\r\n",
+                  "OFS RECV PC<-RQX::BOOT:02 01 06 F9 03\r\n",
+                  "OFS RECV PC->RQX::BOOT:01 02 9A 06 5E 03\r\n",  // the baud rate command shows no word
+                  "BAUDRATE SEND PC->RQX::BOOT:01 01 00 FF 03\r\n",
+                  "BAUDRATE RECV PC<-RQX::BOOT:02 01 06 F9 03\r\n",
+                  "CHIP ERASE SEND PC->RQX::BOOT:01 01 20 DF 03\r\n",
+                  "CHIP ERASE RECV PC<-RQX::BOOT:02 01 06 F9 03\r\n",
+                  "WRITE CMD SEND PC->RQX::BOOT:01 07 40 00 00 00 01 FF FF BA 03\r\n",
+              }));
+    EXPECT_TRUE(lines[13].starts_with("WRITE DATA SEND PC->RQX::BOOT:02 00 52 51 56 45 52 02 .. "))
+        << lines[13];
+    EXPECT_TRUE(lines[13].ends_with(" 17 (260 bytes)\r\n")) << lines[13];
+    EXPECT_EQ(lines[14], "WRITE DATA RECV PC<-RQX::BOOT:02 02 06 06 F2 03\r\n");
+    EXPECT_TRUE(lines.back().starts_with("VERIFY DATA RECV PC<-RQX::BOOT:02 02 06 06 F2 03"));
 }
 
 // Lets only the first two bytes from the device through.
@@ -424,8 +404,18 @@ TEST(FlashWizardTest, FailedUpdateFallsBackToStep4) {
         int barValue;      // of 512: the step 4 screen shown again starts the bar from nothing
     };
     const Case cases[] = {
-        {{"reset-silent"}, 33, 3, "01111", "error 33 in step 5 (connect): the boot firmware did not answer.", 0},
-        {{"erase-status=1A"}, 35, 3, "01111", "error 35 in step 5 (erase): the device could not erase its", 0},
+        {{"reset-silent"},
+         33,
+         3,
+         "01111",
+         "error 33 in step 5 (connect): the boot firmware did not answer.",
+         0},
+        {{"erase-status=1A"},
+         35,
+         3,
+         "01111",
+         "error 35 in step 5 (erase): the device could not erase its",
+         0},
         {{}, 0, 4, "00001", "", 511},  // the last block verified
     };
     for (const Case& c : cases) {

@@ -118,15 +118,6 @@ TEST_F(IdentityBackupTest, TheNewestUnrestoredComesFirstAndARestoredOneIsNotOffe
     EXPECT_NE(error.find("not a backup of rqfwup"), std::string::npos) << error;
 }
 
-TEST_F(IdentityBackupTest, AFolderThatCannotBeMadeIsReported) {
-    dir.file("taken", {'x'});
-    BackupStore blocked(dir.path("taken/backups"), writer);
-    std::string error;
-    EXPECT_FALSE(blocked.save(identity("RQA-4021", "12345 ", "2026-12-07T02:15:58.123Z"), error));
-    EXPECT_NE(error.find("cannot make"), std::string::npos) << error;
-    EXPECT_TRUE(blocked.list().empty());
-}
-
 TEST(JsonReaderTest, ValuesAndTheirEscapes) {
     const auto json = parseJson(R"( {"a": [1, -2.5e1, true, null], "b": "\u00e9\ud83d\ude00\t", "c": {}} )");
     ASSERT_TRUE(json.has_value());

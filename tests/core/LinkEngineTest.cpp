@@ -243,16 +243,6 @@ TEST_F(LinkEngineTest, PortFailuresEndTheBatchAtOnce) {
     }
 }
 
-TEST_F(LinkEngineTest, AccessModeAnswerDecidesWhetherThePortStaysOpen) {
-    for (const std::uint8_t mode : {0, 1, 2}) {
-        reset([mode](std::size_t, const Bytes& request) {
-            return std::vector<Bytes>{responseFrame(request[5], 0x00, {mode})};
-        });
-        run({{127, kWrite}});
-        EXPECT_EQ(port.isOpen(), mode != 0) << int(mode);
-    }
-}
-
 TEST_F(LinkEngineTest, TraceLinesOnlyWhenShownOrRecorded) {
     const std::vector<std::string> lines = {
         "31.01.24 09:05  Send PC->RQX::CMD[006]:FF FF FF FF FF 06 00 00 00 06\r\n",

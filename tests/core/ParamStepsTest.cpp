@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <functional>
 #include <map>
 
 #include "LinkTestSupport.h"
+#include "SimSteps.h"
 #include "TempDir.h"
 #include "WorkingSetMatch.h"
 #include "core/io/ForwardingPort.h"
@@ -26,50 +26,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct Request {
-    int command;
-    std::string bytes;  // as the trace writes them
-};
-
-// The requests the trace shows, in the order they went out.
-std::vector<Request> requests(const test::RecordingView& view) {
-    std::vector<Request> sent;
-    const std::string marker = "PC->RQX::CMD[";
-    for (const std::string& line : view.traceLines) {
-        const auto at = line.find(marker);
-        if (at == std::string::npos) continue;
-        const std::size_t number = at + marker.size();
-        sent.push_back(
-            {std::stoi(line.substr(number, 3)), line.substr(number + 5, line.size() - number - 7)});
-    }
-    return sent;
-}
-
-std::vector<int> commands(const test::RecordingView& view) {
-    std::vector<int> numbers;
-    for (const Request& request : requests(view)) numbers.push_back(request.command);
-    return numbers;
-}
-
-// Steps 2 and 7 against the simulated RQ system in normal mode.
-class ParamStepsTest : public ::testing::Test {
+// Steps 2 and 7.
+class ParamStepsTest : public test::SimStepsTest {
   protected:
-    sim::VirtualClock clock;
-    std::unique_ptr<sim::SimDevice> device;
-    std::unique_ptr<sim::SimPort> port;
-    test::RecordingView view;
-    WizardState state;
-    std::unique_ptr<StepContext> context;
-
-    void prepare(std::vector<const char*> faults = {}) {
-        device = sim::makeRqSystem(clock, test::instantSystem(faults));
-        device->setPower(true);
-        port = std::make_unique<sim::SimPort>(*device);
-        view = {};
-        state.LinkError = 0;
-        state.TraceEnabled = true;
-        context = std::make_unique<StepContext>(StepContext{state, *port, clock, view});
-    }
     void holdIdentity(const std::string& model, const std::string& serial, std::uint8_t param04) {
         state.params.ModelName = model;
         state.params.SerialNumber = serial;
@@ -87,10 +46,10 @@ TEST_F(ParamStepsTest, BackupReadsTheIdentityTwiceBetweenTwoAccessModes) {
     prepare();
     subStep2ParamRead(*context);
     ASSERT_EQ(state.LinkError, 0);
-    EXPECT_EQ(commands(view), (std::vector<int>{127, 1, 2, 4, 5, 6, 127, 127, 1, 2, 4, 5, 6, 127}));
-    const std::vector<Request> sent = requests(view);
-    EXPECT_TRUE(sent.front().bytes.starts_with("FF FF FF FF FF 7F 00 01 07 01 36 30 32 34 33 31 "));
-    EXPECT_EQ(sent[4].bytes, "FF FF FF FF FF 05 00 00 00 05");  // the trace leaves out the pad byte
+    EXPECT_EQ(test::commandsOf(port->writes),
+              (std::vector<int>{127, 1, 2, 4, 5, 6, 127, 127, 1, 2, 4, 5, 6, 127}));
+    EXPECT_EQ(sent().front(),
+              (test::SentRequest{ACCESS_MODE, kWrite, test::Bytes{1, '6', '0', '2', '4', '3', '1'}}));
 
     const sim::DeviceMemory memory = device->memory();
     EXPECT_EQ(state.params.ModelName, memory.modelName);
@@ -110,17 +69,16 @@ TEST_F(ParamStepsTest, RestoreInitialisesThenWritesTheStoredValues) {
     subStep7ParamWrite(*context);
     ASSERT_EQ(state.LinkError, 0);
     // Then the identity read back, as step 2 reads it.
-    EXPECT_EQ(commands(view), (std::vector<int>{127, 124, 127, 1,   2, 4, 127, 127, 1, 2,  4,
-                                                5,   6,   127, 127, 1, 2, 4,   5,   6, 127}));
-    const std::vector<Request> sent = requests(view);
-    EXPECT_TRUE(sent[0].bytes.starts_with("FF FF FF FF FF 7F 00 01 09 02 34 38 31 35 37 32 30 33 "))
-        << sent[0].bytes;
-    EXPECT_TRUE(sent[2].bytes.starts_with("FF FF FF FF FF 7F 00 01 07 02 36 30 32 34 33 31 "))
-        << sent[2].bytes;
-    EXPECT_TRUE(sent[3].bytes.starts_with("FF FF FF FF FF 01 00 01 08 52 51 41 2D 34 30 32 30 "))
-        << sent[3].bytes;
-    EXPECT_TRUE(sent[6].bytes.starts_with("FF FF FF FF FF 7F 00 01 07 00 36 30 32 34 33 31 "))
-        << sent[6].bytes;
+    EXPECT_EQ(test::commandsOf(port->writes), (std::vector<int>{127, 124, 127, 1,   2, 4, 127, 127, 1, 2,  4,
+                                                                5,   6,   127, 127, 1, 2, 4,   5,   6, 127}));
+    const std::vector<test::SentRequest> requests = sent();
+    EXPECT_EQ(requests[0],
+              (test::SentRequest{ACCESS_MODE, kWrite, {2, '4', '8', '1', '5', '7', '2', '0', '3'}}));
+    EXPECT_EQ(requests[2],
+              (test::SentRequest{ACCESS_MODE, kWrite, test::Bytes{2, '6', '0', '2', '4', '3', '1'}}));
+    EXPECT_EQ(requests[3], (test::SentRequest{MODEL_NAME, kWrite, test::bytesOf("RQA-4020")}));
+    EXPECT_EQ(requests[6],
+              (test::SentRequest{ACCESS_MODE, kWrite, test::Bytes{0, '6', '0', '2', '4', '3', '1'}}));
 
     const sim::DeviceMemory memory = device->memory();
     EXPECT_EQ(memory.modelName, "RQA-4020");
@@ -133,20 +91,6 @@ TEST_F(ParamStepsTest, RestoreInitialisesThenWritesTheStoredValues) {
     EXPECT_FALSE(port->isOpen());
 }
 
-TEST_F(ParamStepsTest, AnIdentityWithNulBytesComesBackByteForByte) {
-    prepare({"identity-nul"});
-    subStep2ParamRead(*context);
-    ASSERT_EQ(state.LinkError, 0);
-    ASSERT_EQ(state.params.ModelName, std::string(sim::kNulModelName));
-    sim::DeviceMemory blank = device->memory();
-    blank.modelName = "XXXXXXXX";
-    device->setMemory(blank);
-
-    subStep7ParamWrite(*context);
-    ASSERT_EQ(state.LinkError, 0);
-    EXPECT_EQ(device->memory().modelName, std::string(sim::kNulModelName));
-}
-
 TEST_F(ParamStepsTest, ARestoreWithoutAWholeIdentitySendsNothing) {
     const std::pair<std::string, std::string> identities[] = {
         {"", ""}, {"RQA-402", "12345 "}, {"RQA-4021", "12345"}};
@@ -156,7 +100,7 @@ TEST_F(ParamStepsTest, ARestoreWithoutAWholeIdentitySendsNothing) {
         holdIdentity(model, serial, 0);
         subStep7ParamWrite(*context);
         EXPECT_EQ(state.LinkError, 99) << model << "/" << serial;
-        EXPECT_TRUE(view.traceLines.empty());
+        EXPECT_TRUE(port->writes.empty());
         EXPECT_EQ(device->memory().modelName, before.modelName);
     }
 }
@@ -190,7 +134,7 @@ TEST_F(ParamStepsTest, FaultsOfTheDevice) {
         EXPECT_EQ(state.LinkError, c.linkError);
         EXPECT_EQ(state.reply, c.reply);
         if (c.sends != 0) {
-            EXPECT_EQ(requests(view).size(), c.sends);
+            EXPECT_EQ(port->writes.size(), c.sends);
         }
         if (c.restore) {
             EXPECT_GE(clock.now() - start, Micros(60s));
@@ -198,59 +142,18 @@ TEST_F(ParamStepsTest, FaultsOfTheDevice) {
     }
 }
 
-// A whole update from step 1 to step 8, then a backup and a parameter report on the same device as a later
-// run would make.
-TEST(ParamWizardTest, AfterAnUpdateTheDeviceRunsTheFilesVersionWithItsOwnIdentity) {
-    test::TempDir dir;
-    const std::string path = dir.path("fw.bin");
-    ASSERT_TRUE(sim::writeFirmwareFile(path, {{2, 5, 9}}));
-    sim::VirtualClock clock;
-    auto device = sim::makeRqSystem(clock, test::instantSystem({"identity-nul"}));
-    device->setPower(true);
-    const sim::DeviceMemory original = device->memory();
-    sim::SimPort port(*device);
-
-    test::RecordingView view;
-    Wizard update(port, clock, view);
-    update.start();
-    update.selectFirmwareFile({path, "fw.bin"});
-    for (int step = 0; step < 7; ++step) {
-        if (update.state().StepIndex == 3 || update.state().StepIndex == 5) {
-            device->setPower(false);
-            device->setFwSwitch(update.state().StepIndex == 3);
-            device->setPower(true);
+// Presses Next, working the front panel as the screens of steps 4 and 6 ask, until the wizard is at
+// `stepIndex` or shows a message.
+void walkTo(Wizard& wizard, sim::SimDevice& device, const test::RecordingView& view, int stepIndex) {
+    while (wizard.state().StepIndex < stepIndex && view.messages.empty()) {
+        wizard.cmdNext();
+        const int step = wizard.state().StepIndex;
+        if (step == 3 || step == 5) {
+            device.setPower(false);
+            device.setFwSwitch(step == 3);
+            device.setPower(true);
         }
-        update.cmdNext();
-        ASSERT_TRUE(view.messages.empty()) << view.messages.front().text;
     }
-    ASSERT_EQ(update.state().StepIndex, 7);
-    EXPECT_EQ(view.text(Control::txtProcess), "RQシステムのファームウェアバージョン：Ver.2.5.9")
-        << "step 8 shows what the read-back of step 7 found";
-
-    const sim::DeviceMemory after = device->memory();
-    EXPECT_EQ(after.modelName, original.modelName);
-    EXPECT_EQ(after.serialNumber, original.serialNumber);
-    EXPECT_EQ(after.param04, original.param04);
-
-    test::RecordingView laterView;
-    Wizard later(port, clock, laterView);
-    later.start();
-    later.selectFirmwareFile({path, "fw.bin"});
-    later.cmdNext();
-    ASSERT_EQ(later.state().LinkError, 0);
-    later.cmdNext();
-    EXPECT_EQ(later.state().params.FirmwareVersion, (std::array<std::uint8_t, 2>{25, 9}));
-    EXPECT_EQ(later.state().params.ModelName, std::string(sim::kNulModelName));
-    EXPECT_EQ(later.state().params.SerialNumber, original.serialNumber);
-    EXPECT_EQ(laterView.text(Control::lblFWOld), "Ver.2.5.9");
-
-    // Step 7's parameter initialisation left the working parameters as a new device's.
-    WizardState reportState;
-    StepContext report{reportState, port, clock, laterView};
-    readParameterReport(report);
-    ASSERT_EQ(reportState.LinkError, 0);
-    ASSERT_NE(original.working, sim::initialWorkingSet());
-    test::expectReportHolds(reportState.params, sim::initialWorkingSet());
 }
 
 // A device in normal mode scripted by hand, for answers the simulated one never gives.
@@ -286,6 +189,14 @@ class ScriptedStepsTest : public ::testing::Test {
                             }};
     std::function<test::Bytes(std::uint8_t, const test::Bytes&)> writeEcho;
     StepContext context{state, port, clock, view};
+
+    // Another run on the same device.
+    void fresh() {
+        state = {};
+        view = {};
+        attempts.clear();
+        port.writes.clear();
+    }
 };
 
 TEST_F(ScriptedStepsTest, TheBackupSucceedsOnlyWithEveryValueReadWholeInThisRun) {
@@ -300,8 +211,7 @@ TEST_F(ScriptedStepsTest, TheBackupSucceedsOnlyWithEveryValueReadWholeInThisRun)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        state = {};
-        attempts.clear();
+        fresh();
         // An earlier backup's identity byte must not pass for this device's.
         state.params.Param04Value = 0x99;
         readAnswer = [&, previous = readAnswer](std::uint8_t command, int attempt) {
@@ -331,10 +241,7 @@ TEST_F(ScriptedStepsTest, TheBackupTakesTheIdentityOnlyWhenTwoReadsAgree) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.models.size());
-        state = {};
-        view = {};
-        state.TraceEnabled = true;
-        attempts.clear();
+        fresh();
         readAnswer = [&, previous = readAnswer](std::uint8_t command, int attempt) {
             if (command == MODEL_NAME)
                 return test::bytesOf(c.models.at(static_cast<std::size_t>(attempt - 1)));
@@ -342,7 +249,7 @@ TEST_F(ScriptedStepsTest, TheBackupTakesTheIdentityOnlyWhenTwoReadsAgree) {
         };
         subStep2ParamRead(context);
         EXPECT_EQ(state.LinkError, c.error);
-        EXPECT_EQ(commands(view).size(), 7 * c.models.size()) << "one batch for each read";
+        EXPECT_EQ(port.writes.size(), 7 * c.models.size()) << "one batch for each read";
         if (c.kept != nullptr) {
             EXPECT_EQ(state.params.ModelName, c.kept);
         }
@@ -361,10 +268,8 @@ TEST_F(ScriptedStepsTest, TheReadBackFailsTheRestoreWhenTheDeviceHoldsAnotherIde
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        state = {};
+        fresh();
         state.verifyIdentity = true;
-        state.TraceEnabled = true;
-        view = {};
         state.params.ModelName = "RQA-4021";
         state.params.SerialNumber = "12345 ";
         state.params.Param04Value = 0x44;
@@ -387,8 +292,9 @@ TEST_F(ScriptedStepsTest, TheReadBackFailsTheRestoreWhenTheDeviceHoldsAnotherIde
         };
         subStep7ParamWrite(context);
         EXPECT_EQ(state.LinkError, c.error);
-        EXPECT_EQ(commands(view), (std::vector<int>{127, 124, 127, 1,   2, 4, 127, 127, 1, 2,  4,
-                                                    5,   6,   127, 127, 1, 2, 4,   5,   6, 127}));
+        EXPECT_EQ(test::commandsOf(port.writes),
+                  (std::vector<int>{127, 124, 127, 1,   2, 4, 127, 127, 1, 2,  4,
+                                    5,   6,   127, 127, 1, 2, 4,   5,   6, 127}));
         EXPECT_EQ(state.params.ModelName, "RQA-4021") << "the backup stays what step 7 writes";
         EXPECT_EQ(state.params.FirmwareVersion, (std::array<std::uint8_t, 2>{12, 0}));
     }
@@ -413,20 +319,6 @@ class CablePullingPort final : public ForwardingPort {
     std::uint8_t command_;
     bool armed_ = false;
 };
-
-// Presses Next, working the front panel as the screens of steps 4 and 6 ask, until the wizard is at
-// `stepIndex` or shows a message.
-void walkTo(Wizard& wizard, sim::SimDevice& device, const test::RecordingView& view, int stepIndex) {
-    while (wizard.state().StepIndex < stepIndex && view.messages.empty()) {
-        wizard.cmdNext();
-        const int step = wizard.state().StepIndex;
-        if (step == 3 || step == 5) {
-            device.setPower(false);
-            device.setFwSwitch(step == 3);
-            device.setPower(true);
-        }
-    }
-}
 
 TEST(ParamWizardTest, APulledCableEndsTheStepAtOnceAndNextWorksOnceItIsBack) {
     struct Case {
@@ -540,6 +432,40 @@ TEST_F(BackupWizardTest, ARunStoppedAfterStep5LeavesTheIdentityForALaterRunToWri
     test::RecordingView third;
     startWizard(third, &store)->offerSavedBackup();
     EXPECT_TRUE(third.questions.empty()) << "a restored backup is not offered again";
+}
+
+// A whole update from step 1 to step 8, then a backup and a parameter report on the same device as a later
+// run would make.
+TEST_F(BackupWizardTest, AfterAnUpdateTheDeviceRunsTheFilesVersionWithItsOwnIdentity) {
+    ASSERT_TRUE(sim::writeFirmwareFile(firmware, {{2, 5, 9}}));
+    const sim::DeviceMemory original = device->memory();
+    test::RecordingView view;
+    const auto update = startWizard(view, nullptr);
+    walkTo(*update, *device, view, 7);
+    ASSERT_TRUE(view.messages.empty()) << view.messages.front().text;
+    EXPECT_EQ(view.text(Control::txtProcess), "RQシステムのファームウェアバージョン：Ver.2.5.9")
+        << "step 8 shows what the read-back of step 7 found";
+    const sim::DeviceMemory after = device->memory();
+    EXPECT_EQ(after.modelName, original.modelName);
+    EXPECT_EQ(after.serialNumber, original.serialNumber);
+    EXPECT_EQ(after.param04, original.param04);
+
+    test::RecordingView laterView;
+    const auto later = startWizard(laterView, nullptr);
+    walkTo(*later, *device, laterView, 2);
+    ASSERT_EQ(later->state().LinkError, 0);
+    EXPECT_EQ(later->state().params.FirmwareVersion, (std::array<std::uint8_t, 2>{25, 9}));
+    EXPECT_EQ(later->state().params.ModelName, sim::kBytesModelName);
+    EXPECT_EQ(later->state().params.SerialNumber, sim::kBytesSerialNumber);
+    EXPECT_EQ(laterView.text(Control::lblFWOld), "Ver.2.5.9");
+
+    // Step 7's parameter initialisation left the working parameters as a new device's.
+    WizardState reportState;
+    StepContext report{reportState, port, clock, laterView};
+    readParameterReport(report);
+    ASSERT_EQ(reportState.LinkError, 0);
+    ASSERT_NE(original.working, sim::initialWorkingSet());
+    test::expectReportHolds(reportState.params, sim::initialWorkingSet());
 }
 
 // Before step 5 the device still holds what the backup keeps.

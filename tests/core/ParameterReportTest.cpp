@@ -5,50 +5,20 @@
 #include <map>
 
 #include "LinkTestSupport.h"
+#include "SimSteps.h"
 #include "WorkingSetMatch.h"
 #include "core/link/Dispatch.h"
 #include "core/link/Link.h"
 #include "core/params/ChannelCatalogue.h"
 #include "core/wizard/DeviceSteps.h"
 #include "core/wizard/ParameterReport.h"
-#include "sim/RqSystem.h"
-#include "sim/SimPort.h"
-#include "sim/VirtualClock.h"
-#include "support/InstantSystem.h"
-#include "support/RecordingView.h"
 
 namespace rq {
 namespace {
 
 using test::Bytes;
 
-// The report against the simulated RQ system in normal mode, on an instant line.
-class ParameterReportTest : public ::testing::Test {
-  protected:
-    sim::VirtualClock clock;
-    std::unique_ptr<sim::SimDevice> device;
-    std::unique_ptr<test::TappedPort> port;
-    std::unique_ptr<sim::SimPort> simPort;
-    test::RecordingView view;
-    WizardState state;
-    std::unique_ptr<StepContext> context;
-
-    void prepare(std::vector<const char*> faults = {}) {
-        device = sim::makeRqSystem(clock, test::instantSystem(faults));
-        device->setPower(true);
-        simPort = std::make_unique<sim::SimPort>(*device);
-        port = std::make_unique<test::TappedPort>(*simPort);
-        state = {};
-        context = std::make_unique<StepContext>(StepContext{state, *port, clock, view});
-    }
-
-    // The requests that went out, in order.
-    std::vector<test::SentRequest> sent() const {
-        std::vector<test::SentRequest> requests;
-        for (const Bytes& frame : port->writes) requests.push_back(test::parseRequest(frame));
-        return requests;
-    }
-};
+using ParameterReportTest = test::SimStepsTest;
 
 TEST_F(ParameterReportTest, TheReportHoldsTheDevicesWholeSetReadInOneSweep) {
     prepare();

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "FakePort.h"
-#include "core/firmware/ProgrammingImage.h"
-#include "core/wizard/WizardState.h"
+#include "core/flash/ImageBuild.h"
+#include "core/state/WizardState.h"
 #include "sim/VirtualClock.h"
 #include "support/RecordingView.h"
 

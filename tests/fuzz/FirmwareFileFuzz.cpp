@@ -8,8 +8,9 @@
 
 #include "FuzzSupport.h"
 #include "core/FakePort.h"
+#include "core/flash/ImageBuild.h"
 #include "core/io/SilentView.h"
-#include "core/wizard/WizardState.h"
+#include "core/state/WizardState.h"
 #include "sim/VirtualClock.h"
 
 namespace {

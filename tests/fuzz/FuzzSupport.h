@@ -10,7 +10,7 @@
 #include "core/io/LineSettings.h"
 #include "core/io/Port.h"
 #include "core/io/SilentView.h"
-#include "core/wizard/WizardState.h"
+#include "core/state/WizardState.h"
 #include "sim/VirtualClock.h"
 #include "support/PortStub.h"
 

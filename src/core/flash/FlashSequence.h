@@ -8,7 +8,7 @@
 
 #include "core/flash/ProcessLog.h"
 #include "core/link/Trace.h"
-#include "core/wizard/WizardState.h"
+#include "core/state/WizardState.h"
 
 namespace rq {
 

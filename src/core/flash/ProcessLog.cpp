@@ -1,6 +1,6 @@
 #include "core/flash/ProcessLog.h"
 
-#include "core/wizard/Text.h"
+#include "core/text/Text.h"
 
 namespace rq {
 

@@ -4,7 +4,7 @@
 
 #include "core/link/CommandRecord.h"
 #include "core/params/FilledValues.h"
-#include "core/wizard/WizardState.h"
+#include "core/state/WizardState.h"
 
 namespace rq {
 

@@ -1,6 +1,6 @@
 #include "core/wizard/Backups.h"
 
-#include "core/wizard/Text.h"
+#include "core/text/Text.h"
 
 namespace rq {
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/backup/BackupStore.h"
+#include "core/state/WizardState.h"
 #include "core/wizard/ErrorMessages.h"
-#include "core/wizard/WizardState.h"
 
 namespace rq {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/wizard/WizardState.h"
+#include "core/state/WizardState.h"
 
 namespace rq {
 

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "core/wizard/Text.h"
+#include "core/text/Text.h"
 
 namespace rq {
 namespace {

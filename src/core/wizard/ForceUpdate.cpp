@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "core/wizard/Text.h"
+#include "core/text/Text.h"
 
 namespace rq {
 namespace {

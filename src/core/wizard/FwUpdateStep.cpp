@@ -2,9 +2,10 @@
 
 #include "core/flash/FlashFrames.h"
 #include "core/flash/FlashSequence.h"
+#include "core/flash/ImageBuild.h"
+#include "core/text/Text.h"
 #include "core/wizard/DeviceSteps.h"
 #include "core/wizard/Screens.h"
-#include "core/wizard/Text.h"
 
 namespace rq {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/wizard/WizardState.h"
+#include "core/state/WizardState.h"
 
 namespace rq {
 

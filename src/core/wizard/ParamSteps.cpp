@@ -6,10 +6,10 @@
 
 #include "core/link/Dispatch.h"
 #include "core/link/Link.h"
+#include "core/text/Text.h"
 #include "core/wizard/Backups.h"
 #include "core/wizard/DeviceSteps.h"
 #include "core/wizard/Screens.h"
-#include "core/wizard/Text.h"
 
 namespace rq {
 namespace {

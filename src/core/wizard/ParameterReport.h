@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/link/Link.h"
-#include "core/wizard/WizardState.h"
+#include "core/state/WizardState.h"
 
 namespace rq {
 

@@ -1,9 +1,9 @@
 #include "core/wizard/RunSummary.h"
 
+#include "core/text/Text.h"
 #include "core/wizard/DeviceSteps.h"
 #include "core/wizard/Hints.h"
 #include "core/wizard/Screens.h"
-#include "core/wizard/Text.h"
 
 namespace rq {
 namespace {

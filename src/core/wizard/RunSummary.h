@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/io/Clock.h"
-#include "core/wizard/WizardState.h"
+#include "core/state/WizardState.h"
 
 namespace rq {
 

@@ -3,8 +3,8 @@
 #include <array>
 #include <optional>
 
+#include "core/text/Text.h"
 #include "core/wizard/DeviceSteps.h"
-#include "core/wizard/Text.h"
 
 namespace rq {
 namespace {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "core/wizard/WizardState.h"
+#include "core/state/WizardState.h"
 
 namespace rq {
 

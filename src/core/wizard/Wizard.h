@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "core/backup/BackupStore.h"
-#include "core/wizard/WizardState.h"
+#include "core/state/WizardState.h"
 
 namespace rq {
 

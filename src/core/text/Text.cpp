@@ -1,4 +1,4 @@
-#include "core/wizard/Text.h"
+#include "core/text/Text.h"
 
 #include <cstdio>
 

@@ -1,10 +1,10 @@
-#include "core/firmware/ProgrammingImage.h"
+#include "core/flash/ImageBuild.h"
 
 #include <algorithm>
 #include <span>
 #include <string>
 
-#include "core/wizard/WizardState.h"
+#include "core/state/WizardState.h"
 
 namespace rq {
 namespace {
