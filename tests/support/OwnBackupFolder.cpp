@@ -1,0 +1,17 @@
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDateTime>
+
+// Every test runs as a process of its own. It keeps its identity backups in a folder of its own below
+// the one the build names for all tests, so that a backup one test leaves unrestored (a failed or killed
+// update) is never offered to another, which would then wait on the window's question.
+namespace {
+
+const bool kOwnBackupFolder = [] {
+    const QByteArray shared = qgetenv("RQFWUP_BACKUP_DIR");
+    if (shared.isEmpty()) return false;
+    return qputenv("RQFWUP_BACKUP_DIR", shared + "/" + QByteArray::number(QCoreApplication::applicationPid()) +
+                                            "-" + QByteArray::number(QDateTime::currentMSecsSinceEpoch()));
+}();
+
+}  // namespace
