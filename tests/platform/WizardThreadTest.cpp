@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QSignalSpy>
 #include <QTest>
 #include <atomic>
 #include <mutex>
@@ -68,6 +69,23 @@ TEST_F(WizardThreadTest, RunsEveryCallOnItsOwnThreadInOrder) {
     ASSERT_NE(portMadeOn.load(), nullptr);
     EXPECT_EQ(portEndedOn.load(), portMadeOn.load());
     EXPECT_NE(portMadeOn.load(), QThread::currentThread());
+}
+
+// The close box and the buttons rely on it: busy from the post until the call has ended.
+TEST_F(WizardThreadTest, IsBusyUntilThePostedCallHasFinished) {
+    auto thread = makeThread();
+    QSignalSpy finished(thread.get(), &WizardThread::callFinished);
+    std::atomic<bool> release = false;
+    thread->post([&](Wizard&) {
+        while (!release) QThread::msleep(1);
+    });
+    EXPECT_TRUE(thread->busy());
+    QTest::qWait(20);
+    EXPECT_TRUE(thread->busy());
+    EXPECT_EQ(finished.count(), 0);
+    release = true;
+    QTRY_VERIFY_WITH_TIMEOUT(!thread->busy(), 5000);
+    EXPECT_EQ(finished.count(), 1);
 }
 
 }  // namespace
