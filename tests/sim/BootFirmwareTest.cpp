@@ -13,14 +13,6 @@ const Bytes kParameterError = {0x02, 0x01, 0x05, 0xFA, 0x03};
 const Bytes kWriteTwoBlocks = {0x01, 0x07, 0x40, 0x00, 0x00, 0x00, 0x00, 0x01, 0xFF, 0xB9, 0x03};
 const Bytes kVerifyTwoBlocks = {0x01, 0x07, 0x13, 0x00, 0x00, 0x00, 0x00, 0x01, 0xFF, 0xE6, 0x03};
 
-Bytes dataFrame(std::uint8_t fill, bool last) {
-    Bytes frame = {0x02, 0x00};
-    frame.insert(frame.end(), 256, fill);
-    frame.push_back(static_cast<std::uint8_t>(-(fill * 256)));  // LEN 00h adds nothing
-    frame.push_back(last ? 0x03 : 0x17);
-    return frame;
-}
-
 class BootFirmwareTest : public DeviceBench {
   protected:
     void SetUp() override { powerOn(true); }
