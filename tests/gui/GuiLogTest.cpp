@@ -78,6 +78,7 @@ TEST_F(GuiLogTest, TheLogOptionWritesTheRunAsItGoes) {
 
 TEST_F(GuiLogTest, ThePortOptionGivesTheWizardItsPort) {
     gui::GuiOptions options;
+    options.backupFolder = backupFolder;  // a backup another test left would be offered at start
     // A port that no machine has, named as its system names ports.
     options.port =
         QSysInfo::productType() == QStringLiteral("windows") ? "COM199" : "/dev/rqfwup-no-such-port";
