@@ -33,6 +33,8 @@ TEST(GuiOptions, WhatEachCommandLineAsksFor) {
         {"--scene step2", kError, "--scene needs --screenshot"},
         {"--sim-line instant", kError, "--sim-fault and --sim-line need --simulate"},
         {"extra", kError, "unexpected argument 'extra'"},
+        {"--port COM2 --simulate", kError, "--port and --simulate exclude each other"},
+        {"--log", kError, "Missing value after '--log'."},
     };
     for (const Case& test : cases) {
         const gui::GuiCommand command = gui::parseGuiCommandLine(words(test.args));
@@ -44,6 +46,10 @@ TEST(GuiOptions, WhatEachCommandLineAsksFor) {
             EXPECT_EQ(error->reason, test.sceneOrReason) << test.args;
         }
     }
+    const auto options =
+        std::get<gui::GuiOptions>(gui::parseGuiCommandLine(words("--port COM2 --log a.jsonl")));
+    EXPECT_EQ(options.port, "COM2");
+    EXPECT_EQ(options.logPath, "a.jsonl");
 }
 
 }  // namespace

@@ -106,17 +106,6 @@ INSTANTIATE_TEST_SUITE_P(Scenes, EveryScene, testing::ValuesIn(kSceneCases), [](
     return name;
 });
 
-TEST(SceneCatalogue, NamesEveryStepAndDialog) {
-    std::vector<std::string> names;
-    for (const gui::SceneInfo& scene : gui::sceneCatalogue()) names.emplace_back(scene.name);
-    const std::vector<std::string> expected = {"step1",   "step2", "step3", "step4",    "step5",
-                                               "step6",   "step7", "step8", "settings", "model-serial",
-                                               "message", "trace", "about"};
-    EXPECT_EQ(names, expected);
-    EXPECT_TRUE(gui::isScene("model-serial"));
-    EXPECT_FALSE(gui::isScene("step9"));
-}
-
 TEST_F(ScenePlayerTest, AWalkThatCannotGoOnFailsWithItsReason) {
     struct Case {
         const char* scene;

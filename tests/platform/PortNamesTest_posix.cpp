@@ -19,27 +19,22 @@ struct ChangingListing {
     }
 };
 
-TEST(PortNames, UsbAdaptersComeFirstThenOnBoardPortsEachInNameOrder) {
+TEST(PortNames, UsbAdaptersComeFirstThenOnBoardPortsEachInNameOrderNumberedFromOne) {
     const std::vector<ListedPort> listed = {
         {"/dev/ttyS10", false}, {"/dev/ttyUSB1", true},  {"/dev/ttyS2", false},  {"/dev/ttyACM0", true},
         {"/dev/ttyS0", false},  {"/dev/ttyUSB10", true}, {"/dev/ttyUSB2", true},
     };
-    EXPECT_EQ(paths(numberingOrder(listed)),
-              (std::vector<std::string>{"/dev/ttyACM0", "/dev/ttyUSB1", "/dev/ttyUSB2", "/dev/ttyUSB10",
-                                        "/dev/ttyS0", "/dev/ttyS2", "/dev/ttyS10"}));
-}
-
-TEST(PortNames, NumbersStartAtOne) {
-    const PortTable table([] {
-        return std::vector<ListedPort>{{"/dev/ttyS0", false}, {"/dev/ttyUSB0", true}};
-    });
-    EXPECT_EQ(table.deviceName(1), "/dev/ttyUSB0");
-    EXPECT_EQ(table.deviceName(2), "/dev/ttyS0");
-    for (const int number : {0, 3, 16, -1}) EXPECT_EQ(table.deviceName(number), "") << number;
+    const std::vector<std::string> order = {"/dev/ttyACM0", "/dev/ttyUSB1", "/dev/ttyUSB2", "/dev/ttyUSB10",
+                                            "/dev/ttyS0",   "/dev/ttyS2",   "/dev/ttyS10"};
+    EXPECT_EQ(paths(numberingOrder(listed)), order);
+    const PortTable table([&listed] { return listed; });
     const auto ports = table.ports();
-    ASSERT_EQ(ports.size(), 2u);
-    EXPECT_EQ(ports[1].number, 2);
-    EXPECT_EQ(ports[1].device.path, "/dev/ttyS0");
+    ASSERT_EQ(ports.size(), order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        EXPECT_EQ(ports[i].number, int(i) + 1);
+        EXPECT_EQ(table.deviceName(int(i) + 1), order[i]);
+    }
+    for (const int number : {0, 8, -1}) EXPECT_EQ(table.deviceName(number), "") << number;
 }
 
 // Each row: what the system lists at the next look-up, and which device COM1 and COM2 are then.
@@ -77,8 +72,12 @@ TEST(PortNames, ALookUpSoonAfterTheLastListingReusesIt) {
 
 TEST(PortNames, ARegisteredPathKeepsItsNumberWhateverIsPluggedInLater) {
     ChangingListing listing;
-    listing.now = {{"/dev/ttyUSB0", true}, {"/dev/ttyS0", false}};
     PortTable table(listing.lister());
+    EXPECT_EQ(table.registerDevicePath("/dev/pts/3"), 1) << "an empty listing leaves COM1 free";
+    EXPECT_EQ(table.deviceName(1), "/dev/pts/3");
+
+    listing.now = {{"/dev/ttyUSB0", true}, {"/dev/ttyS0", false}};
+    table = PortTable(listing.lister());
     EXPECT_EQ(table.registerDevicePath("/dev/ttyS0"), 2);
     EXPECT_EQ(table.registerDevicePath("/dev/pts/5"), 3);
     EXPECT_EQ(table.registerDevicePath("/dev/pts/7"), 4);
@@ -91,13 +90,6 @@ TEST(PortNames, ARegisteredPathKeepsItsNumberWhateverIsPluggedInLater) {
     EXPECT_EQ(table.currentDevice(4), "/dev/pts/7");
     EXPECT_EQ(table.currentDevice(1), "/dev/ttyUSB0");
     EXPECT_EQ(table.registerDevicePath("/dev/ttyS1"), 5) << "its listed number 4 is taken";
-}
-
-TEST(PortNames, AnEmptyListingGivesTheFirstRegisteredPathCom1) {
-    PortTable table([] { return std::vector<ListedPort>{}; });
-    EXPECT_EQ(table.deviceName(1), "");
-    EXPECT_EQ(table.registerDevicePath("/dev/pts/3"), 1);
-    EXPECT_EQ(table.deviceName(1), "/dev/pts/3");
 }
 
 }  // namespace

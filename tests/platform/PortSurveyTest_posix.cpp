@@ -7,9 +7,13 @@
 namespace rq {
 namespace {
 
-TEST(PortSurvey, TriesEveryListedDeviceInTheDialogsNumbering) {
+class PortSurvey : public testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(adapter.ok()); }
     test::PseudoTerminal adapter;
-    ASSERT_TRUE(adapter.ok());
+};
+
+TEST_F(PortSurvey, TriesEveryListedDeviceInTheDialogsNumbering) {
     ListedPort usb(adapter.path(), true);
     usb.vendorId = 0x0403;
     usb.serialNumber = "A50285BI";
@@ -35,9 +39,7 @@ std::vector<int> numbers(const PortProbe& probe) {
     return found;
 }
 
-TEST(PortSurvey, TheSettingsDialogFindsADevicePluggedInAfterStart) {
-    test::PseudoTerminal adapter;
-    ASSERT_TRUE(adapter.ok());
+TEST_F(PortSurvey, TheSettingsDialogFindsADevicePluggedInAfterStart) {
     std::vector<ListedPort> listed;
     QtPort port{PortTable([&listed] { return listed; })};
     EXPECT_EQ(numbers(probePorts(port)), std::vector<int>{0});
@@ -47,9 +49,7 @@ TEST(PortSurvey, TheSettingsDialogFindsADevicePluggedInAfterStart) {
     EXPECT_EQ(probe.found[0].device, adapter.path());
 }
 
-TEST(PortSurvey, APortLeftOpenIsProbedLikeTheOthers) {
-    test::PseudoTerminal adapter;
-    ASSERT_TRUE(adapter.ok());
+TEST_F(PortSurvey, APortLeftOpenIsProbedLikeTheOthers) {
     QtPort port{PortTable([] { return std::vector<ListedPort>{{"/dev/rq-gone-1"}}; })};
     port.setPortNumber(port.portTable().registerDevicePath(adapter.path()));
     ASSERT_EQ(port.portNumber(), 2);

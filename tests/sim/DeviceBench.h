@@ -20,6 +20,15 @@ const Bytes kReset = {0x01, 0x01, 0x00, 0xFF, 0x03};
 const Bytes kAck = {0x02, 0x01, 0x06, 0xF9, 0x03};
 const Bytes kBlockAck = {0x02, 0x02, 0x06, 0x06, 0xF2, 0x03};
 
+// A data frame of 256 bytes of `fill`, the last of its transfer or not.
+inline Bytes dataFrame(std::uint8_t fill, bool last) {
+    Bytes frame = {0x02, 0x00};
+    frame.insert(frame.end(), 256, fill);
+    frame.push_back(static_cast<std::uint8_t>(-(fill * 256)));  // LEN 00h adds nothing
+    frame.push_back(last ? 0x03 : 0x17);
+    return frame;
+}
+
 // A simulated RQ system switched on in one mode, its port open at that mode's line settings; in
 // programming mode its boot firmware has been woken up.
 class DeviceBench : public ::testing::Test {

@@ -11,13 +11,14 @@ TEST(FaultsTest, ValuesAreCheckedAsTheyAreAdded) {
         bool taken;
     };
     const Case cases[] = {
-        {"latency=16", true},      {"latency=0", true},     {"latency=255", true},
-        {"latency=256", false},    {"latency=-1", false},   {"latency=1.5", false},
-        {"latency", false},        {"latency=", false},     {"reset-nack=3", true},
-        {"reset-nack=x", false},   {"ofs-status=1A", true}, {"ofs-status=100", false},
-        {"verify-st2=5:0F", true}, {"verify-st2=5", false}, {"bad-sum=ofs", true},
-        {"bad-sum=", false},       {"reset-silent", true},  {"reset-silent=1", false},
-        {"no-such-fault", false},
+        {"latency=16", true},      {"latency=0", true},      {"latency=255", true},
+        {"latency=256", false},    {"latency=-1", false},    {"latency=1.5", false},
+        {"latency", false},        {"latency=", false},      {"reset-nack=3", true},
+        {"reset-nack=x", false},   {"ofs-status=1A", true},  {"ofs-status=100", false},
+        {"verify-st2=5:0F", true}, {"verify-st2=5", false},  {"bad-sum=ofs", true},
+        {"bad-sum=", false},       {"reset-silent", true},   {"reset-silent=1", false},
+        {"noise=1e-9", true},      {"noise=2", false},       {"noise=x", false},
+        {"noise=-0.1", false},     {"no-such-fault", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.entry);

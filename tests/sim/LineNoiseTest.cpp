@@ -106,24 +106,12 @@ TEST_F(NoisyDeviceTest, BothDirectionsAndChangesAtRunTime) {
     EXPECT_TRUE(answers(true));
 }
 
-TEST_F(NoisyDeviceTest, TheNoiseFaultSpreadsItsRate) {
-    const std::pair<const char*, std::optional<bool>> cases[] = {
-        {"noise=0", true},
-        {"noise=1", false},
-        {"noise=1e-9", true},
-        {"noise=2", std::nullopt},
-        {"noise=x", std::nullopt},
-        {"noise", std::nullopt},
-        {"noise=-0.1", std::nullopt},
-    };
-    for (const auto& [fault, answered] : cases) {
-        SCOPED_TRACE(fault);
+TEST_F(NoisyDeviceTest, TheNoiseFaultSetsTheRate) {
+    for (const auto& [fault, answered] : {std::pair{"noise=0", true}, std::pair{"noise=1", false}}) {
         RqSystemOptions options;  // a line that takes its time
-        const bool taken = !options.faults.add(fault).has_value();
-        ASSERT_EQ(taken, answered.has_value());
-        if (!answered) continue;
+        ASSERT_EQ(options.faults.add(fault), std::nullopt);
         powerOn(true, options);
-        EXPECT_EQ(answers(true), *answered);
+        EXPECT_EQ(answers(true), answered) << fault;
     }
 }
 

@@ -10,16 +10,6 @@ using namespace std::chrono_literals;
 const Bytes kReadVersion = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x05, 0x00, 0x00, 0x00, 0x05, 0x00};
 const Bytes kVersionAnswer = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x05};  // how the answer starts
 
-// STX, LEN 00h, 256 bytes of FFh, SUM, ETB.
-Bytes dataFrameOfFF() {
-    Bytes frame(260, 0xFF);
-    frame[0] = 0x02;
-    frame[1] = 0x00;
-    frame[258] = 0x00;
-    frame[259] = 0x17;
-    return frame;
-}
-
 Bytes part(const Bytes& bytes, std::size_t from, std::size_t to) {
     return {bytes.begin() + static_cast<std::ptrdiff_t>(from),
             bytes.begin() + static_cast<std::ptrdiff_t>(to)};
@@ -31,7 +21,7 @@ struct Arrival {
 };
 
 TEST(ModemlessCableTest, TheWakeUpAndTheFramesWorkThePanelAsTheComputerAsks) {
-    const Bytes data = dataFrameOfFF();
+    const Bytes data = dataFrame(0xFF, false);
     const std::vector<Arrival> wakeUp = {{200ms, {0x00}}, {7ms, {0x00}}, {7ms, kReset}};
     const std::vector<Arrival> wakeUpInOneRead = {{200ms, {0x00, 0x00}}, {7ms, kReset}};
     const std::vector<Arrival> burst = {{200ms, kReadVersion}, {20ms, kReadVersion}};

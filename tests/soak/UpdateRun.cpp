@@ -130,19 +130,10 @@ sim::LineNoise noiseOf(const Cell& cell, std::uint64_t seed) {
 }
 
 std::string_view causeText(Cause cause) {
-    switch (cause) {
-        case Cause::None:
-            return "none";
-        case Cause::FlashWrong:
-            return "flash differs from the image";
-        case Cause::ReadWrong:
-            return "identity read wrong in step 2";
-        case Cause::WrittenWrong:
-            return "identity written wrong in step 7";
-        case Cause::NeverRead:
-            return "identity never read in step 2";
-    }
-    return "";
+    static constexpr std::array<std::string_view, 5> kTexts = {
+        "none", "flash differs from the image", "identity read wrong in step 2",
+        "identity written wrong in step 7", "identity never read in step 2"};
+    return kTexts[static_cast<std::size_t>(cause)];
 }
 
 SoakFirmware writeSoakFirmware(const std::string& path) {

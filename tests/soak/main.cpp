@@ -2,7 +2,7 @@
 
 #include <atomic>
 #include <charconv>
-#include <iomanip>
+#include <cstdio>
 #include <iostream>
 #include <map>
 #include <span>
@@ -75,6 +75,18 @@ std::optional<T> number(std::string_view text) {
     return value;
 }
 
+// The comma-separated values of an option, each read by `read`; false when one does not read.
+template <typename T, typename Read>
+bool listOf(std::string_view text, std::vector<T>& values, Read read) {
+    values.clear();
+    for (const auto part : split(text)) {
+        const std::optional<T> value = read(part);
+        if (!value) return false;
+        values.push_back(*value);
+    }
+    return true;
+}
+
 std::optional<Settings> parse(int argc, char** argv) {
     Settings settings;
     const std::vector<std::string_view> args(argv + 1, argv + argc);
@@ -92,25 +104,18 @@ std::optional<Settings> parse(int argc, char** argv) {
             if (!jobs || *jobs < 1) return std::nullopt;
             settings.jobs = *jobs;
         } else if (arg == "--rates") {
-            settings.rates.clear();
-            for (const auto part : split(value())) {
-                const auto rate = number<double>(part);
-                if (!rate || !(*rate >= 0 && *rate <= 1)) return std::nullopt;
-                settings.rates.push_back(*rate);
-            }
+            if (!listOf(value(), settings.rates, [](std::string_view part) {
+                    const auto rate = number<double>(part);
+                    return rate && *rate >= 0 && *rate <= 1 ? rate : std::nullopt;
+                }))
+                return std::nullopt;
         } else if (arg == "--modes") {
-            settings.modes.clear();
-            for (const auto part : split(value())) {
-                const auto mode = modeNamed(part);
-                if (!mode) return std::nullopt;
-                settings.modes.push_back(*mode);
-            }
+            if (!listOf(value(), settings.modes, modeNamed)) return std::nullopt;
         } else if (arg == "--read-back") {
-            settings.readBacks.clear();
-            for (const auto part : split(value())) {
-                if (part != "on" && part != "off") return std::nullopt;
-                settings.readBacks.push_back(part == "on");
-            }
+            if (!listOf(value(), settings.readBacks, [](std::string_view part) {
+                    return part == "on" || part == "off" ? std::optional(part == "on") : std::nullopt;
+                }))
+                return std::nullopt;
         } else if (arg == "--replay" && i + 3 < args.size()) {
             const auto rate = number<double>(args[++i]);
             const auto mode = modeNamed(args[++i]);
@@ -161,59 +166,45 @@ std::string rateText(double rate) {
 }
 
 // "KEYxCOUNT KEYxCOUNT ...", or `none`.
-template <typename Key>
-std::string countsText(const std::map<Key, int>& counts, std::string (*keyText)(const Key&),
-                       const char* none) {
+template <typename Key, typename KeyText>
+std::string countsText(const std::map<Key, int>& counts, KeyText keyText, const char* none) {
     std::string text;
-    for (const auto& [key, count] : counts) {
-        if (!text.empty()) text += ' ';
-        text += keyText(key);
-        text += 'x';
-        text += std::to_string(count);
-    }
+    for (const auto& [key, count] : counts)
+        text += (text.empty() ? "" : " ") + keyText(key) + "x" + std::to_string(count);
     return text.empty() ? none : text;
 }
 
-std::string stepAndCode(const std::pair<int, int>& where) {
-    return std::to_string(where.first) + ":" + std::to_string(where.second);
-}
-
-std::string code(const int& value) {
-    return std::to_string(value);
-}
-
 void printTable(const std::vector<CellStats>& table, bool verifyIdentity) {
-    std::cout << "\nIdentity read-back " << (verifyIdentity ? "on" : "off")
-              << "; failures as step:code x runs; recovered: after a failure in step 5 or 7\n"
-              << std::left << std::setw(8) << "rate" << std::setw(13) << "mode" << std::right << std::setw(7)
-              << "runs" << std::setw(7) << "ok" << std::setw(7) << "false" << std::setw(7) << "hangs"
-              << std::setw(11) << "recovered" << std::setw(9) << "mean s"
-              << "  failures\n";
+    std::printf(
+        "\nIdentity read-back %s; failures as step:code x runs; recovered: after a failure in step 5 or 7\n"
+        "%-8s%-13s%7s%7s%7s%7s%11s%9s  failures\n",
+        verifyIdentity ? "on" : "off", "rate", "mode", "runs", "ok", "false", "hangs", "recovered", "mean s");
     for (const CellStats& stats : table) {
         if (stats.cell.verifyIdentity != verifyIdentity) continue;
         const std::string recovered =
             std::to_string(stats.recoveries) + "/" + std::to_string(stats.recoveryTries);
         const double meanSeconds =
             std::chrono::duration<double>(stats.time).count() / std::max(1, stats.runs);
-        std::cout << std::left << std::setw(8) << rateText(stats.cell.rate) << std::setw(13)
-                  << modeName(stats.cell.mode) << std::right << std::setw(7) << stats.runs << std::setw(7)
-                  << stats.successes << std::setw(7) << stats.falseSuccesses << std::setw(7) << stats.hangs
-                  << std::setw(11) << recovered << std::setw(9) << std::fixed << std::setprecision(1)
-                  << meanSeconds << std::defaultfloat << "  " << countsText(stats.failures, stepAndCode, "-")
-                  << "\n";
+        const std::string failures = countsText(
+            stats.failures,
+            [](const auto& at) { return std::to_string(at.first) + ":" + std::to_string(at.second); }, "-");
+        std::printf("%-8s%-13s%7d%7d%7d%7d%11s%9.1f  %s\n", rateText(stats.cell.rate).c_str(),
+                    std::string(modeName(stats.cell.mode)).c_str(), stats.runs, stats.successes,
+                    stats.falseSuccesses, stats.hangs, recovered.c_str(), meanSeconds, failures.c_str());
     }
 }
 
 void printSweep(const std::vector<SweepRow>& rows) {
-    std::cout << "\nSingle-byte faults: every byte of every answer of the step, hit once by each kind\n"
-              << std::left << std::setw(18) << "step" << std::setw(11) << "kind" << std::right << std::setw(7)
-              << "faults" << std::setw(16) << "identity wrong"
-              << "  step ended (code x faults)\n";
+    std::printf(
+        "\nSingle-byte faults: every byte of every answer of the step, hit once by each kind\n"
+        "%-18s%-11s%7s%16s  step ended (code x faults)\n",
+        "step", "kind", "faults", "identity wrong");
     for (const SweepRow& row : rows) {
         const std::string step = std::to_string(row.step) + (row.verifyIdentity ? " with read-back" : "");
-        std::cout << std::left << std::setw(18) << step << std::setw(11) << kindName(row.kind) << std::right
-                  << std::setw(7) << row.faults << std::setw(16) << row.identityWrong << "  "
-                  << countsText(row.endedWith, code, "none") << "\n";
+        const std::string ended = countsText(
+            row.endedWith, [](int code) { return std::to_string(code); }, "none");
+        std::printf("%-18s%-11s%7d%16d  %s\n", step.c_str(), std::string(kindName(row.kind)).c_str(),
+                    row.faults, row.identityWrong, ended.c_str());
     }
 }
 
