@@ -154,6 +154,9 @@ line on standard error with its code, where it happened and what to check. At st
 standard error, when the file's firmware is older than the device's or the same. The last line sums the
 run up: port, model, serial number, version before -> after (as the identity read-back found it),
 result and time.
+With several ports (--port COM3,COM4 or --port given again) their devices are updated at once, each
+on its own thread; an instruction step waits for one Enter for all. Every line is marked with its
+port, and a table ends the run. The exit status is that of the first port given that failed.
 )";
 }
 
