@@ -150,7 +150,8 @@ void SharedScreen::drawLive() {
     const std::size_t columns = std::max<std::size_t>(columns_(), 2) - 1;
     for (std::size_t device = 0; device < ports_.size(); ++device) {
         const std::string& shown = live_[device].empty() ? lastLine_[device] : live_[device];
-        const std::string line = "[" + ports_[device] + "] " + shown.substr(std::min(shown.find_first_not_of(' '), shown.size()));
+        const std::string line =
+            "[" + ports_[device] + "] " + shown.substr(std::min(shown.find_first_not_of(' '), shown.size()));
         io_.out << fitColumns(line, columns) << "\n";
     }
     io_.out << std::flush;
@@ -226,7 +227,8 @@ int updateMany(const UpdateOptions& options, const Io& io) {
     std::vector<std::unique_ptr<Device>> devices;
     std::vector<std::thread> threads;
     for (std::size_t index = 0; index < ports.size(); ++index) {
-        Device& device = *devices.emplace_back(std::make_unique<Device>(options, ports[index], screen, index, io));
+        Device& device =
+            *devices.emplace_back(std::make_unique<Device>(options, ports[index], screen, index, io));
         device.shared = {[&gate, index](const std::string& button) { return gate.wait(index, button); },
                          &backups, log.lines(), screen.markColumns()};
         threads.emplace_back([&device, &image, &gate] {
@@ -241,8 +243,10 @@ int updateMany(const UpdateOptions& options, const Io& io) {
     if (!options.yes) {
         gate.serve([&](const std::vector<std::size_t>& waiting, const std::string& button) {
             std::string names;
-            for (const std::size_t index : waiting) names.append(names.empty() ? "" : ", ").append(ports[index]);
-            screen.print(json, "Press Enter to click " + button + " for " + names + " (end of input cancels) ");
+            for (const std::size_t index : waiting)
+                names.append(names.empty() ? "" : ", ").append(ports[index]);
+            screen.print(json,
+                         "Press Enter to click " + button + " for " + names + " (end of input cancels) ");
             std::string line;
             if (std::getline(io.in, line) && interruptStatus() == 0) return true;
             screen.print(json, "\n");
@@ -258,8 +262,9 @@ int updateMany(const UpdateOptions& options, const Io& io) {
         if (status == 0) status = device->status;
     }
     if (json) {
-        JsonEventView(clock, [&](const std::string& line) { screen.print(false, line + "\n"); })
-            .summaries(summaries, status);
+        JsonEventView(clock, [&](const std::string& line) {
+            screen.print(false, line + "\n");
+        }).summaries(summaries, status);
     } else {
         screen.print(false, summaryTable(summaries));
     }

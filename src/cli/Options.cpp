@@ -168,8 +168,8 @@ std::optional<std::string> checkSimOptions(const SimOptions& sim, const std::vec
     for (const DeviceFault& fault : sim.deviceFaults) {
         if (std::find(simulated.begin(), simulated.end(), fault.device) != simulated.end()) continue;
         const std::string named = "COM" + std::to_string(fault.device);
-        return "--sim-fault " + named + ":" + fault.fault + " is for " + named + ", but the simulated device" +
-               (ports.size() > 1 ? "s are at " : " is at ") + listed;
+        return "--sim-fault " + named + ":" + fault.fault + " is for " + named +
+               ", but the simulated device" + (ports.size() > 1 ? "s are at " : " is at ") + listed;
     }
     return std::nullopt;
 }

@@ -64,7 +64,8 @@ std::string exitStatusHelp() {
     std::string text = "\nExit status:\n";
     for (const ExitStatusRow& row : kExitStatuses) {
         std::string statuses;
-        for (const int status : row.statuses) statuses.append(statuses.empty() ? "" : ", ").append(std::to_string(status));
+        for (const int status : row.statuses)
+            statuses.append(statuses.empty() ? "" : ", ").append(std::to_string(status));
         text.append("  ").append(statuses);
         // A list longer than its column stands on a line of its own.
         if (statuses.size() + 2 < kIndent.size()) {
@@ -78,7 +79,8 @@ std::string exitStatusHelp() {
         }
         text += '\n';
     }
-    return text + R"(An error code is that of the failure's message box; a line on standard error gives the code, where the
+    return text +
+           R"(An error code is that of the failure's message box; a line on standard error gives the code, where the
 failure happened and what to check.
 )";
 }

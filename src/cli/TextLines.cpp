@@ -24,7 +24,8 @@ std::string taggedWithPort(const std::string& jsonLine, const std::string& port)
     if (jsonLine.empty() || jsonLine[0] != '{') return jsonLine;
     const std::string field = "\"port\":" + jsonString(port);
     const auto afterTime = jsonLine.rfind("{\"t\":", 0) == 0 ? jsonLine.find(',') : std::string::npos;
-    if (afterTime != std::string::npos) return jsonLine.substr(0, afterTime + 1) + field + "," + jsonLine.substr(afterTime + 1);
+    if (afterTime != std::string::npos)
+        return jsonLine.substr(0, afterTime + 1) + field + "," + jsonLine.substr(afterTime + 1);
     return "{" + field + (jsonLine.size() > 2 ? "," : "") + jsonLine.substr(1);
 }
 

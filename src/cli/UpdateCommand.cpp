@@ -112,7 +112,8 @@ std::variant<UpdateOptions, UsageError> parseUpdate(const std::vector<std::strin
             continue;
         }
         std::string error;
-        const bool taken = takeStartOption(word, reader, options, error) || takePorts(word, reader, options, error) ||
+        const bool taken = takeStartOption(word, reader, options, error) ||
+                           takePorts(word, reader, options, error) ||
                            takeWalkOption(word, reader, options, error) ||
                            takePortOption(word, reader, options.portOptions, error) ||
                            takeSimOption(word, reader, options.sim, error) ||

@@ -6,9 +6,9 @@
 #include <variant>
 
 #include "cli/Options.h"
-#include "core/backup/BackupStore.h"
 #include "cli/Subcommand.h"
 #include "cli/WizardRun.h"
+#include "core/backup/BackupStore.h"
 
 namespace rq::cli {
 

@@ -158,14 +158,16 @@ void WizardRun::warn(const std::string& what) {
 }
 
 bool WizardRun::openLog(const std::string& command) {
-    if (shared_ == nullptr || shared_->log == nullptr) return log_.open(options_.output.logPath, clock_, command, io_.err);
+    if (shared_ == nullptr || shared_->log == nullptr)
+        return log_.open(options_.output.logPath, clock_, command, io_.err);
     log_.share(*shared_->log, clock_, options_.portOptions.port);
     return true;
 }
 
 BackupStore& WizardRun::backups() {
     if (shared_ != nullptr && shared_->backups != nullptr) return *shared_->backups;
-    if (!ownBackups_) ownBackups_ = std::make_unique<BackupStore>(backupDirectory(options_.sim.simulate), writer_);
+    if (!ownBackups_)
+        ownBackups_ = std::make_unique<BackupStore>(backupDirectory(options_.sim.simulate), writer_);
     return *ownBackups_;
 }
 

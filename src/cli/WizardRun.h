@@ -41,8 +41,8 @@ inline constexpr int kCancelledStatus = 1;
 struct SharedParts {
     std::function<bool(const std::string& button)> waitForEnter;  // one Enter for every device
     BackupStore* backups = nullptr;
-    RunLog* log = nullptr;          // the support log of every device, when there is one
-    std::size_t columnsTaken = 0;   // by what marks each line with its device
+    RunLog* log = nullptr;         // the support log of every device, when there is one
+    std::size_t columnsTaken = 0;  // by what marks each line with its device
 };
 
 // One walk of the wizard without a window: what it would show goes to standard output and the support

@@ -90,7 +90,8 @@ TEST_F(CliTerminalTest, PlainOrAPipeGiveTenthsAndTheTranscriptEveryProgressLine)
 // the end the table.
 TEST_F(CliTerminalTest, SeveralDevicesHaveALiveLineEach) {
     const std::string options = " --port COM1,COM2 --sim-fault COM2:power-off-at-block=3";
-    const auto result = runCliOnTerminal(update({"--port", "COM1,COM2", "--sim-fault", "COM2:power-off-at-block=3"}), 72);
+    const auto result =
+        runCliOnTerminal(update({"--port", "COM1,COM2", "--sim-fault", "COM2:power-off-at-block=3"}), 72);
     EXPECT_EQ(result.status, 33);
     const auto piped = runCli("update " + firmware + " --simulate --sim-line instant --yes" + options);
     // Each device's standard output but its progress and its summary, whose time may differ.
@@ -98,7 +99,8 @@ TEST_F(CliTerminalTest, SeveralDevicesHaveALiveLineEach) {
         std::vector<std::string> lines;
         for (const std::string& line : screen) {
             if (line.starts_with("[" + port + "] ") && !line.starts_with("[" + port + "]   ") &&
-                !line.starts_with("[" + port + "] " + port) && !line.starts_with("[" + port + "] rqfwup-cli: "))
+                !line.starts_with("[" + port + "] " + port) &&
+                !line.starts_with("[" + port + "] rqfwup-cli: "))
                 lines.push_back(line);
         }
         return lines;
@@ -107,7 +109,8 @@ TEST_F(CliTerminalTest, SeveralDevicesHaveALiveLineEach) {
     for (const std::string port : {"COM1", "COM2"}) {
         EXPECT_EQ(linesOf(screen, port), linesOf(test::terminalScreen(piped.out), port)) << port;
     }
-    EXPECT_TRUE(std::regex_search(result.out, std::regex(R"(\[COM1\] 新ファームウェア書き込み中 [0-9]+ Block \[)")));
+    EXPECT_TRUE(
+        std::regex_search(result.out, std::regex(R"(\[COM1\] 新ファームウェア書き込み中 [0-9]+ Block \[)")));
     ASSERT_GE(screen.size(), 3u);
     EXPECT_EQ(screen[screen.size() - 3].rfind("Port  ", 0), 0u);
     EXPECT_NE(screen.back().find("error 33 in step 5 (write)"), std::string::npos);

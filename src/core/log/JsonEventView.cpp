@@ -75,7 +75,8 @@ void JsonEventView::summary(const RunSummary& summary) {
 
 void JsonEventView::summaries(const std::vector<RunSummary>& devices, int status) {
     std::string list;
-    for (const RunSummary& device : devices) list.append(list.empty() ? "" : ",").append(summaryObject(device));
+    for (const RunSummary& device : devices)
+        list.append(list.empty() ? "" : ",").append(summaryObject(device));
     put("\"devices\":[" + list + "],\"status\":" + std::to_string(status));
 }
 
