@@ -160,7 +160,9 @@ int simulate(const SimulateOptions& options, const Io& io) {
     Console console(io.out);
     std::vector<std::unique_ptr<SimulatedDevice>> devices;
     for (int number = 1; number <= options.count; ++number) {
-        const std::string label = options.count == 1 ? "" : "[" + std::to_string(number) + "] ";
+        // Appended, not "[" + …: GCC 12 at -O3 takes that for an overlapping copy (-Wrestrict).
+        const std::string label =
+            options.count == 1 ? "" : std::string("[").append(std::to_string(number)).append("] ");
         devices.push_back(std::make_unique<SimulatedDevice>(clock, options.sim.systemOf(number),
                                                             options.autoPanel, label, console));
         if (!devices.back()->ok()) {
