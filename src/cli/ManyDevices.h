@@ -1,6 +1,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstdint>
 #include <cstddef>
 #include <functional>
 #include <mutex>
