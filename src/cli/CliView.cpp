@@ -4,8 +4,12 @@
 
 namespace rq::cli {
 
+FileChoice fileChoiceOf(const std::string& path) {
+    return FileChoice{path, std::filesystem::path(path).filename().string()};
+}
+
 void CliView::setFirmwareChoice(const std::string& path) {
-    fileChoice_ = FileChoice{path, std::filesystem::path(path).filename().string()};
+    fileChoice_ = fileChoiceOf(path);
 }
 
 void CliView::setModelSerial(const std::string& model, const std::string& serial) {

@@ -8,6 +8,9 @@
 
 namespace rq::cli {
 
+// The answer of the file dialog for this file.
+FileChoice fileChoiceOf(const std::string& path);
+
 // The window without a window: what it would show goes to the view on standard output and to the
 // support log, and the dialogs are answered from the command line.
 class CliView final : public ViewTee {

@@ -151,14 +151,25 @@ bool takeOutputOption(const std::string& option, ArgReader& reader, OutputOption
 }
 
 std::optional<std::string> checkSimOptions(const SimOptions& sim, const PortOptions& port) {
+    return checkSimOptions(sim, std::vector{port.port});
+}
+
+std::optional<std::string> checkSimOptions(const SimOptions& sim, const std::vector<std::string>& ports) {
     if (sim.faultsGiven && !sim.simulate) return "--sim-fault needs --simulate";
-    const auto simulated = comPortNumber(port.port);
-    if (sim.simulate && !simulated) return "--simulate needs --port COMn";
+    if (!sim.simulate) return std::nullopt;
+    std::vector<int> simulated;
+    std::string listed;
+    for (const std::string& port : ports) {
+        const auto number = comPortNumber(port);
+        if (!number) return "--simulate needs --port COMn";
+        simulated.push_back(*number);
+        listed.append(listed.empty() ? "" : ", ").append(port);
+    }
     for (const DeviceFault& fault : sim.deviceFaults) {
-        if (fault.device == simulated) continue;
+        if (std::find(simulated.begin(), simulated.end(), fault.device) != simulated.end()) continue;
         const std::string named = "COM" + std::to_string(fault.device);
         return "--sim-fault " + named + ":" + fault.fault + " is for " + named +
-               ", but the simulated device is at " + port.port;
+               ", but the simulated device" + (ports.size() > 1 ? "s are at " : " is at ") + listed;
     }
     return std::nullopt;
 }

@@ -77,6 +77,8 @@ bool takeOutputOption(const std::string& option, ArgReader& reader, OutputOption
 
 // What the simulation options ask of the port options: a fault that names a port names a simulated one.
 std::optional<std::string> checkSimOptions(const SimOptions& sim, const PortOptions& port);
+// The same for a run on several ports at once.
+std::optional<std::string> checkSimOptions(const SimOptions& sim, const std::vector<std::string>& ports);
 
 std::string missingValue(const std::string& option);
 

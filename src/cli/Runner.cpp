@@ -26,37 +26,76 @@ const Subcommand kSubcommands[] = {
     {"make-firmware", runMakeFirmware, kMakeFirmwareSynopsis, nullptr},
 };
 
-const char* const kExitStatusHelp = R"(
-Exit status:
-  0    the update reached its end, or the command did what it was asked
-  1    cancelled at a prompt; or the support log, the file of make-firmware or the pseudo-terminal
-       of simulate could not be had
-  2    a wrong command line, or a serial number the forced update refuses
-  3    restore: the file is not a whole backup of this program
-  4    restore: no backup waits to be written back
-  11   the port cannot be opened
-  12   the device gave no usable answer (too many retries)
-  13   the device never signalled ready to receive, or gave no answer for a minute
-  15   the port refused the line settings
-  21   no firmware file at the path
-  22   not a firmware file of this device, or longer than its flash
-  23   the firmware file cannot be read
-  30   step 5 could not open or use the port
-  31   step 5: the boot firmware did not release DSR
-  32   step 5: too many retries of a reset
-  33   step 5: no answer in time
-  34   step 5: the clock or the security setting failed
-  35   step 5: the erase failed
-  36   step 5: the write failed
-  37   step 5: the verify failed
-  99   step 2 or 7: another failure of the port, or another identity read back
-  129, 130, 143
-       a closed terminal, Ctrl+C or a request to end stopped the run
-An error code is that of the failure's message box; a line on standard error gives the code, where the
+// Each exit status and what it means; a meaning's later lines follow a line break.
+struct ExitStatusRow {
+    std::vector<int> statuses;
+    const char* meaning;
+};
+
+const ExitStatusRow kExitStatuses[] = {
+    {{0}, "the update reached its end, or the command did what it was asked"},
+    {{1},
+     "cancelled at a prompt; or the support log, the file of make-firmware or the pseudo-terminal\n"
+     "of simulate could not be had"},
+    {{2}, "a wrong command line, or a serial number the forced update refuses"},
+    {{3}, "restore: the file is not a whole backup of this program"},
+    {{4}, "restore: no backup waits to be written back"},
+    {{11}, "the port cannot be opened"},
+    {{12}, "the device gave no usable answer (too many retries)"},
+    {{13}, "the device never signalled ready to receive, or gave no answer for a minute"},
+    {{15}, "the port refused the line settings"},
+    {{21}, "no firmware file at the path"},
+    {{22}, "not a firmware file of this device, or longer than its flash"},
+    {{23}, "the firmware file cannot be read"},
+    {{30}, "step 5 could not open or use the port"},
+    {{31}, "step 5: the boot firmware did not release DSR"},
+    {{32}, "step 5: too many retries of a reset"},
+    {{33}, "step 5: no answer in time"},
+    {{34}, "step 5: the clock or the security setting failed"},
+    {{35}, "step 5: the erase failed"},
+    {{36}, "step 5: the write failed"},
+    {{37}, "step 5: the verify failed"},
+    {{99}, "step 2 or 7: another failure of the port, or another identity read back"},
+    {{129, 130, 143}, "a closed terminal, Ctrl+C or a request to end stopped the run"},
+};
+
+std::string exitStatusHelp() {
+    constexpr std::string_view kIndent = "       ";
+    std::string text = "\nExit status:\n";
+    for (const ExitStatusRow& row : kExitStatuses) {
+        std::string statuses;
+        for (const int status : row.statuses)
+            statuses.append(statuses.empty() ? "" : ", ").append(std::to_string(status));
+        text.append("  ").append(statuses);
+        // A list longer than its column stands on a line of its own.
+        if (statuses.size() + 2 < kIndent.size()) {
+            text.append(kIndent.size() - 2 - statuses.size(), ' ');
+        } else {
+            text.append("\n").append(kIndent);
+        }
+        for (const char c : std::string_view(row.meaning)) {
+            text += c;
+            if (c == '\n') text.append(kIndent);
+        }
+        text += '\n';
+    }
+    return text +
+           R"(An error code is that of the failure's message box; a line on standard error gives the code, where the
 failure happened and what to check.
 )";
+}
 
 }  // namespace
+
+std::string exitStatusMeaning(int status) {
+    for (const ExitStatusRow& row : kExitStatuses) {
+        if (std::find(row.statuses.begin(), row.statuses.end(), status) == row.statuses.end()) continue;
+        std::string meaning = row.meaning;
+        std::replace(meaning.begin(), meaning.end(), '\n', ' ');
+        return meaning;
+    }
+    return {};
+}
 
 std::string usageText() {
     std::string text = "Usage:\n";
@@ -65,7 +104,7 @@ std::string usageText() {
     for (const Subcommand& subcommand : kSubcommands) {
         if (subcommand.help != nullptr) text.append("\n").append(subcommand.help());
     }
-    return text + kExitStatusHelp;
+    return text + exitStatusHelp();
 }
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::istream& in) {

@@ -11,4 +11,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
 std::string usageText();
 
+// What an exit status means, in one line; empty for one the program does not give.
+std::string exitStatusMeaning(int status);
+
 }  // namespace rq::cli

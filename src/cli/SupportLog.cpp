@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "cli/TextLines.h"
 #include "platform/SystemInfo.h"
 
 namespace rq::cli {
@@ -16,6 +17,11 @@ bool SupportLog::open(const std::string& path, const Clock& clock, const std::st
     view_ = std::make_unique<JsonEventView>(clock, [this](const std::string& line) { log_.append(line); });
     view_->programInfo("rqfwup-cli " + command, systemDescription());
     return true;
+}
+
+void SupportLog::share(RunLog& log, const Clock& clock, const std::string& port) {
+    view_ = std::make_unique<JsonEventView>(
+        clock, [&log, port](const std::string& line) { log.append(taggedWithPort(line, port)); });
 }
 
 }  // namespace rq::cli

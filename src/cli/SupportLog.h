@@ -15,6 +15,10 @@ class SupportLog {
   public:
     // Without a path there is no log. False, said on `err`, when the file cannot be written.
     bool open(const std::string& path, const Clock& clock, const std::string& command, std::ostream& err);
+    // One device's part of the log of several: each line carries its port.
+    void share(RunLog& log, const Clock& clock, const std::string& port);
+    // The lines of the log opened, for the devices that share it; nullptr without a log.
+    RunLog* lines() { return view_ ? &log_ : nullptr; }
     // The record to hand every change to; nullptr without a log.
     JsonEventView* view() { return view_.get(); }
     void note(const std::string& what) {

@@ -14,4 +14,7 @@ std::pair<std::string, std::string> splitLastLine(const std::string& text);
 // The last line of such a text.
 std::string lastLine(const std::string& text);
 
+// A JSON line of one device among several: "port" follows the time, or opens the object.
+std::string taggedWithPort(const std::string& jsonLine, const std::string& port);
+
 }  // namespace rq::cli

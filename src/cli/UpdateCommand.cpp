@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cli/ManyDevices.h"
 #include "cli/RestoreCommand.h"
 #include "core/wizard/ForceUpdate.h"
 
@@ -31,12 +32,50 @@ bool takeStartOption(const std::string& option, ArgReader& reader, UpdateOptions
     return true;
 }
 
+// Takes --port, given once or more, each time one port or a list: "COM1,COM2".
+bool takePorts(const std::string& option, ArgReader& reader, UpdateOptions& options, std::string& error) {
+    if (option != "--port") return false;
+    const auto value = reader.value();
+    if (!value) {
+        error = missingValue(option);
+        return true;
+    }
+    std::size_t start = 0;
+    while (error.empty() && start <= value->size()) {
+        const auto end = std::min(value->find(',', start), value->size());
+        const std::string port = value->substr(start, end - start);
+        if (port.empty()) {
+            error = "--port needs COMn or a device path";
+        } else if (std::find(options.ports.begin(), options.ports.end(), port) != options.ports.end()) {
+            error = "--port names " + port + " twice";
+        }
+        options.ports.push_back(port);
+        start = end + 1;
+    }
+    return true;
+}
+
+// What several ports exclude.
+std::optional<std::string> checkPorts(const UpdateOptions& options) {
+    if (options.ports.size() < 2) return std::nullopt;
+    if (options.force)
+        return "--force takes one serial number, and each device has its own: update them one port at a time";
+    if (!options.resume.empty()) return "--resume takes one device's identity: give one port";
+    return std::nullopt;
+}
+
+}  // namespace
+
 // From the start screen: the file chosen, then Next, the forced update, or the step 4 screen with a saved
-// identity; an exit status ends the run.
+// identity.
 std::optional<int> startUpdate(const UpdateOptions& options, const std::optional<BackupFile>& resumed,
-                               WizardRun& run, Wizard& wizard) {
+                               const FirmwareRead* image, WizardRun& run, Wizard& wizard) {
     run.view().setFirmwareChoice(options.firmwarePath);
-    wizard.cmdFWFileSel();
+    if (image != nullptr) {
+        wizard.takeFirmwareFile(fileChoiceOf(options.firmwarePath), *image);
+    } else {
+        wizard.cmdFWFileSel();
+    }
     if (!wizard.state().firmware.valid) return wizard.lastShownError();
     if (resumed) {
         run.note("programming again, then writing back " + backupDescription(*resumed));
@@ -61,8 +100,6 @@ std::optional<int> startUpdate(const UpdateOptions& options, const std::optional
     return std::nullopt;
 }
 
-}  // namespace
-
 std::variant<UpdateOptions, UsageError> parseUpdate(const std::vector<std::string>& args) {
     UpdateOptions options;
     ArgReader reader(args);
@@ -76,6 +113,7 @@ std::variant<UpdateOptions, UsageError> parseUpdate(const std::vector<std::strin
         }
         std::string error;
         const bool taken = takeStartOption(word, reader, options, error) ||
+                           takePorts(word, reader, options, error) ||
                            takeWalkOption(word, reader, options, error) ||
                            takePortOption(word, reader, options.portOptions, error) ||
                            takeSimOption(word, reader, options.sim, error) ||
@@ -87,7 +125,14 @@ std::variant<UpdateOptions, UsageError> parseUpdate(const std::vector<std::strin
     if (options.firmwarePath.empty()) return UsageError{"update needs a firmware file"};
     if (options.force && !options.resume.empty())
         return UsageError{"--force and --resume exclude each other"};
-    if (const auto error = checkSimOptions(options.sim, options.portOptions)) return UsageError{*error};
+    if (const auto error = checkPorts(options)) return UsageError{*error};
+    if (options.ports.size() == 1) {
+        options.portOptions.port = options.ports.front();
+        options.portOptions.portGiven = true;
+    }
+    const auto error = options.ports.size() > 1 ? checkSimOptions(options.sim, options.ports)
+                                                : checkSimOptions(options.sim, options.portOptions);
+    if (error) return UsageError{*error};
     return options;
 }
 
@@ -110,12 +155,16 @@ line on standard error with its code, where it happened and what to check. At st
 standard error, when the file's firmware is older than the device's or the same. The last line sums the
 run up: port, model, serial number, version before -> after (as the identity read-back found it),
 result and time.
+With several ports (--port COM3,COM4 or --port given again) their devices are updated at once, each
+on its own thread; an instruction step waits for one Enter for all. Every line is marked with its
+port, and a table ends the run. The exit status is that of the first port given that failed.
 )";
 }
 
 int runUpdate(const std::vector<std::string>& args, const Io& io) {
     return runParsed(
         parseUpdate(args), io, +[](const UpdateOptions& options, const Io& io) {
+            if (options.ports.size() > 1) return updateMany(options, io);
             std::optional<BackupFile> resumed;
             if (!options.resume.empty()) {
                 auto given = readGivenBackup(options.resume, io);
@@ -123,7 +172,7 @@ int runUpdate(const std::vector<std::string>& args, const Io& io) {
                 resumed = std::move(std::get<BackupFile>(given));
             }
             return WizardRun(options, io).execute("update", [&](WizardRun& run, Wizard& wizard) {
-                return startUpdate(options, resumed, run, wizard);
+                return startUpdate(options, resumed, nullptr, run, wizard);
             });
         });
 }

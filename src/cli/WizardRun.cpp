@@ -113,8 +113,8 @@ const char* const kWalkOptionsHelp =
                           fails (code 99) when the device holds anything else (--verify-identity)
 )";
 
-WizardRun::WizardRun(const WalkOptions& options, const Io& io)
-    : options_(options), io_(io), promptOut_(options.output.json ? io.err : io.out) {}
+WizardRun::WizardRun(const WalkOptions& options, const Io& io, const SharedParts* shared)
+    : options_(options), io_(io), shared_(shared), promptOut_(options.output.json ? io.err : io.out) {}
 
 WizardRun::~WizardRun() = default;
 
@@ -125,7 +125,13 @@ WizardView& WizardRun::makeOutput() {
         });
     }
     std::optional<LiveProgress> live;
-    if (!options_.plain && standardOutputIsTerminal()) live.emplace(io_.out, clock_, terminalColumns);
+    const std::size_t taken = shared_ != nullptr ? shared_->columnsTaken : 0;
+    if (!options_.plain && standardOutputIsTerminal()) {
+        live.emplace(io_.out, clock_, [taken] {
+            const std::size_t columns = terminalColumns();
+            return columns > taken ? columns - taken : 0;
+        });
+    }
     if (options_.transcript) return transcript_.emplace(io_.out, std::move(live));
     return reader_.emplace(io_.out, std::move(live));
 }
@@ -151,9 +157,24 @@ void WizardRun::warn(const std::string& what) {
     log_.warning(what);
 }
 
+bool WizardRun::openLog(const std::string& command) {
+    if (shared_ == nullptr || shared_->log == nullptr)
+        return log_.open(options_.output.logPath, clock_, command, io_.err);
+    log_.share(*shared_->log, clock_, options_.portOptions.port);
+    return true;
+}
+
+BackupStore& WizardRun::backups() {
+    if (shared_ != nullptr && shared_->backups != nullptr) return *shared_->backups;
+    if (!ownBackups_)
+        ownBackups_ = std::make_unique<BackupStore>(backupDirectory(options_.sim.simulate), writer_);
+    return *ownBackups_;
+}
+
 bool WizardRun::waitForEnter(const std::string& button) {
     if (options_.yes) return interruptStatus() == 0;
     if (reader_) reader_->showInstructions();
+    if (shared_ != nullptr && shared_->waitForEnter) return shared_->waitForEnter(button);
     promptOut_ << "Press Enter to click " << button << " (end of input cancels) " << std::flush;
     std::string line;
     if (std::getline(io_.in, line) && interruptStatus() == 0) return true;
@@ -189,7 +210,7 @@ void WizardRun::reportBackup(const BackupNote& note) {
 
 int WizardRun::execute(const std::string& command, const Lead& lead) {
     started_ = clock_.now();
-    if (!log_.open(options_.output.logPath, clock_, command, io_.err)) return 1;
+    if (!openLog(command)) return 1;
     catchInterrupts();
     view_ = std::make_unique<CliView>(&makeOutput(), log_.view());
     view_->showTrace(options_.trace);
@@ -200,10 +221,9 @@ int WizardRun::execute(const std::string& command, const Lead& lead) {
     device_ = attachDevicePort(options_.portOptions, options_.sim, clock_,
                                [this](const std::string& why) { explain(why); });
     port_ = std::make_unique<InterruptiblePort>(*device_.port);
-    backups_ = std::make_unique<BackupStore>(backupDirectory(options_.sim.simulate), writer_);
 
     Wizard wizard(*port_, clock_, *view_);
-    wizard.setBackupStore(backups_.get());
+    wizard.setBackupStore(&backups());
     wizard.setFallBackAfterFailure(false);
     wizard.setTraceEnabled(options_.trace);
     wizard.setTraceRecorded(log_.view() != nullptr);
@@ -274,16 +294,16 @@ void WizardRun::tellWhereTheIdentityIs(const WizardState& state) {
 }
 
 void WizardRun::summarize(const WizardState& state, int status) {
-    RunSummary summary = summarizeRun(state, device_.port->deviceName(device_.number));
-    summary.result = resultText(status, state);
-    summary.status = status;
-    summary.elapsed = clock_.now() - started_;
-    const std::string line = summaryLine(summary);
+    summary_ = summarizeRun(state, device_.port->deviceName(device_.number));
+    summary_.result = resultText(status, state);
+    summary_.status = status;
+    summary_.elapsed = clock_.now() - started_;
+    const std::string line = summaryLine(summary_);
     if (reader_) reader_->summary(line);
     // The transcript stays as the window shows it.
     if (transcript_) io_.err << "rqfwup-cli: " << line << "\n" << std::flush;
-    if (jsonOut_) jsonOut_->summary(summary);
-    log_.summary(summary);
+    if (jsonOut_) jsonOut_->summary(summary_);
+    log_.summary(summary_);
 }
 
 std::string WizardRun::commandWith(const std::string& words) const {

@@ -37,6 +37,14 @@ extern const char* const kWalkOptionsHelp;
 
 inline constexpr int kCancelledStatus = 1;
 
+// What the walks of several devices at once share; each has everything else of its own.
+struct SharedParts {
+    std::function<bool(const std::string& button)> waitForEnter;  // one Enter for every device
+    BackupStore* backups = nullptr;
+    RunLog* log = nullptr;         // the support log of every device, when there is one
+    std::size_t columnsTaken = 0;  // by what marks each line with its device
+};
+
 // One walk of the wizard without a window: what it would show goes to standard output and the support
 // log, its instruction steps wait for Enter, and the simulated front panel is worked as the screens ask.
 // When it ends after the device has been programmed and before its identity has been written back,
@@ -46,13 +54,15 @@ class WizardRun {
     // Takes the started wizard to its first screen; an exit status ends the run there.
     using Lead = std::function<std::optional<int>(WizardRun& run, Wizard& wizard)>;
 
-    WizardRun(const WalkOptions& options, const Io& io);
+    WizardRun(const WalkOptions& options, const Io& io, const SharedParts* shared = nullptr);
     ~WizardRun();
 
     // `command` names the subcommand in the support log.
     int execute(const std::string& command, const Lead& lead);
 
     CliView& view() { return *view_; }
+    // What the walk did to the device, once it has ended.
+    const RunSummary& summary() const { return summary_; }
     // A line of the runner's own.
     void note(const std::string& what);
     // False when the input ended instead.
@@ -62,6 +72,8 @@ class WizardRun {
     class InterruptiblePort;
 
     WizardView& makeOutput();
+    bool openLog(const std::string& command);
+    BackupStore& backups();
     void explain(const std::string& whyNotOpened);
     void warn(const std::string& what);
     void workFrontPanel(int stepIndex);
@@ -75,6 +87,7 @@ class WizardRun {
 
     const WalkOptions& options_;
     const Io& io_;
+    const SharedParts* shared_;
     std::ostream& promptOut_;
     SteadyClock clock_;
     Micros started_{0};
@@ -86,7 +99,8 @@ class WizardRun {
     DevicePort device_;
     std::unique_ptr<InterruptiblePort> port_;
     SaveFileWriter writer_;
-    std::unique_ptr<BackupStore> backups_;
+    std::unique_ptr<BackupStore> ownBackups_;
+    RunSummary summary_;
 };
 
 }  // namespace rq::cli

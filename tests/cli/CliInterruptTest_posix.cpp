@@ -8,27 +8,35 @@
 namespace rq {
 namespace {
 
-// Ctrl+C, a closed terminal or a request to end, once the flash holds the new program.
+// Ctrl+C, a closed terminal or a request to end, once the flash holds the new program: every device
+// ends and tells where its identity is.
 TEST(CliInterruptTest, AnInterruptAfterStep5TellsWhereTheIdentityIs) {
-    const std::pair<int, int> cases[] = {{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}};
+    const struct {
+        int number;
+        int status;
+        std::vector<std::string> ports;
+    } cases[] = {
+        {SIGINT, 130, {}}, {SIGTERM, 143, {}}, {SIGHUP, 129, {}}, {SIGINT, 130, {"--port", "COM1,COM2"}}};
     test::TempDir dir;
     const std::string firmware = dir.path("fw.bin");
     test::ScopedVariable folder{"RQFWUP_BACKUP_DIR", dir.path("backups")};
     ASSERT_EQ(test::runCli("make-firmware " + firmware).status, 0);
-    for (const auto& [number, status] : cases) {
-        SCOPED_TRACE(number);
-        test::BackgroundCli run({"update", firmware, "--simulate", "--sim-line", "instant", "--json"});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.number);
+        std::vector<std::string> args{"update", firmware, "--simulate", "--sim-line", "instant", "--json"};
+        args.insert(args.end(), c.ports.begin(), c.ports.end());
+        test::BackgroundCli run(args);
         run.send("\n\n\n");
         std::string line;
         while ((line = run.readLine()).find(R"(,"stepIndex":5})") == std::string::npos && !line.empty()) {
         }
         ASSERT_FALSE(line.empty()) << "step 6 was not reached";
-        run.signal(number);
-        bool told = false;
+        run.signal(c.number);
+        long told = 0;
         while (!(line = run.readLine()).empty())
-            told = told || line.find(R"("identityNotRestored":{"file":")") != line.npos;
-        EXPECT_TRUE(told);
-        EXPECT_EQ(run.finish(), status);
+            told += line.find(R"("identityNotRestored":{"file":")") != line.npos;
+        EXPECT_EQ(told, c.ports.empty() ? 1 : 2);
+        EXPECT_EQ(run.finish(), c.status);
     }
 }
 

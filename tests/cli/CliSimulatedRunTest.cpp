@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <regex>
 
@@ -33,23 +34,81 @@ class CliSimulatedRunTest : public ::testing::Test {
     }
 };
 
-TEST_F(CliSimulatedRunTest, AllEightStepsReachTheEnd) {
-    const auto result = update("--json");
-    EXPECT_EQ(result.status, 0) << result.out.substr(result.out.size() > 3000 ? result.out.size() - 3000 : 0);
-    for (int step = 0; step < 8; ++step) {
-        EXPECT_NE(result.out.find(",\"stepIndex\":" + std::to_string(step) + "}"), std::string::npos) << step;
+// Each run: its exit status, what its output holds and lacks. Every line of --json is one object.
+TEST_F(CliSimulatedRunTest, EachRunEndsWithItsStatusAndShowsWhatItShould) {
+    const std::string bad = dir.file("bad.bin", std::vector<std::uint8_t>(200, 'x'));
+    const std::string old = dir.path("old.bin");
+    ASSERT_EQ(runCli("make-firmware " + old + " --version 2.0.5 --length 300").status, 0);
+    EXPECT_EQ(std::filesystem::file_size(old), 348u);
+    std::filesystem::create_directory(dir.path("folder.bin"));
+    const std::string simulated = " --simulate --sim-line instant ";
+    const struct {
+        std::string args;
+        int status;
+        std::vector<std::string> outHas;
+        std::vector<std::string> outLacks;
+        std::string errHas;
+    } cases[] = {
+        {"update " + firmware + simulated + "--yes --json",
+         0,
+         {",\"stepIndex\":0}", ",\"stepIndex\":1}", ",\"stepIndex\":2}", ",\"stepIndex\":3}",
+          ",\"stepIndex\":4}", ",\"stepIndex\":5}", ",\"stepIndex\":6}", ",\"stepIndex\":7}",
+          "\"control\":\"lblFWOld\",\"text\":\"Ver.1.2.0\"",
+          "\"control\":\"prgProcess\",\"min\":0,\"max\":512,\"value\":512}",
+          "\"control\":\"cmdNext\",\"text\":\"終了\"",
+          R"(,"summary":{"port":"COM1","device":"simulated RQ system","model":"RQA-4021","serial":"12345",)"
+          R"("versionBefore":"Ver.1.2.0","versionAfter":"Ver.1.3.0","result":"done","status":0,"milliseconds":)"},
+         {"messageBox", "\"port\":\"COM1\",\"control\""},
+         ""},
+        {"update " + firmware + simulated + "--yes --json --trace",
+         0,
+         {"PC->RQX::CMD[127]:FF FF FF FF FF 7F 00 01 07 01 36 30 32 34 33 31 ", "\"trace\":\""},
+         {},
+         ""},
+        {"update " + firmware + simulated + "--yes --force RQA-4021 12345 --verify-identity --transcript",
+         0,
+         {"パラメーター確認中 ………", "　更新作業が終了しました。「次へ」をクリックしてください。",
+          "lblFWOld: Ver.0.0.0"},
+         {},
+         "  RQA-4021  12345  - -> Ver.1.3.0  done  "},
+        {"update " + bad + " --simulate --yes --json",
+         22,
+         {",\"control\":\"frmMain\",\"text\":\"RQ SYSTEM  Firmware update tool (Ver1.0.0)\"}",
+          ",\"stepIndex\":0}", ",\"control\":\"lblFWFile\",\"text\":\"bad.bin\"}",
+          ",\"messageBox\":{\"title\":\"更新用ファイル・エラー\",\"text\":\"更新ファイルが正しくありません。"
+          "\\r\\n\\r\\n　更新用ファイルを選択しなおしてください。\\r\\n",
+          ",\"control\":\"txtInfo\",\"text\":\"１．開始\\r\\n\\r\\n",
+          ",\"control\":\"lblProcess01\",\"bold\":true}",
+          ",\"control\":\"stsAppStatus\",\"panel\":1,\"text\":\"Update start\"}"},
+         {"stepIndex\":1"},
+         ""},
+        {"update " + dir.path("absent.bin") + " --simulate --yes", 21, {}, {}, ""},
+        {"update " + dir.path("folder.bin") + " --simulate --yes",
+         23,
+         {"更新用ファイルが開けません。"},
+         {},
+         ""},
+        {"update " + firmware + " --simulate --yes --force RQA-4021 12a45",
+         2,
+         {"シリアルナンバーに数値以外の文字が入力されいます。"},
+         {"３．ファームウェアのバージョン確認"},
+         ""},
+        // Without --yes a closed input cancels at the first instruction step.
+        {"update " + firmware + " --simulate", 1, {"Press Enter to click 次へ ＞"}, {}, ""},
+        {"update " + old + " --simulate --transcript", 1, {"lblFWNew: Ver 2.0.5"}, {}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        const auto result = runCli(c.args);
+        EXPECT_EQ(result.status, c.status);
+        for (const std::string& part : c.outHas) EXPECT_NE(result.out.find(part), std::string::npos) << part;
+        for (const std::string& part : c.outLacks)
+            EXPECT_EQ(result.out.find(part), std::string::npos) << part;
+        EXPECT_NE(result.err.find(c.errHas), std::string::npos) << result.err;
+        if (c.args.find("--json") == std::string::npos) continue;
+        for (const std::string& line : linesOf(std::istringstream(result.out)))
+            EXPECT_TRUE(line.starts_with("{\"t\":") && line.ends_with("}")) << line;
     }
-    EXPECT_NE(result.out.find("\"control\":\"lblFWOld\",\"text\":\"Ver.1.2.0\""), std::string::npos);
-    EXPECT_NE(result.out.find("\"control\":\"prgProcess\",\"min\":0,\"max\":512,\"value\":512}"),
-              std::string::npos);
-    EXPECT_NE(result.out.find("\"control\":\"cmdNext\",\"text\":\"終了\""), std::string::npos);
-    EXPECT_EQ(result.out.find("messageBox"), std::string::npos);
-    const std::vector<std::string> lines = linesOf(std::istringstream(result.out));
-    ASSERT_FALSE(lines.empty());
-    const std::string summary =
-        R"(,"summary":{"port":"COM1","device":"simulated RQ system","model":"RQA-4021","serial":"12345",)"
-        R"("versionBefore":"Ver.1.2.0","versionAfter":"Ver.1.3.0","result":"done","status":0,"milliseconds":)";
-    EXPECT_EQ(untimed(lines.back()).rfind(summary, 0), 0u) << lines.back();
 }
 
 // What a person reads of a whole update in a file: each step's title, the lines of its stages, the
@@ -87,17 +146,6 @@ TEST_F(CliSimulatedRunTest, ThePipedOutputIsShortAndEndsWithTheSummary) {
     EXPECT_EQ(transcript.out.rfind("frmMain: RQ SYSTEM  Firmware update tool (Ver1.0.0)\n", 0), 0u);
     EXPECT_EQ(transcript.err.rfind("rqfwup-cli: COM1 (simulated RQ system)  RQA-4021  ", 0), 0u)
         << "the summary goes beside the window's transcript";
-}
-
-TEST_F(CliSimulatedRunTest, AForcedUpdatePassesStep5AndShowsTheSuccessText) {
-    const auto result = update("--force RQA-4021 12345 --verify-identity --transcript");
-    EXPECT_EQ(result.status, 0);
-    EXPECT_NE(result.out.find("パラメーター確認中 ………"), std::string::npos) << "the identity was read back";
-    EXPECT_NE(result.out.find("　更新作業が終了しました。「次へ」をクリックしてください。"),
-              std::string::npos);
-    EXPECT_NE(result.out.find("lblFWOld: Ver.0.0.0"), std::string::npos);
-    EXPECT_NE(result.err.find("  RQA-4021  12345  - -> Ver.1.3.0  done  "), std::string::npos)
-        << "the version before is not known";
 }
 
 // Each failure the simulated device gives: its exit status, the line on standard error that says
@@ -178,14 +226,6 @@ TEST_F(CliSimulatedRunTest, Step3WarnsOfAFileThatIsNotNewerAndYesGoesOn) {
     EXPECT_NE(older.out.find(R"("versionBefore":"Ver.1.2.0","versionAfter":"Ver.1.1.0")"), std::string::npos);
 }
 
-TEST_F(CliSimulatedRunTest, TraceLinesComeAsJson) {
-    const auto result = update("--json --trace");
-    EXPECT_EQ(result.status, 0);
-    EXPECT_NE(result.out.find("PC->RQX::CMD[127]:FF FF FF FF FF 7F 00 01 07 01 36 30 32 34 33 31 "),
-              std::string::npos);
-    EXPECT_NE(result.out.find("\"trace\":\""), std::string::npos);
-}
-
 TEST_F(CliSimulatedRunTest, TheSupportLogHoldsTheRunsEventsItsTraceItsSettingsAndItsSystem) {
     const std::string logPath = dir.path("run.jsonl");
     const auto result = update("--json --log " + logPath + " --sim-fault verify-st2=3:0F");
@@ -225,6 +265,98 @@ TEST_F(CliSimulatedRunTest, ALogThatCannotBeWrittenEndsTheRunBeforeItStarts) {
     EXPECT_EQ(result.err, "rqfwup-cli: cannot write " + dir.path("no-such-folder/run.jsonl") + "\n");
 }
 
+// Several devices at once: a device that fails, even one switched off while its flash is written, stops
+// alone; the others are updated and get their identity back. The table lists the ports as given, and the
+// exit status is that of the first of them that failed.
+TEST_F(CliSimulatedRunTest, SeveralDevicesAtOnceOneFailingLeavesTheOthersUpdated) {
+    const struct {
+        std::string options;
+        std::string input;
+        int status;
+        std::vector<std::string> results;  // of each port, in the order given
+        long notRestored;                  // backups left to write back
+    } cases[] = {
+        {"--yes --port COM1,COM2,COM3 --sim-fault COM2:silent-after=5",
+         "",
+         12,
+         {"done", "error 12 in step 2: the device gave no usable answer", "done"},
+         0},
+        {"--yes --port COM3 --port COM2,COM1 --sim-fault COM2:power-off-at-block=3 --sim-fault "
+         "COM1:silent-after=5",
+         "",
+         33,
+         {"done", "error 33 in step 5 (write): step 5: no answer in time", "error 12 in step 2: "},
+         1},
+        // One Enter for both at steps 1, 3, 4, 6 and 8; an input that ends cancels both.
+        {"--port COM1,COM2", "\n\n\n\n\n", 0, {"done", "done"}, 0},
+        {"--port COM1,COM2", "\n\n\n", 1, {"cancelled (1)", "cancelled (1)"}, 2},
+    };
+    for (std::size_t n = 0; n < std::size(cases); ++n) {
+        const auto& c = cases[n];
+        SCOPED_TRACE(c.options);
+        test::ScopedVariable folder("RQFWUP_BACKUP_DIR", dir.path("backups" + std::to_string(n)));
+        const auto result =
+            runCli("update " + firmware + " --simulate --sim-line instant " + c.options, c.input);
+        EXPECT_EQ(result.status, c.status);
+        std::vector<std::string> lines = linesOf(std::istringstream(result.out));
+        const auto table = std::find_if(lines.begin(), lines.end(),
+                                        [](const std::string& line) { return line.starts_with("Port  "); });
+        ASSERT_EQ(lines.end() - table, static_cast<long>(c.results.size()) + 1) << result.out;
+        for (std::size_t row = 0; row < c.results.size(); ++row) {
+            const std::string& line = table[static_cast<long>(row) + 1];
+            EXPECT_NE(line.find("  " + c.results[row]), std::string::npos) << line;
+            EXPECT_EQ(line.find("Ver.1.2.0 -> Ver.1.3.0") != std::string::npos, c.results[row] == "done")
+                << line;
+        }
+        for (auto line = lines.begin(); line != table; ++line)
+            EXPECT_TRUE(line->starts_with("[COM") || line->starts_with("Press Enter to click ")) << *line;
+        const bool prompted =
+            result.out.find("Press Enter to click 次へ ＞ for COM1, COM2 (end of input cancels) ") !=
+            std::string::npos;
+        EXPECT_EQ(prompted, !c.input.empty());
+        // A backup for each device past step 2, marked restored when step 7 wrote it back.
+        const std::vector<std::string> listed =
+            linesOf(std::istringstream(runCli("restore --list --json --simulate").out));
+        EXPECT_EQ(static_cast<long>(listed.size()),
+                  std::count(c.results.begin(), c.results.end(), "done") + c.notRestored);
+        EXPECT_EQ(std::count_if(
+                      listed.begin(), listed.end(),
+                      [](const std::string& line) { return line.find(R"("restored":null)") != line.npos; }),
+                  c.notRestored);
+    }
+}
+
+// With --json every line of a device carries its port, and the summary of all is one object; the support
+// log holds every device's events and trace lines, each with its port.
+TEST_F(CliSimulatedRunTest, SeveralDevicesInJsonAndInTheSupportLog) {
+    const std::string logPath = dir.path("run.jsonl");
+    const auto result = update("--json --port COM1,COM2 --sim-fault COM2:silent-after=5 --log " + logPath);
+    EXPECT_EQ(result.status, 12);
+    const std::vector<std::string> lines = linesOf(std::istringstream(result.out));
+    ASSERT_FALSE(lines.empty());
+    for (std::size_t n = 0; n + 1 < lines.size(); ++n)
+        EXPECT_TRUE(std::regex_search(lines[n], std::regex(R"(^\{"t":[0-9]+,"port":"COM[12]",)")))
+            << lines[n];
+    EXPECT_TRUE(std::regex_match(
+        lines.back(),
+        std::regex(R"(\{"t":[0-9]+,"devices":\[\{"port":"COM1",.*"result":"done",)"
+                   R"(.*\},\{"port":"COM2",.*"result":"error 12 in step 2",.*\}\],"status":12\})")))
+        << lines.back();
+    EXPECT_NE(result.err.find("[COM2] rqfwup-cli: error 12 in step 2: "), std::string::npos) << result.err;
+
+    const std::vector<std::string> log = linesOf(std::ifstream(logPath));
+    ASSERT_GT(log.size(), 2u);
+    EXPECT_NE(log.front().find(R"("program":"rqfwup-cli update")"), std::string::npos);
+    EXPECT_EQ(untimed(log.back()), untimed(lines.back()));
+    for (std::size_t n = 1; n + 1 < log.size(); ++n)
+        EXPECT_NE(log[n].find(R"(,"port":"COM)"), std::string::npos) << log[n];
+    for (const char* trace : {R"("port":"COM1","trace":)", R"("port":"COM2","trace":)"}) {
+        EXPECT_TRUE(std::any_of(log.begin(), log.end(), [&](const std::string& line) {
+            return line.find(trace) != line.npos;
+        })) << trace;
+    }
+}
+
 TEST(CliInfoTest, TheIdentityAndVersionAsTheBackupReadsThem) {
     const struct {
         const char* options;
@@ -248,8 +380,8 @@ TEST(CliInfoTest, TheIdentityAndVersionAsTheBackupReadsThem) {
         {"--simulate --json --sim-fault silent-after=1", 12,
          R"({"error":12,"messageBox":{"title":"通信エラー","text":"通信で過剰なリトライが発生しました。\r\n)",
          "rqfwup-cli: error 12 reading the identity: the device answered on COM1"},
-        {"--simulate --port COM3 --sim-fault COM3:silent-after=1", 12, "--- message box: ",
-         "rqfwup-cli: error 12 reading the identity: the device answered on COM3"},
+        {"--simulate --port COM3 --sim-fault COM3:silent-after=1", 12,
+         "--- message box: ", "rqfwup-cli: error 12 reading the identity: the device answered on COM3"},
         // A silent port and a garbled line.
         {"--simulate --sim-fault silent-after=0", 12, "--- message box: 通信エラー ---\n",
          "rqfwup-cli: error 12 reading the identity: no answer at all on COM1 (simulated RQ system)."},

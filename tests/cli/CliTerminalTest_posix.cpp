@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 
 #include "CliProcessPosix.h"
 #include "TerminalScreen.h"
@@ -83,6 +84,36 @@ TEST_F(CliTerminalTest, PlainOrAPipeGiveTenthsAndTheTranscriptEveryProgressLine)
         EXPECT_EQ(linesWith(screen, "  新ファームウェア書き込み中 "), c.blockLines);
         EXPECT_EQ(linesWith(screen, "  ベリファイ中 "), c.blockLines);
     }
+}
+
+// Several devices on a terminal: a live line each below their lines, which are those a pipe gives, and at
+// the end the table.
+TEST_F(CliTerminalTest, SeveralDevicesHaveALiveLineEach) {
+    const std::string options = " --port COM1,COM2 --sim-fault COM2:power-off-at-block=3";
+    const auto result =
+        runCliOnTerminal(update({"--port", "COM1,COM2", "--sim-fault", "COM2:power-off-at-block=3"}), 72);
+    EXPECT_EQ(result.status, 33);
+    const auto piped = runCli("update " + firmware + " --simulate --sim-line instant --yes" + options);
+    // Each device's standard output but its progress and its summary, whose time may differ.
+    const auto linesOf = [](const std::vector<std::string>& screen, const std::string& port) {
+        std::vector<std::string> lines;
+        for (const std::string& line : screen) {
+            if (line.starts_with("[" + port + "] ") && !line.starts_with("[" + port + "]   ") &&
+                !line.starts_with("[" + port + "] " + port) &&
+                !line.starts_with("[" + port + "] rqfwup-cli: "))
+                lines.push_back(line);
+        }
+        return lines;
+    };
+    const auto screen = test::terminalScreen(result.out);
+    for (const std::string port : {"COM1", "COM2"}) {
+        EXPECT_EQ(linesOf(screen, port), linesOf(test::terminalScreen(piped.out), port)) << port;
+    }
+    EXPECT_TRUE(
+        std::regex_search(result.out, std::regex(R"(\[COM1\] 新ファームウェア書き込み中 [0-9]+ Block \[)")));
+    ASSERT_GE(screen.size(), 3u);
+    EXPECT_EQ(screen[screen.size() - 3].rfind("Port  ", 0), 0u);
+    EXPECT_NE(screen.back().find("error 33 in step 5 (write)"), std::string::npos);
 }
 
 }  // namespace

@@ -6,31 +6,37 @@
 namespace rq::test {
 
 // The lines a terminal shows after `output`: a carriage return goes back to the start of the line,
-// ESC [ K clears the rest of it. Characters are taken as bytes, which is enough for whole lines.
+// ESC [ K clears the rest of it, ESC [ n A goes n lines up, ESC [ J clears the rest of the screen.
+// Characters are taken as bytes, which is enough for whole lines.
 inline std::vector<std::string> terminalScreen(const std::string& output) {
-    std::vector<std::string> lines;
-    std::string line;
+    std::vector<std::string> lines(1);
+    std::size_t row = 0;
     std::size_t column = 0;
     for (std::size_t i = 0; i < output.size(); ++i) {
-        if (output.compare(i, 3, "\x1b[K") == 0) {
-            line.resize(column);
+        const std::size_t up = output.compare(i, 2, "\x1b[") == 0 ? output.find('A', i) : std::string::npos;
+        if (output.compare(i, 3, "\x1b[K") == 0 || output.compare(i, 3, "\x1b[J") == 0) {
+            lines[row].resize(std::min(column, lines[row].size()));
+            if (output[i + 2] == 'J') lines.resize(row + 1);
             i += 2;
+        } else if (up != std::string::npos && up - i < 6) {
+            row -= std::min(row, std::stoul(output.substr(i + 2, up - i - 2)));
+            i = up;
         } else if (output[i] == '\r') {
             column = 0;
         } else if (output[i] == '\n') {
-            lines.push_back(line);
-            line.clear();
+            if (++row == lines.size()) lines.emplace_back();
             column = 0;
         } else {
+            std::string& line = lines[row];
             if (column < line.size()) {
                 line[column] = output[i];
             } else {
-                line.push_back(output[i]);
+                line.append(column - line.size(), ' ').push_back(output[i]);
             }
             ++column;
         }
     }
-    if (!line.empty()) lines.push_back(line);
+    if (lines.back().empty()) lines.pop_back();
     return lines;
 }
 

@@ -67,6 +67,7 @@ std::optional<std::string> BackupStore::save(const SavedIdentity& identity, std:
         return std::nullopt;
     }
     const std::string stem = fileStem(identity.time);
+    const std::lock_guard lock(naming_);
     for (int n = 1; n <= kMaxNamesPerTime; ++n) {
         std::string name = stem;
         if (n > 1) name.append("-").append(std::to_string(n));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,7 +29,7 @@ inline constexpr std::size_t kMaxBackupFileSize = 64 * 1024;
 // Reads one backup file, wherever it lies.
 BackupRead readBackupFile(const std::string& path);
 
-// The identity backups of one directory, one file each.
+// The identity backups of one directory, one file each. Wizards on several threads may share one.
 class BackupStore {
   public:
     BackupStore(std::string directory, FileWriter& writer);
@@ -51,6 +52,7 @@ class BackupStore {
   private:
     std::string directory_;
     FileWriter& writer_;
+    std::mutex naming_;  // two backups of the same millisecond get two names
 };
 
 }  // namespace rq

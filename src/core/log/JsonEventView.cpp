@@ -39,6 +39,15 @@ std::string_view eventName(BackupNote::Event event) {
     return "";
 }
 
+std::string summaryObject(const RunSummary& summary) {
+    return "{\"port\":\"COM" + std::to_string(summary.port) + "\",\"device\":" + orNull(summary.device) +
+           ",\"model\":" + orNull(summary.model) + ",\"serial\":" + orNull(summary.serial) +
+           ",\"versionBefore\":" + orNull(summary.versionBefore) +
+           ",\"versionAfter\":" + orNull(summary.versionAfter) + ",\"result\":" + jsonString(summary.result) +
+           ",\"status\":" + std::to_string(summary.status) + ",\"milliseconds\":" +
+           std::to_string(std::chrono::duration_cast<Millis>(summary.elapsed).count()) + "}";
+}
+
 }  // namespace
 
 JsonEventView::JsonEventView(const Clock& clock, Sink sink) : clock_(clock), sink_(std::move(sink)) {}
@@ -61,12 +70,14 @@ void JsonEventView::warning(const std::string& what) {
 }
 
 void JsonEventView::summary(const RunSummary& summary) {
-    put("\"summary\":{\"port\":\"COM" + std::to_string(summary.port) +
-        "\",\"device\":" + orNull(summary.device) + ",\"model\":" + orNull(summary.model) +
-        ",\"serial\":" + orNull(summary.serial) + ",\"versionBefore\":" + orNull(summary.versionBefore) +
-        ",\"versionAfter\":" + orNull(summary.versionAfter) + ",\"result\":" + jsonString(summary.result) +
-        ",\"status\":" + std::to_string(summary.status) + ",\"milliseconds\":" +
-        std::to_string(std::chrono::duration_cast<Millis>(summary.elapsed).count()) + "}");
+    put("\"summary\":" + summaryObject(summary));
+}
+
+void JsonEventView::summaries(const std::vector<RunSummary>& devices, int status) {
+    std::string list;
+    for (const RunSummary& device : devices)
+        list.append(list.empty() ? "" : ",").append(summaryObject(device));
+    put("\"devices\":[" + list + "],\"status\":" + std::to_string(status));
 }
 
 void JsonEventView::pendingIdentity(const std::string& file, const std::string& command) {

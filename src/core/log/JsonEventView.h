@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/io/Clock.h"
 #include "core/io/LastShown.h"
@@ -27,6 +28,8 @@ class JsonEventView final : public SilentView {
     void warning(const std::string& what);
     // What the run did to the device, at its end.
     void summary(const RunSummary& summary);
+    // What a run of several devices did to each, in the order given, and its exit status.
+    void summaries(const std::vector<RunSummary>& devices, int status);
     // The device waits for its identity, which `file` keeps (none when empty) and `command` writes back.
     void pendingIdentity(const std::string& file, const std::string& command);
     // Which program writes, its version, and the system it runs on.

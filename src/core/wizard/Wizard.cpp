@@ -216,9 +216,12 @@ void Wizard::cmdFWFileSel() {
 }
 
 void Wizard::selectFirmwareFile(const FileChoice& choice) {
+    takeFirmwareFile(choice, readFirmwareFile(choice.path));
+}
+
+void Wizard::takeFirmwareFile(const FileChoice& choice, FirmwareRead read) {
     WizardView& view = context_.view;
     FirmwareFile& firmware = state_.firmware;
-    FirmwareRead read = readFirmwareFile(choice.path);
     if (read.result == FirmwareLoad::NotFound) {
         reportFileError(21);
         view.setEnabled(Control::cmdNext, false);

@@ -32,6 +32,8 @@ class Wizard {
     void cmdFWFileSel();
     // The file dialog of cmdFWFileSel answered with this file.
     void selectFirmwareFile(const FileChoice& choice);
+    // The same with the file already read, for several wizards that program one image.
+    void takeFirmwareFile(const FileChoice& choice, FirmwareRead read);
     void portConfSet(const PortConfSelection& selection);
     void portConfCancel();
     void closeRequest();
