@@ -9,7 +9,7 @@
 #include "cli/TextColumns.h"
 #include "cli/TextLines.h"
 #include "core/wizard/Hints.h"
-#include "core/wizard/Text.h"
+#include "core/text/Text.h"
 #include "platform/Interrupts.h"
 #include "platform/Terminal.h"
 
