@@ -7,7 +7,7 @@
 #include "cli/TraceOnlyView.h"
 #include "cli/TranscriptView.h"
 #include "core/io/ViewTee.h"
-#include "core/link/CommandRecord.h"
+#include "core/params/CommandRecord.h"
 #include "core/log/Json.h"
 #include "core/text/Text.h"
 #include "core/wizard/DeviceSteps.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/settings/CommSettings.h"
+#include "core/io/CommSettings.h"
 #include "sim/RqSystem.h"
 
 namespace rq::cli {

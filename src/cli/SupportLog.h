@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "core/log/JsonEventView.h"
+#include "core/wizard/JsonEventView.h"
 #include "core/log/RunLog.h"
 
 namespace rq::cli {

@@ -7,7 +7,7 @@
 
 #include "core/io/ViewTee.h"
 #include "core/io/WizardView.h"
-#include "core/log/JsonEventView.h"
+#include "core/wizard/JsonEventView.h"
 #include "core/log/RunLog.h"
 #include "platform/WizardThread.h"
 

@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "core/settings/CommSettings.h"
+#include "core/io/CommSettings.h"
 #include "core/settings/PortConf.h"
 
 namespace rq::gui {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/io/Port.h"
-#include "core/settings/CommSettings.h"
+#include "core/io/CommSettings.h"
 
 namespace rq {
 

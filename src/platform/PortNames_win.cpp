@@ -1,7 +1,7 @@
 #include <QSerialPortInfo>
 #include <algorithm>
 
-#include "core/settings/CommSettings.h"
+#include "core/io/CommSettings.h"
 #include "platform/PortNames.h"
 
 namespace rq {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "LinkTestSupport.h"
-#include "core/link/CommandRecord.h"
+#include "core/params/CommandRecord.h"
 #include "core/link/FrameCutter.h"
-#include "core/link/Trace.h"
+#include "core/text/Trace.h"
 #include "core/link/TraceBox.h"
 
 namespace rq {

@@ -4,7 +4,7 @@
 
 #include "TempDir.h"
 #include "core/io/ViewTee.h"
-#include "core/log/JsonEventView.h"
+#include "core/wizard/JsonEventView.h"
 #include "core/log/RunLog.h"
 #include "sim/VirtualClock.h"
 #include "support/RecordingView.h"

@@ -2,7 +2,7 @@
 
 #include "FuzzSupport.h"
 #include "core/link/FrameCutter.h"
-#include "core/link/Trace.h"
+#include "core/text/Trace.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace rq;

@@ -3,8 +3,8 @@
 #include <QDateTime>
 #include <QLocale>
 
-#include "core/link/CommandRecord.h"
-#include "core/link/Trace.h"
+#include "core/params/CommandRecord.h"
+#include "core/text/Trace.h"
 #include "platform/LocaleTime.h"
 
 namespace rq {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/flash/ProcessLog.h"
-#include "core/link/Trace.h"
+#include "core/text/Trace.h"
 #include "core/state/WizardState.h"
 
 namespace rq {

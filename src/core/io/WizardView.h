@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/settings/CommSettings.h"
+#include "core/io/CommSettings.h"
 
 namespace rq {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/link/CommandRecord.h"
+#include "core/params/CommandRecord.h"
 #include "core/params/Payloads.h"
 
 namespace rq {

@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "core/link/CommandRecord.h"
+#include "core/params/CommandRecord.h"
 
 namespace rq {
 

@@ -5,7 +5,7 @@
 
 #include "core/link/Dispatch.h"
 #include "core/link/FrameCutter.h"
-#include "core/link/Trace.h"
+#include "core/text/Trace.h"
 
 namespace rq {
 namespace {

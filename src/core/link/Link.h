@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "core/link/CommandRecord.h"
+#include "core/params/CommandRecord.h"
 #include "core/params/FilledValues.h"
 #include "core/state/WizardState.h"
 

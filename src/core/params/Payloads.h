@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "core/io/WizardView.h"
-#include "core/link/CommandRecord.h"
+#include "core/params/CommandRecord.h"
 #include "core/params/FilledValues.h"
 #include "core/params/ParameterStore.h"
 

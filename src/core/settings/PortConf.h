@@ -7,7 +7,7 @@
 
 #include "core/io/Port.h"
 #include "core/io/WizardView.h"
-#include "core/settings/CommSettings.h"
+#include "core/io/CommSettings.h"
 
 namespace rq {
 

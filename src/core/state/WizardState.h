@@ -11,9 +11,9 @@
 #include "core/io/Clock.h"
 #include "core/io/Port.h"
 #include "core/io/WizardView.h"
-#include "core/link/Trace.h"
+#include "core/text/Trace.h"
 #include "core/params/ParameterStore.h"
-#include "core/settings/CommSettings.h"
+#include "core/io/CommSettings.h"
 
 namespace rq {
 

@@ -1,4 +1,4 @@
-#include "core/settings/CommSettings.h"
+#include "core/io/CommSettings.h"
 
 #include <charconv>
 

@@ -1,4 +1,4 @@
-#include "core/link/CommandRecord.h"
+#include "core/params/CommandRecord.h"
 
 #include <algorithm>
 

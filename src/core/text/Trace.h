@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-#include "core/link/CommandRecord.h"
+#include "core/params/CommandRecord.h"
 
 namespace rq {
 

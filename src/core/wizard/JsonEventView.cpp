@@ -1,4 +1,4 @@
-#include "core/log/JsonEventView.h"
+#include "core/wizard/JsonEventView.h"
 
 #include "core/log/Json.h"
 #include "core/wizard/Wizard.h"

@@ -1,4 +1,4 @@
-#include "core/link/Trace.h"
+#include "core/text/Trace.h"
 
 #include <array>
 #include <ctime>
