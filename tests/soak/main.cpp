@@ -169,8 +169,10 @@ std::string rateText(double rate) {
 template <typename Key, typename KeyText>
 std::string countsText(const std::map<Key, int>& counts, KeyText keyText, const char* none) {
     std::string text;
-    for (const auto& [key, count] : counts)
-        text += (text.empty() ? "" : " ") + keyText(key) + "x" + std::to_string(count);
+    for (const auto& [key, count] : counts) {
+        if (!text.empty()) text += ' ';
+        text.append(keyText(key)).append("x").append(std::to_string(count));
+    }
     return text.empty() ? none : text;
 }
 
