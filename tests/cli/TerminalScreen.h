@@ -19,7 +19,7 @@ inline std::vector<std::string> terminalScreen(const std::string& output) {
             if (output[i + 2] == 'J') lines.resize(row + 1);
             i += 2;
         } else if (up != std::string::npos && up - i < 6) {
-            row -= std::min(row, std::stoul(output.substr(i + 2, up - i - 2)));
+            row -= std::min<std::size_t>(row, std::stoul(output.substr(i + 2, up - i - 2)));
             i = up;
         } else if (output[i] == '\r') {
             column = 0;
