@@ -27,10 +27,6 @@ std::string shownOf(const std::string& written) {
     return shown;
 }
 
-std::string orDash(const std::string& text) {
-    return text.empty() ? "-" : text;
-}
-
 // The result and what its exit status means.
 std::string resultWithMeaning(const RunSummary& device) {
     if (device.status == 0) return device.result;

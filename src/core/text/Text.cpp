@@ -42,4 +42,8 @@ std::string clockTime(Micros duration) {
     return text;
 }
 
+std::string orDash(const std::string& text) {
+    return text.empty() ? "-" : text;
+}
+
 }  // namespace rq

@@ -19,4 +19,7 @@ std::string printableBytes(std::string_view bytes);
 // A duration as a person reads it: "2:41", "1:02:03".
 std::string clockTime(Micros duration);
 
+// "-" for a value a table has none of.
+std::string orDash(const std::string& text);
+
 }  // namespace rq

@@ -13,10 +13,6 @@ std::string withoutTrailingBlanks(std::string text) {
     return text;
 }
 
-std::string orDash(const std::string& text) {
-    return text.empty() ? "-" : text;
-}
-
 }  // namespace
 
 RunSummary summarizeRun(const WizardState& state, const std::string& device) {
