@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "LinkTestSupport.h"
-#include "core/params/CommandRecord.h"
 #include "core/link/FrameCutter.h"
-#include "core/text/Trace.h"
 #include "core/link/TraceBox.h"
+#include "core/params/CommandRecord.h"
+#include "core/text/Trace.h"
 
 namespace rq {
 namespace {

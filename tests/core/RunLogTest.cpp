@@ -4,8 +4,8 @@
 
 #include "TempDir.h"
 #include "core/io/ViewTee.h"
-#include "core/wizard/JsonEventView.h"
 #include "core/log/RunLog.h"
+#include "core/wizard/JsonEventView.h"
 #include "sim/VirtualClock.h"
 #include "support/RecordingView.h"
 
