@@ -216,15 +216,7 @@ TEST_F(FlashStepTest, Faults) {
         {"security-status=10", 0x10, 34, SetSecurity, "最終設定開始", 2},
         {"security-second-silent", 31, 33, SetSecurity, "最終設定開始", 2, "SECURITY SET DATA RECV1", 4193ms},
         {"verify-mismatch=7", 0x0F, 37, Verify, "ベリファイ中 7 Block", 2},
-        {"verify-st2=12:0F", 0x0F, 37, Verify, "ベリファイ中 12 Block", 2},
-        {"bad-sum=reset", 0, 0, Verify, "ベリファイ完了", 2 + 1},
-        {"bad-sum=baudrate", 0, 0, Verify, "ベリファイ完了", 1 + 2},
         {"bad-sum=ofs", 7, 34, SetClock, "クロック設定開始", 1},
-        {"bad-sum=erase", 7, 35, Erase, "旧ファームウェア消去開始", 2},
-        {"bad-sum=write", 7, 36, Write, "新ファームウェア書き込み開始", 2},
-        {"bad-sum=security", 7, 34, SetSecurity, "最終設定開始", 2},
-        {"bad-sum=verify", 7, 37, Verify, "ベリファイ開始", 2},
-        {"bad-sum=4", 0, 0, Verify, "ベリファイ完了", 2},  // a normal-mode response
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fault);
@@ -257,11 +249,8 @@ TEST_F(FlashStepTest, EverySpeedAndHandshakingOnAnyLine) {
     sim::DeviceTimings none;  // the final write status then comes in the same read as the last block's
     none.reply = none.chipErase = none.blockWrite = none.blockVerify = none.securitySet = 0us;
     const Case cases[] = {
-        {0, "9600,N,8,1"},           {1, "19200,N,8,1"},
-        {2, "31250,N,8,1"},          {3, "38400,N,8,1"},
-        {4, "76800,N,8,1"},          {5, "153600,N,8,1"},
-        {0, "9600,N,8,1", false},    {5, "153600,N,8,1", false},
-        {3, "38400,N,8,1", true, 2}, {3, "38400,N,8,1", true, 0, none},
+        {0, "9600,N,8,1"},          {5, "153600,N,8,1"},         {0, "9600,N,8,1", false},
+        {5, "153600,N,8,1", false}, {3, "38400,N,8,1", true, 2}, {3, "38400,N,8,1", true, 0, none},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message()

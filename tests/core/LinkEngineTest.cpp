@@ -82,6 +82,9 @@ class LinkEngineTest : public ::testing::Test {
         answers = std::move(device);
         port.writes.clear();
         port.writeTimes.clear();
+        port.ctsOn = true;
+        port.writeResult = PortError::None;
+        port.lineFailsAt.reset();
         port.open();
     }
     void run(const Requests& requests, AnswerRule rule = AnswerRule::Accepted, AnswerLog* log = nullptr) {
@@ -227,18 +230,12 @@ TEST_F(LinkEngineTest, PortFailuresEndTheBatchAtOnce) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        test::ScriptedPort failing(clock, [](const Bytes&) { return std::vector<Bytes>{}; });
-        failing.open();
-        c.fault(failing);
-        StepContext failingContext{state, failing, clock, view};
-        state = {};
-        CommandQueue queue;
-        std::int32_t count = 0;
-        QueueCommand(queue, count, c.command, kWrite, state.params);
+        reset(silent);
+        c.fault(port);
         const Micros start = clock.now();
-        subFirstSend(failingContext, queue);
+        run({{c.command, kWrite}});
         EXPECT_EQ(state.LinkError, c.error);
-        EXPECT_EQ(failing.writes.size(), c.writes);
+        EXPECT_EQ(port.writes.size(), c.writes);
         EXPECT_EQ(clock.now() - start, c.end);
     }
 }

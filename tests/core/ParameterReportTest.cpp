@@ -147,22 +147,11 @@ TEST_F(ParameterReportTest, AnAnswerTheStoreCannotTakeAnswersItsReadAndFillsNoth
              EXPECT_EQ(s.ModelName, "");
              EXPECT_TRUE(filled.holds(s.SerialNumber));
          }},
-        // Key 0 names no channel; key 1 then names channel 1.
-        {"channel-zero=22",
-         {PARAM_22, {0}},
-         [](const ParameterStore& s, const FilledValues& filled) {
-             EXPECT_TRUE(filled.holds(s.Param22Group.words[0]));
-         }},
         {"channel-zero=33",
          {PARAM_33, {1, 1, 1}},
          [](const ParameterStore& s, const FilledValues& filled) {
              EXPECT_FALSE(filled.holds(s.Param33Group[0][0][0]));
              EXPECT_TRUE(filled.holds(s.Param33Group[0][0][1]));
-         }},
-        {"short-answer=21",
-         {PARAM_21, {0}},
-         [](const ParameterStore& s, const FilledValues& filled) {
-             EXPECT_FALSE(filled.holds(s.Param21Group[0].b[0]));
          }},
         // The word of 67 that channel 1's byte picks is not known, so neither is read.
         {"short-answer=65",
@@ -201,10 +190,8 @@ TEST_F(ParameterReportTest, TheIdentityReadsStillAskAgainForAnAnswerOfAnotherLen
 
 TEST_F(ParameterReportTest, FaultsEndTheReportWithTheLinksCode) {
     const std::pair<const char*, std::uint8_t> cases[] = {
-        {"silent-after=3", 12},   // within the identity's batch
         {"silent-after=60", 12},  // within the channel parameters
-        {"refuse=11", 12},        // the first request, eleven times
-        {"oversize-response", 12}, {"cts-off", 13},
+        {"cts-off", 13},
     };
     for (const auto& [fault, code] : cases) {
         prepare({fault});

@@ -96,16 +96,6 @@ TEST_F(WizardTest, InstructionScreens) {
     }
 }
 
-TEST_F(WizardTest, Step3ShowsTheDeviceVersion) {
-    const std::pair<std::array<std::uint8_t, 2>, const char*> cases[] = {
-        {{12, 3}, "Ver.1.2.3"}, {{15, 0}, "Ver.1.5.0"}, {{19, 4}, "Ver.1.9.4"}, {{0, 0}, "Ver.0.0.0"}};
-    for (const auto& [bytes, caption] : cases) {
-        wizard.state().params.FirmwareVersion = bytes;
-        subStep3VersionCheck(context);
-        EXPECT_EQ(view.text(Control::lblFWOld), caption);
-    }
-}
-
 TEST_F(WizardTest, Step8RenamesNextAndNextThereEndsTheProgram) {
     wizard.state().StepIndex = 6;
     subStep8End(context);
