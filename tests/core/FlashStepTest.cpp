@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 
 #include "ScreenChecks.h"
 #include "SimSteps.h"
 #include "core/io/ForwardingPort.h"
+#include "core/text/Trace.h"
 #include "core/wizard/DeviceSteps.h"
 #include "core/wizard/Wizard.h"
 #include "sim/FirmwareGenerator.h"
@@ -340,13 +340,7 @@ class LineRecorder final : public ForwardingPort {
         ForwardingPort::setDtr(on);
     }
     PortError write(std::span<const std::uint8_t> bytes) override {
-        std::string what = "write";
-        for (const std::uint8_t byte : bytes) {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, " %02X", byte);
-            what += hex;
-        }
-        note(what);
+        note(bootTraceLine(bytes, Direction::Request));
         return ForwardingPort::write(bytes);
     }
 
@@ -368,8 +362,8 @@ TEST_F(FlashStepTest, TheBootFirmwareIsWokenUpBeforeTheFirstReset) {
     EXPECT_EQ(std::vector(events.begin(), events.begin() + std::min<std::size_t>(events.size(), 8)),
               (std::vector<std::string>{
                   "0 us RTS off", "0 us DTR off", "0 us open", "0 us DTR on", "2000 us RTS on",
-                  "152000 us write 00", "159000 us write 00",
-                  "167000 us write 01 01 00 FF 03",  // 1 ms before every frame
+                  "152000 us PC->RQX::BOOT:00\r\n", "159000 us PC->RQX::BOOT:00\r\n",
+                  "167000 us PC->RQX::BOOT:01 01 00 FF 03\r\n",  // 1 ms before every frame
               }));
 }
 
