@@ -1,5 +1,6 @@
-// Every command's request and response: the bytes on the line, against a store whose values tell their
-// places apart, and what the answers to the access mode, the password and the identity's writes do.
+// Requests and responses as bytes on the line, one row for each way a position is filled or an answer
+// refused, against a store whose values tell their places apart; and what the answers to the access mode,
+// the password and the identity's writes do.
 
 #include <gtest/gtest.h>
 
