@@ -45,6 +45,7 @@ ParameterStore valuedStore() {
     s.Param03Value = 0x33;
     s.Param04Value = 0x44;
     s.FirmwareVersion = {12, 3};
+    s.Param06Value = 0x66;
     s.Param21Group[2] = {0, {1, 2, 3}};
     s.Param21Group[3] = {7, {4, 5, 6}};
     s.Param21Group[5] = {7, {8, 9, 10}};
@@ -90,6 +91,7 @@ TEST(RequestsTest, EveryEncoding) {
         {"3 write", 3, kWrite, {}, {0x33}},
         {"4 write", 4, kWrite, {}, {0x44, 0x00}},
         {"5 write", 5, kWrite, {}, {12, 3}},
+        {"6 write", 6, kWrite, {}, {0x66, 0x00}},
         {"21 write: b3 of the first slot with the key", 21, kWrite, {{0, 7}}, {7, 6, 0}},
         {"21 write: no slot has the key", 21, kWrite, {{0, 9}}, {9, 0, 0}},
         {"22 write: slot 11's key names channel 2", 22, kWrite, {{0, 11}}, {11, 0x5A, 0x22, 2, 0, 0, 0x22}},

@@ -214,6 +214,8 @@ TEST_F(FlashStepTest, Faults) {
         {"security-second-silent", 31, 33, SetSecurity, "最終設定開始", 2, "SECURITY SET DATA RECV1", 4193ms},
         {"verify-mismatch=7", 0x0F, 37, Verify, "ベリファイ中 7 Block", 2},
         {"bad-sum=ofs", 7, 34, SetClock, "クロック設定開始", 1},
+        {"bad-sum=verify", 7, 37, Verify, "ベリファイ開始", 2},
+        {"bad-sum=4", 0, 0, Verify, "ベリファイ完了", 2},  // a normal-mode response
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fault);

@@ -147,6 +147,12 @@ TEST_F(ParameterReportTest, AnAnswerTheStoreCannotTakeAnswersItsReadAndFillsNoth
              EXPECT_EQ(s.ModelName, "");
              EXPECT_TRUE(filled.holds(s.SerialNumber));
          }},
+        // Key 0 names no channel; key 1 then names channel 1.
+        {"channel-zero=22",
+         {PARAM_22, {0}},
+         [](const ParameterStore& s, const FilledValues& filled) {
+             EXPECT_TRUE(filled.holds(s.Param22Group.words[0]));
+         }},
         {"channel-zero=33",
          {PARAM_33, {1, 1, 1}},
          [](const ParameterStore& s, const FilledValues& filled) {
