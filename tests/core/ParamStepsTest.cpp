@@ -368,6 +368,7 @@ TEST_F(BackupWizardTest, AfterAnUpdateTheDeviceRunsTheFilesVersionWithItsOwnIden
     EXPECT_EQ(after.serialNumber, original.serialNumber);
     EXPECT_EQ(after.param04, original.param04);
     EXPECT_EQ(sim::flashFirmwareVersion(after), (std::array<std::uint8_t, 2>{25, 9}));
+    EXPECT_EQ(after.working, sim::initialWorkingSet()) << "step 7 initialised the device's parameters";
 }
 
 // Before step 5 the device still holds what the backup keeps.
