@@ -6,6 +6,7 @@
 #include <sstream>
 #include <vector>
 
+#include "core/flash/FlashFrames.h"
 #include "sim/RqSystem.h"
 #include "sim/SimPort.h"
 #include "sim/VirtualClock.h"
@@ -22,11 +23,9 @@ const Bytes kBlockAck = {0x02, 0x02, 0x06, 0x06, 0xF2, 0x03};
 
 // A data frame of 256 bytes of `fill`, the last of its transfer or not.
 inline Bytes dataFrame(std::uint8_t fill, bool last) {
-    Bytes frame = {0x02, 0x00};
-    frame.insert(frame.end(), 256, fill);
-    frame.push_back(static_cast<std::uint8_t>(-(fill * 256)));  // LEN 00h adds nothing
-    frame.push_back(last ? 0x03 : 0x17);
-    return frame;
+    ImageBlock block;
+    block.fill(fill);
+    return rq::dataFrame(block, last);
 }
 
 // A simulated RQ system switched on in one mode, its port open at that mode's line settings; in
@@ -47,7 +46,7 @@ class DeviceBench : public ::testing::Test {
         if (programming) wakeUp();
     }
     // What the boot firmware waits for, in words: "dtr+", "rts-", a wait in ms such as "150", a byte
-    // such as "x00", and "replug" for a cable pulled and plugged back before the port opens again.
+    // such as "x00".
     void perform(const std::string& script) {
         std::istringstream words(script);
         for (std::string word; words >> word;) {
@@ -55,10 +54,6 @@ class DeviceBench : public ::testing::Test {
                 port->setDtr(word.back() == '+');
             } else if (word == "rts+" || word == "rts-") {
                 port->setRts(word.back() == '+');
-            } else if (word == "replug") {
-                port->unplug();
-                port->plug();
-                ASSERT_EQ(port->open(), PortError::None);
             } else if (word.front() == 'x') {
                 port->write(Bytes{static_cast<std::uint8_t>(std::stoi(word.substr(1), nullptr, 16))});
             } else {
