@@ -46,7 +46,7 @@ class DeviceBench : public ::testing::Test {
         if (programming) wakeUp();
     }
     // What the boot firmware waits for, in words: "dtr+", "rts-", a wait in ms such as "150", a byte
-    // such as "x00".
+    // such as "x00", and "replug" for a cable pulled and plugged back before the port opens again.
     void perform(const std::string& script) {
         std::istringstream words(script);
         for (std::string word; words >> word;) {
@@ -54,6 +54,10 @@ class DeviceBench : public ::testing::Test {
                 port->setDtr(word.back() == '+');
             } else if (word == "rts+" || word == "rts-") {
                 port->setRts(word.back() == '+');
+            } else if (word == "replug") {
+                port->unplug();
+                port->plug();
+                ASSERT_EQ(port->open(), PortError::None);
             } else if (word.front() == 'x') {
                 port->write(Bytes{static_cast<std::uint8_t>(std::stoi(word.substr(1), nullptr, 16))});
             } else {

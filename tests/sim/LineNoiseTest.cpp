@@ -91,20 +91,6 @@ TEST_F(NoisyDeviceTest, NoiseStrikesInTheModesItIsAskedFor) {
     }
 }
 
-TEST_F(NoisyDeviceTest, BothDirectionsAndChangesAtRunTime) {
-    powerOn(true, RqSystemOptions());  // a line that takes its time
-    // The request leaves on a clean line; the answer, sent later, meets the noise.
-    port->write(kReset);
-    device->setLineNoise({.drop = 1});
-    EXPECT_EQ(port->read(5, 1s), Bytes{});
-
-    // The request is lost; the line is clean again before the device would answer.
-    port->write(kReset);
-    device->setLineNoise({});
-    EXPECT_EQ(port->read(5, 1s), Bytes{});
-    EXPECT_TRUE(answers(true));
-}
-
 TEST_F(NoisyDeviceTest, TheNoiseFaultSetsTheRate) {
     for (const auto& [fault, answered] : {std::pair{"noise=0", true}, std::pair{"noise=1", false}}) {
         RqSystemOptions options;  // a line that takes its time

@@ -93,6 +93,7 @@ TEST_F(SimPortTest, APulledCableClosesThePortUntilItIsPluggedBack) {
     EXPECT_NE(port.deviceName(1), "");
     EXPECT_FALSE(port.isOpen());  // until someone opens it again
     ASSERT_EQ(port.open(), PortError::None);
+    EXPECT_EQ(port.open(), PortError::None);  // already open: nothing changes
     EXPECT_EQ(port.read(1, 100ms), Bytes{});  // what came while the cable was out is gone
     EXPECT_EQ(echo({6}), Bytes{6});
     EXPECT_TRUE(port.cts());
@@ -130,11 +131,14 @@ struct LatencyCase {
     Micros after;  // the read's return, from the write
 };
 
+void PrintTo(const LatencyCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class AdapterLatencyTest : public SimPortTest, public ::testing::WithParamInterface<LatencyCase> {};
 
 TEST_P(AdapterLatencyTest, HoldsTheEchoUntilItsTimerRunsOut) {
     const LatencyCase& c = GetParam();
-    SCOPED_TRACE(c.name);
     device.setInstantLine(c.instantLine);
     device.setAdapterLatency(c.latency);
     clock.sleep(c.start);
@@ -145,8 +149,7 @@ TEST_P(AdapterLatencyTest, HoldsTheEchoUntilItsTimerRunsOut) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, AdapterLatencyTest,
-    ::testing::Values(LatencyCase{"plain port", 0ms, true, 5300us, 5, 5, 5, 0us},
-                      LatencyCase{"several periods", 1ms, true, 5300us, 5, 5, 5, 700us},
+    ::testing::Values(LatencyCase{"several periods", 1ms, true, 5300us, 5, 5, 5, 700us},
                       LatencyCase{"a full buffer goes at once", 16ms, true, 5300us, 100, 1, 62, 0us},
                       LatencyCase{"the rest a period later", 16ms, true, 5300us, 100, 100, 100, 16ms},
                       // At 9600 bit/s the echoes come back at 12.08 to 16.25 ms: the timer splits them.

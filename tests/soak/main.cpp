@@ -57,16 +57,6 @@ const char* kUsage =
     "              [--jobs N] [--no-sweep]\n"
     "       rqsoak --replay RATE MODE SEED [--no-verify-identity]   one run with its trace\n";
 
-std::vector<std::string_view> split(std::string_view text) {
-    std::vector<std::string_view> parts;
-    for (std::size_t start = 0;;) {
-        const std::size_t comma = text.find(',', start);
-        parts.push_back(text.substr(start, comma == std::string_view::npos ? comma : comma - start));
-        if (comma == std::string_view::npos) return parts;
-        start = comma + 1;
-    }
-}
-
 template <typename T>
 std::optional<T> number(std::string_view text) {
     T value{};
@@ -102,10 +92,12 @@ bool one(std::string_view text, Value&& value, Read read) {
 template <typename T, typename Read>
 bool listOf(std::string_view text, std::vector<T>& values, Read read) {
     values.clear();
-    for (const auto part : split(text)) {
-        if (!one(part, values.emplace_back(), read)) return false;
+    for (std::size_t start = 0;;) {
+        const std::size_t comma = text.find(',', start);
+        if (!one(text.substr(start, comma - start), values.emplace_back(), read)) return false;
+        if (comma == std::string_view::npos) return true;
+        start = comma + 1;
     }
-    return true;
 }
 
 std::optional<Settings> parse(int argc, char** argv) {
