@@ -2,35 +2,19 @@
 
 #include <unistd.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-
 #include "FuzzSupport.h"
 #include "core/FakePort.h"
+#include "core/TempDir.h"
 #include "core/flash/ImageBuild.h"
 #include "core/io/SilentView.h"
 #include "core/state/WizardState.h"
 #include "sim/VirtualClock.h"
 
-namespace {
-
-const std::string& filePath() {
-    static const std::string path =
-        (std::filesystem::temp_directory_path() / ("rqfwup-fuzz-" + std::to_string(::getpid()) + ".bin"))
-            .string();
-    return path;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace rq;
-    {
-        std::ofstream file(filePath(), std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
-    FirmwareRead read = readFirmwareFile(filePath());
+    static const test::TempDir dir;
+    const std::string path = dir.file("fuzz.bin", fuzz::Bytes(data, data + size));
+    FirmwareRead read = readFirmwareFile(path);
     fuzz::require(read.contents.size() <= kFirmwareReadLimit, "no more is read than the limit");
     if (read.result != FirmwareLoad::Ok) return 0;
     fuzz::require(read.length == size, "the length is the file's");
@@ -40,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     sim::VirtualClock clock;
     SilentView view;
     WizardState state;
-    state.firmware = {filePath(), "fuzz.bin", read.length, std::move(read.contents), true};
+    state.firmware = {path, "fuzz.bin", read.length, std::move(read.contents), true};
     StepContext context{state, port, clock, view};
     const std::uint8_t result = buildProgrammingImage(context);
     fuzz::require((result == 36) == (size > kFirmwareHeaderSize + kFlashSize + 1),

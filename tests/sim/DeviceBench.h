@@ -6,6 +6,7 @@
 #include <sstream>
 #include <vector>
 
+#include "core/flash/FlashFrames.h"
 #include "sim/RqSystem.h"
 #include "sim/SimPort.h"
 #include "sim/VirtualClock.h"
@@ -22,11 +23,9 @@ const Bytes kBlockAck = {0x02, 0x02, 0x06, 0x06, 0xF2, 0x03};
 
 // A data frame of 256 bytes of `fill`, the last of its transfer or not.
 inline Bytes dataFrame(std::uint8_t fill, bool last) {
-    Bytes frame = {0x02, 0x00};
-    frame.insert(frame.end(), 256, fill);
-    frame.push_back(static_cast<std::uint8_t>(-(fill * 256)));  // LEN 00h adds nothing
-    frame.push_back(last ? 0x03 : 0x17);
-    return frame;
+    ImageBlock block;
+    block.fill(fill);
+    return rq::dataFrame(block, last);
 }
 
 // A simulated RQ system switched on in one mode, its port open at that mode's line settings; in

@@ -29,7 +29,6 @@ TEST(LineNoiseTest, EachKindAtCertainty) {
         bool (*fits)(std::uint8_t sent, std::span<const std::uint8_t> received);
     };
     const Case cases[] = {
-        {"clean", {}, [](auto sent, auto got) { return got.size() == 1 && got[0] == sent; }},
         {"flip",
          {.flip = 1},
          [](auto sent, auto got) { return got.size() == 1 && std::popcount(unsigned(got[0] ^ sent)) == 1; }},
@@ -78,11 +77,10 @@ TEST_F(NoisyDeviceTest, NoiseStrikesInTheModesItIsAskedFor) {
     struct Case {
         bool normalMode, programmingMode, deviceProgramming, answered;
     };
-    const Case cases[] = {
-        {true, false, false, false}, {true, false, true, true},  {false, true, false, true},
-        {false, true, true, false},  {true, true, false, false}, {true, true, true, false},
-        {false, false, false, true}, {false, false, true, true},
-    };
+    const Case cases[] = {{true, false, false, false},
+                          {true, false, true, true},
+                          {false, true, false, true},
+                          {false, true, true, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.normalMode << c.programmingMode << c.deviceProgramming);
         RqSystemOptions options;  // a line that takes its time
@@ -90,20 +88,6 @@ TEST_F(NoisyDeviceTest, NoiseStrikesInTheModesItIsAskedFor) {
         powerOn(c.deviceProgramming, options);
         EXPECT_EQ(answers(c.deviceProgramming), c.answered);
     }
-}
-
-TEST_F(NoisyDeviceTest, BothDirectionsAndChangesAtRunTime) {
-    powerOn(true, RqSystemOptions());  // a line that takes its time
-    // The request leaves on a clean line; the answer, sent later, meets the noise.
-    port->write(kReset);
-    device->setLineNoise({.drop = 1});
-    EXPECT_EQ(port->read(5, 1s), Bytes{});
-
-    // The request is lost; the line is clean again before the device would answer.
-    port->write(kReset);
-    device->setLineNoise({});
-    EXPECT_EQ(port->read(5, 1s), Bytes{});
-    EXPECT_TRUE(answers(true));
 }
 
 TEST_F(NoisyDeviceTest, TheNoiseFaultSetsTheRate) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <optional>
 
 #include "sim/SimPort.h"
 #include "sim/VirtualClock.h"
@@ -86,12 +85,15 @@ TEST_F(SimPortTest, APulledCableClosesThePortUntilItIsPluggedBack) {
     EXPECT_EQ(port.open(), PortError::InvalidPort);
     EXPECT_FALSE(port.cts());
     EXPECT_FALSE(port.dsr());
+    const Micros pulled = clock.now();
+    EXPECT_EQ(port.read(1, 1s), Bytes{});
+    EXPECT_EQ(clock.now() - pulled, 1s);
 
-    clock.sleep(1s);
     port.plug();
     EXPECT_NE(port.deviceName(1), "");
     EXPECT_FALSE(port.isOpen());  // until someone opens it again
     ASSERT_EQ(port.open(), PortError::None);
+    EXPECT_EQ(port.open(), PortError::None);  // already open: nothing changes
     EXPECT_EQ(port.read(1, 100ms), Bytes{});  // what came while the cable was out is gone
     EXPECT_EQ(echo({6}), Bytes{6});
     EXPECT_TRUE(port.cts());
@@ -99,96 +101,59 @@ TEST_F(SimPortTest, APulledCableClosesThePortUntilItIsPluggedBack) {
                                                    "RTS off, DTR off", "RTS on, DTR on"}));
 }
 
-TEST_F(SimPortTest, AReadEndsEmptyAtItsDeadlineWhenTheCableGoes) {
-    struct Case {
-        const char* name;
-        std::optional<Micros> pulledAfter;  // from the write; the echo is back after 2084 µs
-    };
-    const Case cases[] = {{"before the read", std::nullopt}, {"while the echo is on the line", 1ms}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        port.plug();
-        ASSERT_EQ(port.open(), PortError::None);
-        port.write(Bytes{7});
-        const Micros start = clock.now();
-        if (c.pulledAfter) {
-            clock.at(start + *c.pulledAfter, [this] { port.unplug(); });
-        } else {
-            port.unplug();
-        }
-        EXPECT_EQ(port.read(1, 1s), Bytes{});
-        EXPECT_EQ(clock.now() - start, 1s);
-    }
+TEST_F(SimPortTest, AReadEndsEmptyAtItsDeadlineWhenTheCableGoesWhileItWaits) {
+    port.write(Bytes{7});  // its echo is back after 2084 µs
+    clock.at(1ms, [this] { port.unplug(); });
+    EXPECT_EQ(port.read(1, 1s), Bytes{});
+    EXPECT_EQ(clock.now(), 1s);
+}
+
+// A wait for the echo of a frame wakes when the echo is whole, not for every byte on its way either way,
+// and the echo comes when it would byte by byte: back to back, a byte time of 1042 µs each, behind the
+// first byte's arrival.
+TEST_F(SimPortTest, AWaitWakesOnceTheAnswerIsWholeNotForEachByte) {
+    port.write(Bytes(100, 0x55));
+    EXPECT_EQ(port.read(100, 1s), Bytes(100, 0x55));
+    EXPECT_EQ(clock.now(), 101 * 1042us);
+    EXPECT_EQ(clock.sleeps, 1);
 }
 
 // The echo of a reply written at `start`, as a USB adapter passes it on: its timer runs out every
 // latency period after the last time it passed anything on (at 0 here), or at once when it holds 62.
-TEST_F(SimPortTest, AdapterLatency) {
-    struct Case {
-        const char* name;
-        Millis latency;
-        bool instantLine;
-        Micros start;
-        std::size_t written;
-        std::size_t atLeast;
-        std::size_t received;
-        Micros after;  // the read's return, from the write
-    };
-    const Case cases[] = {
-        {"plain port", 0ms, true, 5300us, 5, 5, 5, 0us},
-        {"held to the timer", 16ms, true, 5300us, 5, 5, 5, 10700us},
-        {"low latency", 1ms, true, 5300us, 5, 5, 5, 700us},
-        {"a full buffer goes at once", 16ms, true, 5300us, 100, 1, 62, 0us},
-        {"the rest a period later", 16ms, true, 5300us, 100, 100, 100, 16ms},
-        // At 9600 bit/s the echoes come back at 12.08 to 16.25 ms: the timer splits them.
-        {"the timer cuts a reply", 16ms, false, 10ms, 5, 1, 4, 6ms},
-        {"its tail waits a period", 16ms, false, 10ms, 5, 5, 5, 22ms},
-        {"plain port on the timed line", 0ms, false, 10ms, 5, 5, 5, 6252us},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ScheduledClock clock;
-        std::vector<std::string> lines;
-        SimDevice device{clock, std::make_unique<Echo>(lines), std::make_unique<Echo>(lines)};
-        device.setPower(true);
-        device.setInstantLine(c.instantLine);
-        device.setAdapterLatency(c.latency);
-        SimPort port{device};
-        ASSERT_EQ(port.open(), PortError::None);
-        clock.sleep(c.start);
-        port.write(Bytes(c.written, 0x55));
-        EXPECT_EQ(port.read(c.atLeast, 1s), Bytes(c.received, 0x55));
-        EXPECT_EQ(clock.now() - c.start, c.after);
-    }
-}
-
-// A device that answers 06h 06h 06h to every frame of 100 bytes.
-class FrameTaker final : public Firmware {
-  public:
-    LineSettings powerOn(DeviceMemory&) override { return kLine; }
-    void receive(std::uint8_t, DeviceLine& line) override {
-        if (++taken_ % 100 == 0) line.send(Bytes(3, 0x06));
-    }
-    bool cts(bool) const override { return true; }
-    bool dsr(bool) const override { return false; }
-
-  private:
-    int taken_ = 0;
+struct LatencyCase {
+    const char* name;
+    Millis latency;
+    bool instantLine;
+    Micros start;
+    std::size_t written;
+    std::size_t atLeast;
+    std::size_t received;
+    Micros after;  // the read's return, from the write
 };
 
-// A wait for the answer to a frame wakes when the answer is whole, not for every byte on its way either
-// way, and the answer comes when it would byte by byte.
-TEST(SimDeviceTest, AWaitWakesOnceTheAnswerIsWholeNotForEachByte) {
-    ScheduledClock clock;
-    SimDevice device{clock, std::make_unique<FrameTaker>(), std::make_unique<FrameTaker>()};
-    device.setPower(true);
-    SimPort port{device};
-    ASSERT_EQ(port.open(), PortError::None);
-    port.write(Bytes(100, 0x55));
-    EXPECT_EQ(port.read(3, 1s), Bytes(3, 0x06));
-    EXPECT_EQ(clock.now(), 104167us + 3125us);  // 100 bytes and 3 of 10 bits at 9600 bit/s
-    EXPECT_EQ(clock.sleeps, 1);
+void PrintTo(const LatencyCase& c, std::ostream* out) {
+    *out << c.name;
 }
+
+class AdapterLatencyTest : public SimPortTest, public ::testing::WithParamInterface<LatencyCase> {};
+
+TEST_P(AdapterLatencyTest, HoldsTheEchoUntilItsTimerRunsOut) {
+    const LatencyCase& c = GetParam();
+    device.setInstantLine(c.instantLine);
+    device.setAdapterLatency(c.latency);
+    clock.sleep(c.start);
+    port.write(Bytes(c.written, 0x55));
+    EXPECT_EQ(port.read(c.atLeast, 1s), Bytes(c.received, 0x55));
+    EXPECT_EQ(clock.now() - c.start, c.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AdapterLatencyTest,
+    ::testing::Values(LatencyCase{"several periods", 1ms, true, 5300us, 5, 5, 5, 700us},
+                      LatencyCase{"a full buffer goes at once", 16ms, true, 5300us, 100, 1, 62, 0us},
+                      LatencyCase{"the rest a period later", 16ms, true, 5300us, 100, 100, 100, 16ms},
+                      // At 9600 bit/s the echoes come back at 12.08 to 16.25 ms: the timer splits them.
+                      LatencyCase{"the timer cuts a reply", 16ms, false, 10ms, 5, 1, 4, 6ms}));
 
 }  // namespace
 }  // namespace rq::sim

@@ -5,6 +5,7 @@
 
 #include "SoakSupport.h"
 #include "core/wizard/DeviceSteps.h"
+#include "sim/LineNoise.h"
 #include "sim/RqSystem.h"
 #include "sim/SimPort.h"
 #include "sim/VirtualClock.h"
@@ -15,11 +16,12 @@ namespace {
 constexpr std::array<FaultKind, 4> kKinds = {FaultKind::Flip, FaultKind::Drop, FaultKind::Duplicate,
                                              FaultKind::Insert};
 
-// Hits the byte at one position of everything the device sends, counted from the first.
+// Hits the byte at one position of everything the device sends, counted from the first, as a line that
+// has that kind of fault for certain would.
 class OneFaultPort final : public ForwardingPort {
   public:
     OneFaultPort(Port& inner, std::optional<std::size_t> at, FaultKind kind)
-        : ForwardingPort(inner), at_(at), kind_(kind) {}
+        : ForwardingPort(inner), at_(at), noise_(certainNoise(kind)), source_(at.value_or(0)) {}
 
     std::size_t received() const { return received_; }
 
@@ -29,27 +31,22 @@ class OneFaultPort final : public ForwardingPort {
         received_ += bytes.size();
         if (!at_ || *at_ < first || *at_ >= received_) return bytes;
         const auto hit = bytes.begin() + static_cast<std::ptrdiff_t>(*at_ - first);
-        const std::size_t position = *at_;
-        switch (kind_) {
-            case FaultKind::Flip:
-                *hit ^= static_cast<std::uint8_t>(1u << (position % 8));
-                break;
-            case FaultKind::Drop:
-                bytes.erase(hit);
-                break;
-            case FaultKind::Duplicate:
-                bytes.insert(hit, *hit);
-                break;
-            case FaultKind::Insert:
-                bytes.insert(hit, static_cast<std::uint8_t>(mix(position)));
-                break;
-        }
+        const sim::Arrival arrival = source_.pass(*hit, noise_);
+        bytes.insert(bytes.erase(hit), arrival.received().begin(), arrival.received().end());
         return bytes;
     }
 
   private:
+    static sim::LineNoise certainNoise(FaultKind kind) {
+        return {.flip = double(kind == FaultKind::Flip),
+                .drop = double(kind == FaultKind::Drop),
+                .duplicate = double(kind == FaultKind::Duplicate),
+                .insert = double(kind == FaultKind::Insert)};
+    }
+
     std::optional<std::size_t> at_;
-    FaultKind kind_;
+    sim::LineNoise noise_;
+    sim::NoiseSource source_;
     std::size_t received_ = 0;
 };
 

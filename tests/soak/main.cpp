@@ -57,16 +57,6 @@ const char* kUsage =
     "              [--jobs N] [--no-sweep]\n"
     "       rqsoak --replay RATE MODE SEED [--no-verify-identity]   one run with its trace\n";
 
-std::vector<std::string_view> split(std::string_view text) {
-    std::vector<std::string_view> parts;
-    for (std::size_t start = 0;;) {
-        const std::size_t comma = text.find(',', start);
-        parts.push_back(text.substr(start, comma == std::string_view::npos ? comma : comma - start));
-        if (comma == std::string_view::npos) return parts;
-        start = comma + 1;
-    }
-}
-
 template <typename T>
 std::optional<T> number(std::string_view text) {
     T value{};
@@ -75,16 +65,39 @@ std::optional<T> number(std::string_view text) {
     return value;
 }
 
+template <typename T>
+std::optional<T> positive(std::string_view text) {
+    const auto value = number<T>(text);
+    return value && *value >= 1 ? value : std::nullopt;
+}
+
+std::optional<double> rateIn(std::string_view text) {
+    const auto rate = number<double>(text);
+    return rate && *rate >= 0 && *rate <= 1 ? rate : std::nullopt;
+}
+
+std::optional<bool> onOff(std::string_view text) {
+    return text == "on" || text == "off" ? std::optional(text == "on") : std::nullopt;
+}
+
+// The value of an option, read by `read`; false when it does not read.
+template <typename Value, typename Read>
+bool one(std::string_view text, Value&& value, Read read) {
+    const auto parsed = read(text);
+    if (parsed) value = *parsed;
+    return parsed.has_value();
+}
+
 // The comma-separated values of an option, each read by `read`; false when one does not read.
 template <typename T, typename Read>
 bool listOf(std::string_view text, std::vector<T>& values, Read read) {
     values.clear();
-    for (const auto part : split(text)) {
-        const std::optional<T> value = read(part);
-        if (!value) return false;
-        values.push_back(*value);
+    for (std::size_t start = 0;;) {
+        const std::size_t comma = text.find(',', start);
+        if (!one(text.substr(start, comma - start), values.emplace_back(), read)) return false;
+        if (comma == std::string_view::npos) return true;
+        start = comma + 1;
     }
-    return true;
 }
 
 std::optional<Settings> parse(int argc, char** argv) {
@@ -93,40 +106,29 @@ std::optional<Settings> parse(int argc, char** argv) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
         const auto value = [&]() { return i + 1 < args.size() ? args[++i] : std::string_view(); };
+        bool taken = true;
         if (arg == "--no-sweep") {
             settings.sweep = false;
         } else if (arg == "--runs") {
-            const auto runs = number<long>(value());
-            if (!runs || *runs < 1) return std::nullopt;
-            settings.runs = *runs;
+            taken = one(value(), settings.runs, positive<long>);
         } else if (arg == "--jobs") {
-            const auto jobs = number<unsigned>(value());
-            if (!jobs || *jobs < 1) return std::nullopt;
-            settings.jobs = *jobs;
+            taken = one(value(), settings.jobs, positive<unsigned>);
         } else if (arg == "--rates") {
-            if (!listOf(value(), settings.rates, [](std::string_view part) {
-                    const auto rate = number<double>(part);
-                    return rate && *rate >= 0 && *rate <= 1 ? rate : std::nullopt;
-                }))
-                return std::nullopt;
+            taken = listOf(value(), settings.rates, rateIn);
         } else if (arg == "--modes") {
-            if (!listOf(value(), settings.modes, modeNamed)) return std::nullopt;
+            taken = listOf(value(), settings.modes, modeNamed);
         } else if (arg == "--read-back") {
-            if (!listOf(value(), settings.readBacks, [](std::string_view part) {
-                    return part == "on" || part == "off" ? std::optional(part == "on") : std::nullopt;
-                }))
-                return std::nullopt;
+            taken = listOf(value(), settings.readBacks, onOff);
         } else if (arg == "--replay" && i + 3 < args.size()) {
-            const auto rate = number<double>(args[++i]);
-            const auto mode = modeNamed(args[++i]);
-            const auto seed = number<std::uint64_t>(args[++i]);
-            if (!rate || !mode || !seed) return std::nullopt;
-            settings.replay = {{*rate, *mode, true}, *seed};
+            Cell& cell = settings.replay.emplace().first;
+            taken = one(args[++i], cell.rate, rateIn) && one(args[++i], cell.mode, modeNamed) &&
+                    one(args[++i], settings.replay->second, number<std::uint64_t>);
         } else if (arg == "--no-verify-identity" && settings.replay) {
             settings.replay->first.verifyIdentity = false;
         } else {
-            return std::nullopt;
+            taken = false;
         }
+        if (!taken) return std::nullopt;
     }
     return settings;
 }
@@ -210,10 +212,13 @@ void printSweep(const std::vector<SweepRow>& rows) {
     }
 }
 
+std::string failureText(const Failure& failure) {
+    return "step " + std::to_string(failure.step) + " with " + std::to_string(failure.code);
+}
+
 std::string recoveryText(const Recovery& recovery) {
     if (recovery.failure)
-        return "failed again in step " + std::to_string(recovery.failure->step) + " with " +
-               std::to_string(recovery.failure->code) +
+        return "failed again in " + failureText(*recovery.failure) +
                (recovery.identityWrong ? ", the identity left wrong" : "");
     return std::string(causeText(recovery.cause));
 }
@@ -221,9 +226,7 @@ std::string recoveryText(const Recovery& recovery) {
 int replay(const Cell& cell, std::uint64_t seed, const SoakFirmware& firmware) {
     const RunOutcome outcome = runUpdate(cell, seed, firmware, &std::cout);
     std::cout << "outcome: "
-              << (outcome.succeeded() ? "reached step 8"
-                                      : "failed in step " + std::to_string(outcome.failure->step) + " with " +
-                                            std::to_string(outcome.failure->code))
+              << (outcome.succeeded() ? "reached step 8" : "failed in " + failureText(*outcome.failure))
               << "; false success: " << causeText(outcome.falseSuccess);
     if (outcome.recovery)
         std::cout << "; recovery: "
@@ -240,12 +243,12 @@ CellStats tally(const Cell& cell, std::span<const RunOutcome> outcomes, std::vec
                 std::vector<Listed>& unrecovered) {
     CellStats stats;
     stats.cell = cell;
+    stats.runs = static_cast<int>(outcomes.size());
     for (std::size_t i = 0; i < outcomes.size(); ++i) {
         const RunOutcome& outcome = outcomes[i];
-        ++stats.runs;
         stats.time += outcome.time;
         stats.hangs += outcome.hung;
-        if (outcome.succeeded()) ++stats.successes;
+        stats.successes += outcome.succeeded();
         if (outcome.failure) ++stats.failures[{outcome.failure->step, outcome.failure->code}];
         if (const auto& recovery = outcome.recovery) {
             ++stats.recoveryTries;
