@@ -73,12 +73,14 @@ struct SceneCase {
 
 // The model and serial dialog is left with Cancel: without an identity the wizard goes back to step 1.
 
-// Steps 5 to 7 lie on the way to step 8, which stands for them: each whole update takes seconds.
+// The walk to step 8 passes every screen of the main window and works the front panel on the way: it
+// stands for the other steps.
 const SceneCase kSceneCases[] = {
-    {"step1", kMainCaption, "lblProcess01"},   {"step2", kMainCaption, "lblProcess02"},
-    {"step4", kMainCaption, "lblProcess04"},   {"step8", kMainCaption, "lblProcess08"},
-    {"settings", "通信設定", "lblProcess01"},  {"model-serial", "Forced update config", "lblProcess01"},
-    {"message", "通信エラー", "lblProcess01"}, {"trace", "Communication monitoring window", "lblProcess02"},
+    {"step8", kMainCaption, "lblProcess08"},
+    {"settings", "通信設定", "lblProcess01"},
+    {"model-serial", "Forced update config", "lblProcess01"},
+    {"message", "通信エラー", "lblProcess01"},
+    {"trace", "Communication monitoring window", "lblProcess02"},
     {"about", "About rqfwup", "lblProcess01"},
 };
 
