@@ -11,30 +11,22 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A device that answers every byte with the next one up.
-class CountingDevice {
-  public:
-    void take(std::span<const std::uint8_t> bytes) {
-        std::lock_guard lock(mutex_);
-        for (const std::uint8_t byte : bytes) pending_.push_back(static_cast<std::uint8_t>(byte + 1));
-    }
-    Bytes give() {
-        std::lock_guard lock(mutex_);
-        return std::exchange(pending_, {});
-    }
-
-  private:
-    std::mutex mutex_;
-    Bytes pending_;
-};
-
 TEST(PtyTransportTest, BytesPassBothWaysUnchangedAndUnechoed) {
     PtyTransport transport;
     ASSERT_TRUE(transport.ok());
     EXPECT_EQ(transport.path().rfind("/dev/pts/", 0), 0u) << transport.path();
-    CountingDevice device;
-    transport.start([&](std::span<const std::uint8_t> bytes) { device.take(bytes); },
-                    [&] { return device.give(); });
+    // A device that answers every byte with the next one up.
+    std::mutex mutex;
+    Bytes answers;
+    transport.start(
+        [&](std::span<const std::uint8_t> bytes) {
+            std::lock_guard lock(mutex);
+            for (const std::uint8_t byte : bytes) answers.push_back(static_cast<std::uint8_t>(byte + 1));
+        },
+        [&] {
+            std::lock_guard lock(mutex);
+            return std::exchange(answers, {});
+        });
     const Bytes cases[] = {
         {0x00},
         {0x0D, 0x0A, 0x03, 0x04, 0x11, 0x13, 0x7F},  // CR, LF, ^C, ^D, XON, XOFF, DEL: none is special
