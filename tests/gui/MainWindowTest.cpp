@@ -146,18 +146,21 @@ TEST_F(MainWindowTest, AnUnrestoredBackupIsOfferedAtStartAndYesShowsStep6WithIt)
     saved.port = "COM1";
     std::string error;
     ASSERT_TRUE(BackupStore(backupFolder, writer).save(saved, error)) << error;
-    answerer.then([](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->windowTitle().toStdString(), "パラメーターの復元");
-        EXPECT_NE(box->text().toStdString().find("　シリアルナンバー：54321 "), std::string::npos);
-        box->button(QMessageBox::Yes)->click();
-    });
-    start(simulatedOptions());
-    EXPECT_TRUE(answerer.allHandled());
-    EXPECT_TRUE(bold("lblProcess06"));
-    EXPECT_TRUE(enabled("cmdNext"));
-    EXPECT_EQ(fromWizard([](Wizard& wizard) { return wizard.state().params.ModelName; }), "RQA-4020");
+    for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        answerer.then([answer](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->windowTitle().toStdString(), "パラメーターの復元");
+            EXPECT_NE(box->text().toStdString().find("　シリアルナンバー：54321 "), std::string::npos);
+            box->button(answer)->click();
+        });
+        start(simulatedOptions());
+        EXPECT_TRUE(answerer.allHandled());
+        const bool yes = answer == QMessageBox::Yes;
+        EXPECT_TRUE(bold(yes ? "lblProcess06" : "lblProcess01"));
+        EXPECT_EQ(fromWizard([](Wizard& wizard) { return wizard.state().params.ModelName; }),
+                  yes ? "RQA-4020" : "");
+    }
 }
 
 TEST_F(MainWindowTest, TheFrontPanelsCableSwitchPullsAndPlugsThePortsCable) {
