@@ -4,7 +4,6 @@
 
 #include <QAbstractButton>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QTest>
 #include <atomic>
 #include <memory>
@@ -66,8 +65,7 @@ class GuiFixture : public testing::Test {
         QWidget* widget = find(name);
         if (auto* label = qobject_cast<QLabel*>(widget)) return label->text().toStdString();
         if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text().toStdString();
-        if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) return box->toPlainText().toStdString();
-        return widget ? widget->windowTitle().toStdString() : std::string();
+        return {};
     }
     bool enabled(const char* name) { return find(name)->isEnabled(); }
     bool bold(const char* name) { return find(name)->font().bold(); }

@@ -25,8 +25,6 @@ TEST_F(LocaleTimeTest, TraceEntriesUseTheLocalesShortDateAndTime) {
          "2024/01/31 9:05  Send PC->RQX::CMD[005]:FF FF FF FF FF 05 00 00 00 05\r\n"},
         {QLocale(QLocale::German, QLocale::Germany),
          "31.01.24 09:05  Send PC->RQX::CMD[005]:FF FF FF FF FF 05 00 00 00 05\r\n"},
-        {QLocale(QLocale::English, QLocale::UnitedKingdom),
-         "31/01/2024 09:05  Send PC->RQX::CMD[005]:FF FF FF FF FF 05 00 00 00 05\r\n"},
     };
     const qint64 sent = QDateTime(QDate(2024, 1, 31), QTime(9, 5, 7)).toMSecsSinceEpoch();
     const std::chrono::system_clock::time_point at{std::chrono::milliseconds(sent)};

@@ -39,16 +39,6 @@ std::vector<int> numbers(const PortProbe& probe) {
     return found;
 }
 
-TEST_F(PortSurvey, TheSettingsDialogFindsADevicePluggedInAfterStart) {
-    std::vector<ListedPort> listed;
-    QtPort port{PortTable([&listed] { return listed; })};
-    EXPECT_EQ(numbers(probePorts(port)), std::vector<int>{0});
-    listed = {{adapter.path(), true}};
-    const PortProbe probe = probePorts(port);
-    EXPECT_EQ(numbers(probe), std::vector<int>{1});
-    EXPECT_EQ(probe.found[0].device, adapter.path());
-}
-
 TEST_F(PortSurvey, APortLeftOpenIsProbedLikeTheOthers) {
     QtPort port{PortTable([] { return std::vector<ListedPort>{{"/dev/rq-gone-1"}}; })};
     port.setPortNumber(port.portTable().registerDevicePath(adapter.path()));

@@ -1,34 +1,58 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/QtPort.h"
+
 namespace rq::test {
+
+// The test's end of a terminal line: the controller of a pseudo-terminal, or a terminal opened by its
+// path as a serial port would be.
+class LineEnd {
+  public:
+    explicit LineEnd(const std::string& path);
+    ~LineEnd() { hangUp(); }
+    LineEnd(const LineEnd&) = delete;
+    LineEnd& operator=(const LineEnd&) = delete;
+
+    bool ok() const { return fd_ >= 0; }
+    void send(const std::vector<std::uint8_t>& bytes);
+    // Everything the other end has written, waiting up to `millis` for at least `atLeast` bytes.
+    std::vector<std::uint8_t> receive(std::size_t atLeast, int millis);
+    // Closes this end, as if the cable were pulled.
+    void hangUp();
+
+  protected:
+    LineEnd() = default;
+    int fd_ = -1;
+};
 
 // A pseudo-terminal pair: the port under test opens the terminal end by its path, the test talks
 // through the other end.
-class PseudoTerminal {
+class PseudoTerminal : public LineEnd {
   public:
     PseudoTerminal();
     ~PseudoTerminal();
-    PseudoTerminal(const PseudoTerminal&) = delete;
-    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-    bool ok() const { return controller_ >= 0; }
     const std::string& path() const { return path_; }
 
-    void send(const std::vector<std::uint8_t>& bytes);
-    // Closes the test's end, as if the cable were pulled.
-    void hangUp();
-    // Everything the port has written, waiting up to `millis` for at least `atLeast` bytes.
-    std::vector<std::uint8_t> receive(std::size_t atLeast, int millis);
-
   private:
-    int controller_ = -1;
     int terminal_ = -1;  // kept open so the pair lives while the port under test closes and reopens
     std::string path_;
 };
+
+// A port whose COM1 is the device `listed` names at each look-up, as a USB adapter that is pulled and
+// plugged back under another name.
+inline std::unique_ptr<QtPort> portListing(const std::string& listed) {
+    auto port = std::make_unique<QtPort>(PortTable([&listed] {
+        return std::vector<ListedPort>{{listed, true}};
+    }));
+    port->setPortNumber(1);
+    return port;
+}
 
 // The terminal's line settings as the driver holds them. A pseudo-terminal always holds 8 data bits
 // and no parity, so only the speed, the stop bits and the flow control tell what the port set.

@@ -1,5 +1,3 @@
-#include "platform/PseudoTerminal.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -9,12 +7,48 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/PseudoTerminal.h"
+
 namespace rq::test {
+
+LineEnd::LineEnd(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY)) {}
+
+void LineEnd::hangUp() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+void LineEnd::send(const std::vector<std::uint8_t>& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const auto n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) return;
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+std::vector<std::uint8_t> LineEnd::receive(std::size_t atLeast, int millis) {
+    using Steady = std::chrono::steady_clock;
+    const auto deadline = Steady::now() + std::chrono::milliseconds(millis);
+    std::vector<std::uint8_t> bytes;
+    while (bytes.size() < atLeast) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Steady::now()).count();
+        if (left <= 0) break;
+        pollfd fd{fd_, POLLIN, 0};
+        if (poll(&fd, 1, static_cast<int>(left)) <= 0) break;
+        std::uint8_t chunk[256];
+        const auto n = ::read(fd_, chunk, sizeof chunk);
+        if (n <= 0) break;
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+    return bytes;
+}
 
 PseudoTerminal::PseudoTerminal() {
     char name[128] = {};
-    if (openpty(&controller_, &terminal_, name, nullptr, nullptr) != 0) {
-        controller_ = -1;
+    if (openpty(&fd_, &terminal_, name, nullptr, nullptr) != 0) {
+        fd_ = -1;
         return;
     }
     path_.assign(name, ::strnlen(name, sizeof name));
@@ -27,39 +61,6 @@ PseudoTerminal::PseudoTerminal() {
 
 PseudoTerminal::~PseudoTerminal() {
     if (terminal_ >= 0) ::close(terminal_);
-    if (controller_ >= 0) ::close(controller_);
-}
-
-void PseudoTerminal::hangUp() {
-    if (controller_ >= 0) ::close(controller_);
-    controller_ = -1;
-}
-
-void PseudoTerminal::send(const std::vector<std::uint8_t>& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const auto n = ::write(controller_, bytes.data() + done, bytes.size() - done);
-        if (n <= 0) return;
-        done += static_cast<std::size_t>(n);
-    }
-}
-
-std::vector<std::uint8_t> PseudoTerminal::receive(std::size_t atLeast, int millis) {
-    using Steady = std::chrono::steady_clock;
-    const auto deadline = Steady::now() + std::chrono::milliseconds(millis);
-    std::vector<std::uint8_t> bytes;
-    while (bytes.size() < atLeast) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Steady::now()).count();
-        if (left <= 0) break;
-        pollfd fd{controller_, POLLIN, 0};
-        if (poll(&fd, 1, static_cast<int>(left)) <= 0) break;
-        std::uint8_t chunk[256];
-        const auto n = ::read(controller_, chunk, sizeof chunk);
-        if (n <= 0) break;
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-    return bytes;
 }
 
 }  // namespace rq::test

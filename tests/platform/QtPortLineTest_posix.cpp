@@ -17,13 +17,12 @@ class QtPortLineTest : public testing::Test {
     void SetUp() override {
         ASSERT_TRUE(terminal->ok());
         listed = terminal->path();
-        port.setPortNumber(1);
-        ASSERT_EQ(port.open(), PortError::None);
+        ASSERT_EQ(port->open(), PortError::None);
     }
 
     std::unique_ptr<PseudoTerminal> terminal = std::make_unique<PseudoTerminal>();
     std::string listed;
-    QtPort port{PortTable([this] { return std::vector<ListedPort>{{listed, true}}; })};
+    std::unique_ptr<QtPort> port = test::portListing(listed);
 };
 
 // The cable is pulled before a read or a write; once it is back under another path, the port opens again.
@@ -41,37 +40,31 @@ TEST_F(QtPortLineTest, APulledCableClosesThePortAtTheNextUseUntilItIsBack) {
     for (const auto& use : uses) {
         SCOPED_TRACE(use.what);
         terminal->hangUp();
-        EXPECT_TRUE(use.use(port));
-        EXPECT_FALSE(port.isOpen());
-        EXPECT_TRUE(port.read(1, 10ms).empty());
-        EXPECT_EQ(port.write(std::vector<std::uint8_t>{1}), PortError::NotOpen);
-        EXPECT_FALSE(port.cts());
-        EXPECT_EQ(port.open(), PortError::InvalidPort) << "the old device is gone";
+        EXPECT_TRUE(use.use(*port));
+        EXPECT_FALSE(port->isOpen());
+        EXPECT_TRUE(port->read(1, 10ms).empty());
+        EXPECT_EQ(port->write(std::vector<std::uint8_t>{1}), PortError::NotOpen);
+        EXPECT_FALSE(port->cts());
+        EXPECT_EQ(port->open(), PortError::InvalidPort) << "the old device is gone";
 
         const std::string oldPath = terminal->path();
         terminal = std::make_unique<PseudoTerminal>();
         ASSERT_NE(terminal->path(), oldPath);
         listed = terminal->path();
-        ASSERT_EQ(port.open(), PortError::None);
-        EXPECT_EQ(port.deviceName(1), terminal->path());
+        ASSERT_EQ(port->open(), PortError::None);
+        EXPECT_EQ(port->deviceName(1), terminal->path());
         terminal->send({0x42});
-        EXPECT_EQ(port.read(1, 2s), (std::vector<std::uint8_t>{0x42}));
-        ASSERT_EQ(port.write(std::vector<std::uint8_t>{0x43}), PortError::None);
+        EXPECT_EQ(port->read(1, 2s), (std::vector<std::uint8_t>{0x42}));
+        ASSERT_EQ(port->write(std::vector<std::uint8_t>{0x43}), PortError::None);
         EXPECT_EQ(terminal->receive(1, 2000), (std::vector<std::uint8_t>{0x43}));
     }
 }
 
 TEST(QtPortOpenFailure, APortHeldByAnotherProgramIsExplainedUntilItOpens) {
     PseudoTerminal terminal;
-    const auto portOn = [&terminal] {
-        auto port = std::make_unique<QtPort>(
-            PortTable([&terminal] { return std::vector<ListedPort>{{terminal.path()}}; }));
-        port->setPortNumber(1);
-        return port;
-    };
-    const auto holder = portOn();
+    const auto holder = test::portListing(terminal.path());
     ASSERT_EQ(holder->open(), PortError::None);
-    const auto port = portOn();
+    const auto port = test::portListing(terminal.path());
     EXPECT_EQ(port->open(), PortError::InvalidPort);
     ASSERT_TRUE(port->lastOpenFailure().has_value());
     EXPECT_EQ(port->lastOpenFailure()->problem, OpenProblem::Busy);
