@@ -126,8 +126,8 @@ TEST_F(CliSimulatedRunTest, ThePipedOutputIsShortAndEndsWithTheSummary) {
         << lines.back();
 }
 
-// Each failure the simulated device gives: its exit status, the line on standard error that says
-// where it happened and what to check, and the summary that ends the output.
+// A failure's exit status, the line on standard error that says where it happened and what to check, and
+// the summary that ends the output; a row for each step, stage and kind of answer that picks another line.
 TEST_F(CliSimulatedRunTest, EveryFailureSaysWhereAndWhatToCheck) {
     const struct {
         const char* options;
