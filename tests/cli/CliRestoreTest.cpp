@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include <QDir>
+#include <fstream>
 
 #include "CliProcess.h"
 #include "core/TempDir.h"
@@ -82,7 +81,8 @@ TEST_F(CliRestoreTest, AFailedStep5TellsHowToProgramAgainAndResumeEndsTheUpdate)
     const std::string file = after(failed.err, "it is saved in ");
     ASSERT_EQ(file.rfind(native(backups + "/simulated/identity-"), 0), 0u) << failed.err;
     const std::string command = after(failed.err, "then write it back, with: ");
-    EXPECT_EQ(command, "rqfwup-cli update " + native(firmware) + " --resume " + file + " --port COM1 --simulate");
+    EXPECT_EQ(command,
+              "rqfwup-cli update " + native(firmware) + " --resume " + file + " --port COM1 --simulate");
 
     // A fresh simulated device holds the model RQA-4021: the read-back passes only with the file's bytes.
     const auto resumed =
@@ -98,29 +98,12 @@ TEST_F(CliRestoreTest, AFailedStep5TellsHowToProgramAgainAndResumeEndsTheUpdate)
     EXPECT_EQ(refused.out, "") << "no run";
 }
 
+// Which files are refused, and why, is the backup store's; the runner shows no screen for them.
 TEST_F(CliRestoreTest, AFileThatIsNoWholeBackupIsRefusedBeforeTheDeviceIsTouched) {
-    const std::pair<std::string, const char*> cases[] = {
-        {dir.file("cut.json", {'{', '"', 'f'}), "is refused: damaged: not a JSON object"},
-        {dir.file("other.json", {'{', '"', 'a', '"', ':', '1', '}'}), "is refused: not a backup of rqfwup"},
-        {dir.path("absent.json"), "is refused: cannot be read"},
-    };
-    for (const auto& [file, reason] : cases) {
-        const auto result = runCli("restore " + file + " --simulate --yes");
-        EXPECT_EQ(result.status, 3) << file;
-        EXPECT_NE(result.err.find(reason), std::string::npos) << result.err;
-        EXPECT_EQ(result.out, "") << "no screen was shown";
-    }
-}
-
-TEST_F(CliRestoreTest, AFolderThatCannotBeWrittenDoesNotStopTheUpdate) {
-    const std::string taken = dir.file("taken", {'x'});
-    test::ScopedVariable blocked("RQFWUP_BACKUP_DIR", taken);
-    const auto result = runCli(update("--yes"));
-    EXPECT_EQ(result.status, 0);
-    EXPECT_NE(
-        result.err.find("the identity read cannot be kept on disk (cannot make " + native(taken + "/simulated")),
-        std::string::npos)
-        << result.err;
+    const auto result = runCli("restore " + dir.file("cut.json", {'{', '"', 'f'}) + " --simulate --yes");
+    EXPECT_EQ(result.status, 3);
+    EXPECT_NE(result.err.find("is refused: damaged: not a JSON object"), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, "");
 }
 
 }  // namespace

@@ -34,13 +34,14 @@ class CliSimulatedRunTest : public ::testing::Test {
     }
 };
 
-// Each run: its exit status, what its output holds and lacks. Every line of --json is one object.
+// Each run: its exit status, what its output holds and lacks. Every line of --json is one object. No
+// identity backup can be kept on disk here, and the update goes on.
 TEST_F(CliSimulatedRunTest, EachRunEndsWithItsStatusAndShowsWhatItShould) {
+    test::ScopedVariable blocked("RQFWUP_BACKUP_DIR", dir.file("taken", {'x'}));
     const std::string bad = dir.file("bad.bin", std::vector<std::uint8_t>(200, 'x'));
-    const std::string old = dir.path("old.bin");
-    ASSERT_EQ(runCli("make-firmware " + old + " --version 2.0.5 --length 300").status, 0);
-    EXPECT_EQ(std::filesystem::file_size(old), 348u);
-    std::filesystem::create_directory(dir.path("folder.bin"));
+    const std::string older = dir.path("older.bin");
+    ASSERT_EQ(runCli("make-firmware " + older + " --version 1.1.0 --length 300").status, 0);
+    EXPECT_EQ(std::filesystem::file_size(older), 348u);
     const std::string simulated = " --simulate --sim-line instant ";
     const struct {
         std::string args;
@@ -49,22 +50,18 @@ TEST_F(CliSimulatedRunTest, EachRunEndsWithItsStatusAndShowsWhatItShould) {
         std::vector<std::string> outLacks;
         std::string errHas;
     } cases[] = {
-        {"update " + firmware + simulated + "--yes --json",
+        // An older file is only warned of; --yes goes on.
+        {"update " + older + simulated + "--yes --json --trace",
          0,
-         {",\"stepIndex\":0}", ",\"stepIndex\":1}", ",\"stepIndex\":2}", ",\"stepIndex\":3}",
-          ",\"stepIndex\":4}", ",\"stepIndex\":5}", ",\"stepIndex\":6}", ",\"stepIndex\":7}",
-          "\"control\":\"lblFWOld\",\"text\":\"Ver.1.2.0\"",
+         {",\"stepIndex\":7}", "\"control\":\"lblFWOld\",\"text\":\"Ver.1.2.0\"",
           "\"control\":\"prgProcess\",\"min\":0,\"max\":512,\"value\":512}",
-          "\"control\":\"cmdNext\",\"text\":\"終了\"",
+          ",\"warning\":\"the file's firmware Ver 1.1.0 is older than the Ver.1.2.0 the device runs\"}",
           R"(,"summary":{"port":"COM1","device":"simulated RQ system","model":"RQA-4021","serial":"12345",)"
-          R"("versionBefore":"Ver.1.2.0","versionAfter":"Ver.1.3.0","result":"done","status":0,"milliseconds":)"},
+          R"("versionBefore":"Ver.1.2.0","versionAfter":"Ver.1.1.0","result":"done","status":0,"milliseconds":)",
+          "\"trace\":\"", "PC->RQX::CMD[127]:FF FF FF FF FF 7F 00 01 07 01 36 30 32 34 33 31 ",
+          R"(,"backup":{"event":"not saved","path":")"},
          {"messageBox", "\"port\":\"COM1\",\"control\""},
-         ""},
-        {"update " + firmware + simulated + "--yes --json --trace",
-         0,
-         {"PC->RQX::CMD[127]:FF FF FF FF FF 7F 00 01 07 01 36 30 32 34 33 31 ", "\"trace\":\""},
-         {},
-         ""},
+         "rqfwup-cli: the identity read cannot be kept on disk (cannot make "},
         {"update " + firmware + simulated + "--yes --force RQA-4021 12345 --verify-identity --transcript",
          0,
          {"パラメーター確認中 ………", "　更新作業が終了しました。「次へ」をクリックしてください。",
@@ -73,20 +70,10 @@ TEST_F(CliSimulatedRunTest, EachRunEndsWithItsStatusAndShowsWhatItShould) {
          "  RQA-4021  12345  - -> Ver.1.3.0  done  "},
         {"update " + bad + " --simulate --yes --json",
          22,
-         {",\"control\":\"frmMain\",\"text\":\"RQ SYSTEM  Firmware update tool (Ver1.0.0)\"}",
-          ",\"stepIndex\":0}", ",\"control\":\"lblFWFile\",\"text\":\"bad.bin\"}",
-          ",\"messageBox\":{\"title\":\"更新用ファイル・エラー\",\"text\":\"更新ファイルが正しくありません。"
-          "\\r\\n\\r\\n　更新用ファイルを選択しなおしてください。\\r\\n",
-          ",\"control\":\"txtInfo\",\"text\":\"１．開始\\r\\n\\r\\n",
-          ",\"control\":\"lblProcess01\",\"bold\":true}",
-          ",\"control\":\"stsAppStatus\",\"panel\":1,\"text\":\"Update start\"}"},
+         {",\"stepIndex\":0}",
+          ",\"messageBox\":{\"title\":\"更新用ファイル・エラー\",\"text\":"
+          "\"更新ファイルが正しくありません。"},
          {"stepIndex\":1"},
-         ""},
-        {"update " + dir.path("absent.bin") + " --simulate --yes", 21, {}, {}, ""},
-        {"update " + dir.path("folder.bin") + " --simulate --yes",
-         23,
-         {"更新用ファイルが開けません。"},
-         {},
          ""},
         {"update " + firmware + " --simulate --yes --force RQA-4021 12a45",
          2,
@@ -95,7 +82,6 @@ TEST_F(CliSimulatedRunTest, EachRunEndsWithItsStatusAndShowsWhatItShould) {
          ""},
         // Without --yes a closed input cancels at the first instruction step.
         {"update " + firmware + " --simulate", 1, {"Press Enter to click 次へ ＞"}, {}, ""},
-        {"update " + old + " --simulate --transcript", 1, {"lblFWNew: Ver 2.0.5"}, {}, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args);
@@ -111,8 +97,8 @@ TEST_F(CliSimulatedRunTest, EachRunEndsWithItsStatusAndShowsWhatItShould) {
     }
 }
 
-// What a person reads of a whole update in a file: each step's title, the lines of its stages, the
-// long bars at every tenth, the version the device runs now, and at the end the summary.
+// What a person reads of a whole update in a file: each step's title, the long bars at every tenth, no
+// control names, and at the end the summary.
 TEST_F(CliSimulatedRunTest, ThePipedOutputIsShortAndEndsWithTheSummary) {
     const auto result = update("");
     EXPECT_EQ(result.status, 0);
@@ -129,11 +115,8 @@ TEST_F(CliSimulatedRunTest, ThePipedOutputIsShortAndEndsWithTheSummary) {
           "４．ファームウェアの更新準備", "５．ファームウェアの更新中", "６．パラメーターの更新準備",
           "７．パラメーターの更新中", "８．更新作業の終了"})
         EXPECT_EQ(count(title), 1) << title;
-    EXPECT_EQ(count("  更新前 Ver.1.2.0 ---> 更新後 Ver 1.3.0"), 1);
     for (const char* bar : {"新ファームウェア書き込み中", "ベリファイ中"})
         EXPECT_EQ(count(std::string("  ") + bar + " [0-9]+ Block  [1-9]0%"), 9) << bar;
-    EXPECT_EQ(count("  (接続|ベリファイ|パラメーター確認)完了"), 3);
-    EXPECT_EQ(count("  RQシステムのファームウェアバージョン：Ver.1.3.0"), 1);
     EXPECT_EQ(count(".*(frmMain|txtInfo|lblFW|cmdNext).*"), 0) << "no control names";
     ASSERT_FALSE(lines.empty());
     EXPECT_TRUE(std::regex_match(
@@ -141,15 +124,10 @@ TEST_F(CliSimulatedRunTest, ThePipedOutputIsShortAndEndsWithTheSummary) {
         std::regex(
             R"(COM1 \(simulated RQ system\)  RQA-4021  12345  Ver\.1\.2\.0 -> Ver\.1\.3\.0  done  0:0[0-9])")))
         << lines.back();
-
-    const auto transcript = update("--transcript");
-    EXPECT_EQ(transcript.out.rfind("frmMain: RQ SYSTEM  Firmware update tool (Ver1.0.0)\n", 0), 0u);
-    EXPECT_EQ(transcript.err.rfind("rqfwup-cli: COM1 (simulated RQ system)  RQA-4021  ", 0), 0u)
-        << "the summary goes beside the window's transcript";
 }
 
-// Each failure the simulated device gives: its exit status, the line on standard error that says
-// where it happened and what to check, and the summary that ends the output.
+// A failure's exit status, the line on standard error that says where it happened and what to check, and
+// the summary that ends the output; a row for each step, stage and kind of answer that picks another line.
 TEST_F(CliSimulatedRunTest, EveryFailureSaysWhereAndWhatToCheck) {
     const struct {
         const char* options;
@@ -161,27 +139,9 @@ TEST_F(CliSimulatedRunTest, EveryFailureSaysWhereAndWhatToCheck) {
         {"--sim-fault oversize-response", 12,
          "error 12 in step 2: bytes came back on COM1 (simulated RQ system), but not one whole answer: "
          "the line settings 307200,O,8,1 are not the device's"},
-        {"--sim-fault refuse=30", 12,
-         "error 12 in step 2: the device answered on COM1 (simulated RQ system), then"},
-        {"--sim-fault cts-off", 13, "error 13 in step 2: the device never signalled ready to receive (CTS)"},
         {"--data-bits 4", 15,
          "error 15 in step 2: COM1 (simulated RQ system) refused the line settings 307200,O,4,1"},
-        {"--sim-fault dsr-held", 31,
-         "error 31 in step 5 (connect): the boot firmware did not release the DSR line"},
-        {"--sim-fault reset-nack=20", 32,
-         "error 32 in step 5 (connect): the boot firmware kept refusing the connection"},
-        {"--sim-fault reset-silent", 33,
-         "error 33 in step 5 (connect): the boot firmware did not answer. Is the FW switch at W"},
-        {"--sim-fault ofs-status=05", 34,
-         "error 34 in step 5 (set clock): the boot firmware refused the clock"},
-        {"--sim-fault erase-status=05", 35,
-         "error 35 in step 5 (erase): the device could not erase its flash."},
-        {"--sim-fault write-block-st2=3:0F", 36, "error 36 in step 5 (write): writing a block failed"},
         {"--sim-fault power-off-at-block=3", 33, "error 33 in step 5 (write): the device stopped answering"},
-        {"--sim-fault security-status=05", 34,
-         "error 34 in step 5 (set security): the boot firmware refused the security setting"},
-        {"--sim-fault verify-mismatch=3", 37,
-         "error 37 in step 5 (verify): a block read back differs from the file"},
         {"--sim-fault silent-after=20", 12,
          "error 12 in step 7: the device answered on COM1 (simulated RQ system)"},
     };
@@ -201,13 +161,11 @@ TEST_F(CliSimulatedRunTest, EveryFailureSaysWhereAndWhatToCheck) {
     EXPECT_LT(box, json.out.find(",\"hint\":\"error 12 in step 2: no answer at all on COM1"));
 }
 
-// The simulated device runs Ver.1.2.0.
-TEST_F(CliSimulatedRunTest, Step3WarnsOfAFileThatIsNotNewerAndYesGoesOn) {
+// The simulated device runs Ver.1.2.0; step 3 warns of the same version (an older one: see above).
+TEST_F(CliSimulatedRunTest, Step3WarnsOfAFileThatIsNotNewer) {
     const std::pair<const char*, std::string> cases[] = {
-        {"1.1.0", "the file's firmware Ver 1.1.0 is older than the Ver.1.2.0 the device runs"},
         {"1.2.0", "the file's firmware Ver 1.2.0 is the version the device runs already"},
         {"1.2.1", ""},
-        {"2.0.0", ""},
     };
     for (const auto& [version, warning] : cases) {
         SCOPED_TRACE(version);
@@ -218,12 +176,6 @@ TEST_F(CliSimulatedRunTest, Step3WarnsOfAFileThatIsNotNewerAndYesGoesOn) {
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.err, warning.empty() ? "" : "rqfwup-cli: warning: " + warning + "\n");
     }
-    const auto older =
-        runCli("update " + dir.path("1.1.0.bin") + " --simulate --sim-line instant --yes --json");
-    EXPECT_EQ(older.status, 0);
-    EXPECT_NE(older.out.find(",\"warning\":\"the file's firmware Ver 1.1.0 is older than the Ver.1.2.0"),
-              std::string::npos);
-    EXPECT_NE(older.out.find(R"("versionBefore":"Ver.1.2.0","versionAfter":"Ver.1.1.0")"), std::string::npos);
 }
 
 TEST_F(CliSimulatedRunTest, TheSupportLogHoldsTheRunsEventsItsTraceItsSettingsAndItsSystem) {
@@ -243,8 +195,6 @@ TEST_F(CliSimulatedRunTest, TheSupportLogHoldsTheRunsEventsItsTraceItsSettingsAn
         has(R"("settings":{"port":"COM1","device":"simulated RQ system","baud":"307200","parity":"O")"));
     EXPECT_TRUE(has(R"("messageBox":{"title":")"));
     EXPECT_TRUE(has("PC->RQX::CMD[127]:FF FF FF FF FF 7F 00 01 07 01 36 30 32 34 33 31 "));
-    EXPECT_TRUE(has("PC<-RQX::CMD[001]:"));
-    EXPECT_TRUE(has(" RESET SEND PC->RQX::BOOT:01 01 00 FF 03"));
     EXPECT_TRUE(has("VERIFY DATA RECV PC<-RQX::BOOT:02 02 06 0F "));
 
     // Every event --json printed, in its order; the log adds the program line and the trace.
@@ -276,11 +226,6 @@ TEST_F(CliSimulatedRunTest, SeveralDevicesAtOnceOneFailingLeavesTheOthersUpdated
         std::vector<std::string> results;  // of each port, in the order given
         long notRestored;                  // backups left to write back
     } cases[] = {
-        {"--yes --port COM1,COM2,COM3 --sim-fault COM2:silent-after=5",
-         "",
-         12,
-         {"done", "error 12 in step 2: the device gave no usable answer", "done"},
-         0},
         {"--yes --port COM3 --port COM2,COM1 --sim-fault COM2:power-off-at-block=3 --sim-fault "
          "COM1:silent-after=5",
          "",
@@ -380,15 +325,6 @@ TEST(CliInfoTest, TheIdentityAndVersionAsTheBackupReadsThem) {
         {"--simulate --json --sim-fault silent-after=1", 12,
          R"({"error":12,"messageBox":{"title":"通信エラー","text":"通信で過剰なリトライが発生しました。\r\n)",
          "rqfwup-cli: error 12 reading the identity: the device answered on COM1"},
-        {"--simulate --port COM3 --sim-fault COM3:silent-after=1", 12,
-         "--- message box: ", "rqfwup-cli: error 12 reading the identity: the device answered on COM3"},
-        // A silent port and a garbled line.
-        {"--simulate --sim-fault silent-after=0", 12, "--- message box: 通信エラー ---\n",
-         "rqfwup-cli: error 12 reading the identity: no answer at all on COM1 (simulated RQ system)."},
-        {"--simulate --sim-fault oversize-response", 12, "--- message box: 通信エラー ---\n",
-         "rqfwup-cli: error 12 reading the identity: bytes came back on COM1"},
-        {"--simulate --data-bits 4", 15,
-         "--- message box: ", "error 15 reading the identity: COM1 (simulated"},
         // A port the system does not have is explained as one that does not open.
         {"--port /dev/rqfwup-no-such-port", 11, "--- message box: 通信エラー ---\n通信が開始できません。\n",
          ": no such device; "},

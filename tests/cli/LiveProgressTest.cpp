@@ -19,10 +19,8 @@ using cli::progressLine;
 
 TEST(TextColumnsTest, FullWidthAndUncertainCharactersTakeTwoColumns) {
     const std::pair<std::string, std::size_t> cases[] = {
-        {"", 0},
         {"Block 12", 8},
         {"新ファームウェア書き込み中", 26},
-        {"　①", 4},                  // ideographic space, circled digit
         {"………", 6},                  // an ellipsis is two columns on a Japanese terminal
         {"ｶﾀｶﾅ", 4},                 // half-width forms
         {"e\xcc\x81", 1},            // e and a combining accent
@@ -60,7 +58,6 @@ TEST(ProgressLineTest, TheBarAndTheTimesGiveWayToNarrowTerminals) {
         {half, 100, "  " + text + " [###############...............]  50%  0:41 (0:41 left)"},
         {half, 60, "  " + text + " [#####......]  50%  0:41 (0:41 left)"},
         {half, 55, "  " + text + " [############............]  50%"},  // no room for the times
-        {half, 50, "  " + text + " [#########..........]  50%"},
         {half, 30, "  書き込み [#####......]  50%"},
         {half, 12, "  書き込み"},
         {half, 1, ""},

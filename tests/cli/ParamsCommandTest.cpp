@@ -48,13 +48,9 @@ struct NumberedStore {
         put(s.Param22Group.bytes[0], 2);
         s.Param22Group.bytes[1] = 3;
         put(s.Param22Group.bytes[2], 4);
-        for (std::uint8_t ch = 0; ch < 3; ++ch) {
-            put(s.Param22Group.words[ch], 5u + ch);
-            put(s.Param25Group[ch], 37 + ch);
-        }
+        for (std::uint8_t ch = 0; ch < 3; ++ch) put(s.Param22Group.words[ch], 5u + ch);
         for (int ch = 1; ch <= 3; ++ch) {
             for (int sub = 1; sub <= 2; ++sub) {
-                put(s.Param34Group[ch - 1][sub - 1], static_cast<std::uint32_t>(10 * ch + sub));
                 for (int index = 1; index <= 3; ++index)
                     put(s.Param33Group[ch - 1][sub - 1][index - 1],
                         static_cast<std::uint32_t>(100 * ch + 10 * sub + index));
@@ -88,9 +84,7 @@ TEST(ParamsListingTest, JsonKeysAreTheStoresFieldNamesAndWhatNoAnswerFilledIsNul
         R"("Param12Group": [null,null,null,null,null,null,null,null])",
         R"("Param21Group": [{"key":0,"b1":1,"b2":2,"b3":3},null,null,)",
         R"("Param22Group": {"shared":1,"bytes":[2,null,4],"words":[5,6,7]})",
-        R"("Param25Group": [37,38,39])",
         R"("Param33Group": [[[111,112,113],[121,122,123]],[[211,212,213],[221,222,223]],[[311,312,313],[321,322,323]]])",
-        R"("Param34Group": [[11,12],[21,22],[31,32]])",
         R"("Param61Group": {"words":[1,2,3],"bytes":[null,null,null]})",
         R"("Param66Group": {"word":4294967295,"byte":255})",
         R"("Param67Group": [{"first":1,"second":null},{"first":null,"second":null},)",
@@ -100,13 +94,7 @@ TEST(ParamsListingTest, JsonKeysAreTheStoresFieldNamesAndWhatNoAnswerFilledIsNul
         R"(  "unstored": [{"command":22,"request":[0]},{"command":12,"request":[]}])",
     };
     for (const char* part : expected) EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
-
-    const QJsonObject object = parsedObject(json);
-    EXPECT_EQ(object.size(), 42);
-    for (const char* key : {"ModelName", "SerialNumber", "Param03Value", "Param04Value", "FirmwareVersion",
-                            "Param06Value", "Param11Group", "Param12Group", "Param104Group", "unstored"}) {
-        EXPECT_TRUE(object.contains(key)) << key;
-    }
+    EXPECT_EQ(parsedObject(json).size(), 42) << "a member per group, and the unstored";
 }
 
 TEST(ParamsListingTest, TheTableHasALinePerSelectorCombinationInDecimalAndHexadecimal) {
@@ -121,7 +109,6 @@ TEST(ParamsListingTest, TheTableHasALinePerSelectorCombinationInDecimalAndHexade
         "Param22Group                                    shared 1 (0x01)  bytes [2 (0x02), -, 4 (0x04)]  "
         "words "
         "[5 (0x00000005), 6 (0x00000006), 7 (0x00000007)]",
-        "Param25Group    channel 2                       38 (0x26)",
         "Param33Group    channel 2 sub-index 1 index 3   213 (0x000000D5)",
         "Param67Group    channel 1                       first 1 (0x00000001)  second -",
         "Param83Group    channel 1 index 1 sub-index 2   A 6 (0x06)  B 7 (0x07)  words [8 (0x00000008), "
@@ -136,8 +123,12 @@ TEST(ParamsListingTest, TheTableHasALinePerSelectorCombinationInDecimalAndHexade
     EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 24 + 12 * 3 + 2 * 6 + 2 * 18 + 13 + 2);
 }
 
+// An answer the store cannot take is listed, in the order sent (104 goes out among the groups held once,
+// before the channels' reads), and its values are null.
 TEST(ParamsRunTest, TheSimulatedDevicesWholeSetAsJson) {
-    const auto result = runCli("params --simulate --sim-line instant --json");
+    const auto result = runCli(
+        "params --simulate --sim-line instant --json --sim-fault channel-zero=32 --sim-fault "
+        "short-answer=104");
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
     const QJsonObject report = parsedObject(result.out);
@@ -146,26 +137,11 @@ TEST(ParamsRunTest, TheSimulatedDevicesWholeSetAsJson) {
     EXPECT_EQ(report["Param33Group"][2][1][2].toInteger(), set.channels[2].word33[1][2]);
     EXPECT_EQ(report["Param83Group"][1][2][0]["words"][2].toInteger(),
               set.channels[1].entry83[2][0].words[2]);
-    EXPECT_EQ(report["Param67Group"][1]["second"].toInteger(), set.channels[1].second67);
-    EXPECT_EQ(report["Param62Group"]["bytes"][0].toInteger(), set.group62.bytes[0]);
-    // What no read can fill.
-    EXPECT_TRUE(report["Param12Group"][4].isNull());
-    EXPECT_TRUE(report["Param21Group"][1].isNull());
-    EXPECT_TRUE(report["Param67Group"][1]["first"].isNull());
-    EXPECT_EQ(report["unstored"].toArray().size(), 0);
-}
-
-TEST(ParamsRunTest, AnAnswerTheStoreCannotTakeIsListedAndItsValuesAreNull) {
-    const auto result = runCli(
-        "params --simulate --sim-line instant --json --sim-fault channel-zero=32 --sim-fault "
-        "short-answer=104");
-    ASSERT_EQ(result.status, 0) << result.err;
-    const QJsonObject report = parsedObject(result.out);
-    // In the order sent: 104 goes out among the groups held once, before the channels' reads.
+    EXPECT_TRUE(report["Param12Group"][4].isNull()) << "no read can fill it";
     EXPECT_EQ(QJsonDocument(report["unstored"].toArray()).toJson(QJsonDocument::Compact).toStdString(),
               R"([{"command":104,"request":[]},{"command":32,"request":[1,1]}])");
     EXPECT_TRUE(report["Param32Group"][0].isNull());
-    EXPECT_EQ(report["Param32Group"][1].toInteger(), sim::deliveredWorkingSet().channels[1].word32);
+    EXPECT_EQ(report["Param32Group"][1].toInteger(), set.channels[1].word32);
     EXPECT_TRUE(report["Param104Group"].isNull());
 }
 

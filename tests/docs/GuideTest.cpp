@@ -28,16 +28,13 @@ std::string firstLine(const std::string& text) {
 // Each message box's code, title and first line, exactly, as a row of the troubleshooting table.
 TEST(Guide, TheTroubleshootingTableHasEveryErrorCode) {
     const std::string guide = readText(kSource / "docs/guide.md");
-    int codes = 0;
     for (int code = 0; code < 256; ++code) {
         const auto message = errorMessage(static_cast<std::uint8_t>(code));
         if (!message) continue;
-        ++codes;
         const std::string row =
             "\n| " + std::to_string(code) + " | " + message->title + " | " + firstLine(message->text) + " |";
         EXPECT_NE(guide.find(row), std::string::npos) << "no row" << row;
     }
-    EXPECT_EQ(codes, 16);
 }
 
 std::string cell(int step) {
