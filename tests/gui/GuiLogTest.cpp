@@ -2,7 +2,6 @@
 #include <fstream>
 
 #include "GuiFixture.h"
-#include "core/TempDir.h"
 #include "core/wizard/ErrorMessages.h"
 #include "gui/frmDebug.h"
 #include "sim/FirmwareGenerator.h"
@@ -23,10 +22,7 @@ long linesWith(const std::vector<std::string>& lines, const std::string& part) {
                          [&](const std::string& line) { return line.find(part) != std::string::npos; });
 }
 
-class GuiLogTest : public GuiFixture {
-  protected:
-    TempDir dir;
-};
+using GuiLogTest = GuiFixture;
 
 // Started with a firmware file, and with the trace window or without. A failed step 2 shows its message
 // with what to check under it. The log gets every trace line; the trace window only while it is shown.

@@ -27,17 +27,15 @@ TEST_F(MainWindowTest, TheTextBoxesUseAFixedPitchFont) {
     EXPECT_NEAR(metrics.horizontalAdvance(QStringLiteral("\u3000\u3000\u3000\u3000\u3000")), width, 0.5);
 }
 
-void typeSerialAndSet(QWidget* dialog, const QString& serial) {
-    auto* entry = dialog->findChild<QLineEdit*>(QStringLiteral("txtSerial"));
-    entry->setText(serial);
-    dialog->findChild<QAbstractButton*>(QStringLiteral("cmdSet"))->click();
-}
-
 TEST_F(MainWindowTest, ForcedUpdateSetStoresTheEntryAndShowsStep3) {
     answerer.then([](QWidget* dialog) {
-        typeSerialAndSet(dialog, QStringLiteral("12a45"));  // refused: the dialog stays open
+        auto* serial = dialog->findChild<QLineEdit*>(QStringLiteral("txtSerial"));
+        auto* set = dialog->findChild<QAbstractButton*>(QStringLiteral("cmdSet"));
+        serial->setText(QStringLiteral("12a45"));
+        set->click();  // refused: the dialog stays open
         EXPECT_TRUE(dialog->isVisible());
-        typeSerialAndSet(dialog, QStringLiteral("12345"));
+        serial->setText(QStringLiteral("12345"));
+        set->click();
     });
     click("cmdForceUpdate");
     EXPECT_TRUE(answerer.allHandled());
@@ -45,7 +43,6 @@ TEST_F(MainWindowTest, ForcedUpdateSetStoresTheEntryAndShowsStep3) {
     EXPECT_EQ(answerer.messages[0].title, "入力エラー");
     EXPECT_TRUE(bold("lblProcess03"));
     EXPECT_FALSE(bold("lblProcess01")) << "only the current step is bold";
-    EXPECT_EQ(text("stsAppStatusPanel1"), "Version check");
     const auto [model, serial] = fromWizard([](Wizard& wizard) {
         return std::pair(wizard.state().params.ModelName, wizard.state().params.SerialNumber);
     });
@@ -75,7 +72,6 @@ TEST_F(MainWindowTest, ChosenFirmwareFileIsShown) {
     click("cmdFWFileSel");
     EXPECT_EQ(text("lblFWNew"), "No select") << "a cancelled dialog changes nothing";
 
-    TempDir dir;
     const std::string path = dir.path("RQ-1.3.0.bin");
     ASSERT_TRUE(sim::writeFirmwareFile(path, {}));
     answerer.then([path](QWidget* modal) {
