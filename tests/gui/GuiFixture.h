@@ -92,8 +92,8 @@ class GuiFixture : public testing::Test {
         return value;
     }
 
-    TempDir backups;
-    std::string backupFolder = backups.path("backups");  // this test's own
+    TempDir dir;                                     // this test's own files
+    std::string backupFolder = dir.path("backups");  // and backups
     ModalAnswerer answerer;
     std::unique_ptr<gui::Application> application;
 };

@@ -2,8 +2,9 @@
 #include <fstream>
 
 #include "GuiFixture.h"
-#include "core/TempDir.h"
+#include "core/wizard/ErrorMessages.h"
 #include "gui/frmDebug.h"
+#include "sim/FirmwareGenerator.h"
 #include "support/InstantSystem.h"
 
 namespace rq::test {
@@ -21,22 +22,29 @@ long linesWith(const std::vector<std::string>& lines, const std::string& part) {
                          [&](const std::string& line) { return line.find(part) != std::string::npos; });
 }
 
-class GuiLogTest : public GuiFixture {
-  protected:
-    TempDir dir;
-};
+using GuiLogTest = GuiFixture;
 
-// The log gets every trace line, whether the trace is shown or not; the trace window shows only what it
-// shows.
-TEST_F(GuiLogTest, TheMenuSavesTheRunSoFar) {
+// Started with a firmware file, and with the trace window or without. A failed step 2 shows its message
+// with what to check under it. The log gets every trace line; the trace window only while it is shown.
+TEST_F(GuiLogTest, AFailedStep2IsShownAndTheMenuSavesTheRunSoFar) {
+    const std::string firmware = dir.path("start.bin");
+    ASSERT_TRUE(sim::writeFirmwareFile(firmware, {}));
     for (const bool traceShown : {false, true}) {
         SCOPED_TRACE(traceShown);
         auto options = simulatedOptions();
         options.simulation = instantSystem({"silent-after=1"});  // step 2 fails after one exchange
+        options.firmwarePath = firmware;
+        options.trace = traceShown;
         start(options);
-        if (traceShown) window().showTraceWindow();
-        ASSERT_TRUE(waitIdle());
+        EXPECT_EQ(text("lblFWFile"), "start.bin");
+        EXPECT_EQ(text("lblFWNew"), "Ver 1.3.0");
         click("cmdNext");
+        const auto code = fromWizard([](Wizard& wizard) { return wizard.lastShownError(); });
+        ASSERT_EQ(answerer.messages.size(), traceShown ? 2u : 1u);
+        const auto& shown = answerer.messages.back();
+        EXPECT_EQ(shown.text, lf(errorMessage(code).value().text));
+        EXPECT_EQ(shown.hint.rfind("error " + std::to_string(int(code)) + " in step 2: ", 0), 0u)
+            << shown.hint;
         const std::string path = dir.path("saved.jsonl");
         ASSERT_TRUE(window().saveLog(QString::fromStdString(path)));
         const auto log = readLines(path);
@@ -44,7 +52,6 @@ TEST_F(GuiLogTest, TheMenuSavesTheRunSoFar) {
         EXPECT_EQ(find<gui::frmDebug>("frmDebug")->lineCount(),
                   traceShown ? linesWith(log, R"("trace":)") : 0);
     }
-    EXPECT_FALSE(window().saveLog(QString::fromStdString(dir.path("no-such-folder/saved.jsonl"))));
 }
 
 // The run on a port that is not there: the log is written as the run goes.

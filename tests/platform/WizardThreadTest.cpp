@@ -28,44 +28,21 @@ class ThreadNotingPort final : public ForwardingPort {
     std::atomic<QThread*>& endedOn_;
 };
 
-class WizardThreadTest : public testing::Test {
-  protected:
-    std::unique_ptr<WizardThread> makeThread() {
-        return std::make_unique<WizardThread>(
-            [this] { return std::make_unique<ThreadNotingPort>(*device, portMadeOn, portEndedOn); }, clock,
-            view);
-    }
-
+// The close box and the buttons rely on it: busy from the post until the call has ended. The call, the
+// wizard and its port live on the wizard's own thread, from the port's making to its end.
+TEST(WizardThreadTest, IsBusyUntilThePostedCallHasFinished) {
     SteadyClock clock;
-    std::unique_ptr<sim::SimDevice> device = sim::makeRqSystem(clock, {});
-    test::RecordingView view;  // only the wizard thread touches it until the thread is idle
+    const auto device = sim::makeRqSystem(clock, {});
+    test::RecordingView view;
     std::atomic<QThread*> portMadeOn = nullptr;
     std::atomic<QThread*> portEndedOn = nullptr;
-};
-
-// The wizard, its view and its port live on the wizard's thread, from the port's making to its end.
-TEST_F(WizardThreadTest, RunsEveryCallOnItsOwnThreadInOrder) {
-    auto thread = makeThread();
-    thread->post([](Wizard& wizard) { wizard.start(); });
-    std::vector<std::pair<int, QThread*>> calls;  // read once the thread is idle
-    for (int i = 0; i < 3; ++i)
-        thread->post([&calls, i](Wizard&) { calls.emplace_back(i, QThread::currentThread()); });
-    QTRY_VERIFY_WITH_TIMEOUT(!thread->busy(), 5000);
-    EXPECT_EQ(view.status1, "Update start");
-    QThread* const own = portMadeOn.load();
-    ASSERT_NE(own, nullptr);
-    EXPECT_NE(own, QThread::currentThread());
-    EXPECT_EQ(calls, (std::vector<std::pair<int, QThread*>>{{0, own}, {1, own}, {2, own}}));
-    thread.reset();
-    EXPECT_EQ(portEndedOn.load(), own);
-}
-
-// The close box and the buttons rely on it: busy from the post until the call has ended.
-TEST_F(WizardThreadTest, IsBusyUntilThePostedCallHasFinished) {
-    auto thread = makeThread();
+    auto thread = std::make_unique<WizardThread>(
+        [&] { return std::make_unique<ThreadNotingPort>(*device, portMadeOn, portEndedOn); }, clock, view);
     QSignalSpy finished(thread.get(), &WizardThread::callFinished);
     std::atomic<bool> release = false;
+    std::atomic<QThread*> calledOn = nullptr;
     thread->post([&](Wizard&) {
+        calledOn = QThread::currentThread();
         while (!release) QThread::msleep(1);
     });
     EXPECT_TRUE(thread->busy());
@@ -75,6 +52,10 @@ TEST_F(WizardThreadTest, IsBusyUntilThePostedCallHasFinished) {
     release = true;
     QTRY_VERIFY_WITH_TIMEOUT(!thread->busy(), 5000);
     EXPECT_EQ(finished.count(), 1);
+    EXPECT_NE(calledOn.load(), QThread::currentThread());
+    EXPECT_EQ(portMadeOn.load(), calledOn.load());
+    thread.reset();
+    EXPECT_EQ(portEndedOn.load(), calledOn.load());
 }
 
 }  // namespace
