@@ -223,27 +223,23 @@ TEST_F(ResponsesTest, TheFormsTheSimulatedDeviceNeverSends) {
     }
 }
 
-// One row for each check that refuses a response.
+// One row for each check that refuses a response: a length no form has, a selector out of its range, a mode
+// without a value or a byte mode above 255.
 TEST_F(ResponsesTest, WrongLengthsAndSelectorsChangeNothing) {
     const ResponseCase cases[] = {
         {"1: seven bytes", 1, bytesOf("RQB-402")},
         {"3: two bytes", 3, {1, 2}},
-        {"4: one byte", 4, {9}},
-        {"5: three bytes", 5, {1, 2, 3}},
-        {"11: seven bytes", 11, Bytes(7, 1)},
+        {"5: three bytes", 5, {1, 2, 3}},  // 4's short answer: the link's test
         {"33: eight bytes, neither form", 33, Bytes{1, 1, 1} + le(1) + Bytes{0}},
         {"21: a key no slot has", 21, {5, 1, 2, 3, 4}},
         {"22: channel 4", 22, Bytes{0, 4, 2, 3} + le(1)},
         {"25: channel 0", 25, {0, 0, 2}},
         {"33: sub-index 3", 33, Bytes{1, 3, 1} + le(1)},
         {"33: index 0", 33, Bytes{1, 1, 0} + le(1)},
-        {"102: channel 0", 102, Bytes{0, 1} + le(1)},
         {"33: seventeen bytes, the third index 4", 33,
          Bytes{1, 1, 1} + le(1) + Bytes{2} + le(2) + Bytes{4} + le(3)},
         {"61: mode 2", 61, Bytes{0, 2} + le({1, 2, 3})},
-        {"66: mode 2", 66, Bytes{0, 2} + le(1)},
         {"61, mode 1: one value above 255", 61, Bytes{0, 1} + le({1, 0x100, 3})},
-        {"72, mode 1: 256", 72, Bytes{0, 1} + le(0x100)},
         {"67: 65 byte picks neither", 67, Bytes{3, 0} + le(1)},
         {"83: index 4", 83, Bytes{1, 1, 4, 1, 1} + le({1, 2, 3})},
     };
