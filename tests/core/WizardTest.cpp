@@ -96,7 +96,6 @@ TEST_F(WizardTest, Step8RenamesNextAndNextThereEndsTheProgram) {
     EXPECT_TRUE(view.texts.empty());  // no handler ran
 }
 
-// A runner without the fall-back stays on the failed step.
 TEST_F(WizardTest, AFailedStep2ShowsOneMessageThenTheStep1ScreenAgain) {
     EXPECT_EQ(port.settings(), "307200,o,8,1") << "as start leaves it";
     wizard.cmdNext();
@@ -108,6 +107,7 @@ TEST_F(WizardTest, AFailedStep2ShowsOneMessageThenTheStep1ScreenAgain) {
     EXPECT_EQ(view.stepIndexes.back(), 0);
     EXPECT_FALSE(view.busy);
 
+    // A runner without the fall-back stays on the failed step.
     wizard.setFallBackAfterFailure(false);
     wizard.cmdNext();
     EXPECT_EQ(wizard.state().StepIndex, 1);
