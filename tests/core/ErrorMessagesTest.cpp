@@ -51,6 +51,10 @@ TEST(ErrorMessages, EveryCodeHasItsEndingAndAHintWhereverItArises) {
             }
         }
     }
+    int listed = 0;  // codes without a row show nothing
+    for (int code = 0; code < 256; ++code)
+        listed += errorMessage(static_cast<std::uint8_t>(code)).has_value();
+    EXPECT_EQ(listed, std::ssize(cases));
 }
 
 }  // namespace

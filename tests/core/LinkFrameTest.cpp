@@ -2,6 +2,7 @@
 
 #include "LinkTestSupport.h"
 #include "core/link/FrameCutter.h"
+#include "core/link/TraceBox.h"
 #include "core/params/CommandRecord.h"
 #include "core/text/Trace.h"
 
@@ -62,6 +63,19 @@ TEST(TraceTest, LinesAndEntries) {
     local.tm_isdst = -1;
     const auto at = std::chrono::system_clock::from_time_t(std::mktime(&local));
     EXPECT_EQ(traceEntry(fixedTraceTime(at), "", "X\r\n"), "2024/01/31 09:05:07       X\r\n");
+}
+
+TEST(TraceBoxTest, The502ndLineAndClearEmptyTheBoxFirst) {
+    TraceBox box;
+    for (int i = 1; i <= 501; ++i) box.append("line " + std::to_string(i) + "\r\n");
+    EXPECT_EQ(box.lineCount(), 501);
+    EXPECT_EQ(box.text().substr(0, 10), "line 501\r\n") << "newest first";
+    box.append("line 502\r\n");
+    EXPECT_EQ(box.text(), "line 502\r\n");
+    box.clear();
+    box.append("c\r\n");
+    EXPECT_EQ(box.text(), "c\r\n");
+    EXPECT_EQ(box.lineCount(), 1);
 }
 
 }  // namespace

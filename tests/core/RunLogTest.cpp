@@ -33,6 +33,10 @@ TEST_F(JsonEventViewTest, EachChangeIsOneObjectWithItsTime) {
     const std::pair<Call, const char*> cases[] = {
         {[](JsonEventView& v) { v.setText(Control::txtInfo, "１．開始\r\n\"x\""); },
          R"({"t":7,"control":"txtInfo","text":"１．開始\r\n\"x\""})"},
+        {[](JsonEventView& v) { v.setBold(Control::lblProcess02, true); },
+         R"({"t":7,"control":"lblProcess02","bold":true})"},
+        {[](JsonEventView& v) { v.setStatus(2, "RESET SEND"); },
+         R"({"t":7,"control":"stsAppStatus","panel":2,"text":"RESET SEND"})"},
         {[](JsonEventView& v) { v.setEnabled(Control::cmdNext, false); },
          R"({"t":7,"control":"cmdNext","enabled":false})"},
         {[](JsonEventView& v) { v.traceLine("PC->RQX::BOOT:00\r\n"); },

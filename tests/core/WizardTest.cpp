@@ -36,6 +36,14 @@ class WizardTest : public ::testing::Test {
     void SetUp() override { wizard.start(); }
 };
 
+TEST_F(WizardTest, StartShowsTheCaptionsAndSetsThePort) {
+    EXPECT_EQ(view.text(Control::frmMain), "RQ SYSTEM  Firmware update tool (Ver1.0.0)");
+    EXPECT_EQ(view.text(Control::lblFWOld), "Unkonwn");
+    EXPECT_EQ(view.text(Control::lblFWNew), "No select");
+    EXPECT_EQ(view.text(Control::lblFWFile), "");
+    EXPECT_EQ(port.settings(), "307200,o,8,1");
+}
+
 TEST_F(WizardTest, InstructionScreens) {
     struct Case {
         void (*handler)(StepContext&);
@@ -97,7 +105,6 @@ TEST_F(WizardTest, Step8RenamesNextAndNextThereEndsTheProgram) {
 }
 
 TEST_F(WizardTest, AFailedStep2ShowsOneMessageThenTheStep1ScreenAgain) {
-    EXPECT_EQ(port.settings(), "307200,o,8,1") << "as start leaves it";
     wizard.cmdNext();
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(wizard.state().StepIndex, 0);
