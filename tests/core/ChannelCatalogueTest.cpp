@@ -239,6 +239,7 @@ TEST_F(ResponsesTest, WrongLengthsAndSelectorsChangeNothing) {
         {"33: seventeen bytes, the third index 4", 33,
          Bytes{1, 1, 1} + le(1) + Bytes{2} + le(2) + Bytes{4} + le(3)},
         {"61: mode 2", 61, Bytes{0, 2} + le({1, 2, 3})},
+        {"66: mode 2", 66, Bytes{0, 2} + le(1)},
         {"61, mode 1: one value above 255", 61, Bytes{0, 1} + le({1, 0x100, 3})},
         {"67: 65 byte picks neither", 67, Bytes{3, 0} + le(1)},
         {"83: index 4", 83, Bytes{1, 1, 4, 1, 1} + le({1, 2, 3})},
