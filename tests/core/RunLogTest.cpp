@@ -41,6 +41,8 @@ TEST_F(JsonEventViewTest, EachChangeIsOneObjectWithItsTime) {
          R"({"t":7,"control":"cmdNext","enabled":false})"},
         {[](JsonEventView& v) { v.traceLine("PC->RQX::BOOT:00\r\n"); },
          R"({"t":7,"trace":"PC->RQX::BOOT:00"})"},
+        {[](JsonEventView& v) { v.showMessage("タイトル", "a\r\nb", {}); },
+         R"({"t":7,"messageBox":{"title":"タイトル","text":"a\r\nb"}})"},  // no hint, no line of it
         {[](JsonEventView& v) { v.note("power off"); }, R"({"t":7,"runner":"power off"})"},
         {[](JsonEventView& v) { v.readBackChanged(false); }, R"({"t":7,"verifyIdentity":false})"},
         {[](JsonEventView& v) {
