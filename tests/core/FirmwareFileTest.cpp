@@ -77,21 +77,6 @@ class FileSelectionTest : public ::testing::Test {
     }
 };
 
-TEST_F(FileSelectionTest, AValidFileIsShownAndStaysThroughACancelledDialog) {
-    select(valid("good.bin"));
-    view.fileChoices.push_back(std::nullopt);
-    for (int shown = 0; shown < 2; ++shown) {
-        EXPECT_EQ(view.text(Control::lblFWFile), "good.bin");
-        EXPECT_EQ(view.text(Control::lblFWNew), "Ver 1.2.3");
-        EXPECT_TRUE(wizard.state().firmware.valid);
-        EXPECT_EQ(wizard.state().firmware.title, "good.bin");
-        EXPECT_TRUE(view.isEnabled(Control::cmdNext));
-        EXPECT_EQ(wizard.state().firmware.length, 48u + 1000u);
-        EXPECT_TRUE(view.messages.empty());
-        wizard.cmdFWFileSel();  // the dialog is cancelled
-    }
-}
-
 TEST_F(FileSelectionTest, ErrorsShowTheirCodeAndClearItAgain) {
     struct Case {
         std::string path;
@@ -99,6 +84,12 @@ TEST_F(FileSelectionTest, ErrorsShowTheirCodeAndClearItAgain) {
         bool validAfter;
         const char* fileLabel;
     };
+    select(valid("good.bin"));
+    view.fileChoices.push_back(std::nullopt);
+    wizard.cmdFWFileSel();  // a cancelled dialog keeps the file
+    EXPECT_EQ(view.text(Control::lblFWNew), "Ver 1.2.3");
+    EXPECT_EQ(view.text(Control::lblFWFile), "good.bin");
+    EXPECT_TRUE(view.isEnabled(Control::cmdNext));
     std::filesystem::create_directory(dir.path("folder.bin"));
     const Case cases[] = {
         {dir.path("absent.bin"), "更新用ファイルの名前が正しくありません。", true, "good.bin"},
@@ -114,6 +105,8 @@ TEST_F(FileSelectionTest, ErrorsShowTheirCodeAndClearItAgain) {
         ASSERT_EQ(view.messages.size(), 1u) << c.path;
         EXPECT_EQ(view.messages[0].text.substr(0, std::string(c.firstLine).size()), c.firstLine);
         EXPECT_EQ(wizard.state().firmware.valid, c.validAfter) << c.path;
+        const bool unreadable = std::string(c.firstLine) == "更新用ファイルが開けません。";
+        EXPECT_EQ(wizard.state().firmware.contents.empty(), unreadable) << "nothing of the earlier file";
         EXPECT_FALSE(view.isEnabled(Control::cmdNext));
         EXPECT_EQ(view.text(Control::lblFWFile), c.fileLabel);
         EXPECT_EQ(wizard.state().LinkError, 0);
@@ -127,14 +120,6 @@ TEST_F(FileSelectionTest, TheWizardKeepsTheLengthOfTheWholeFile) {
     select(path);
     EXPECT_EQ(wizard.state().firmware.length, kFirmwareReadLimit + 1);
     EXPECT_EQ(wizard.state().firmware.contents.size(), kFirmwareReadLimit);
-}
-
-TEST_F(FileSelectionTest, AnUnreadableFileDropsWhatTheEarlierFileHadGiven) {
-    select(valid("good.bin"));
-    std::filesystem::create_directory(dir.path("folder.bin"));
-    select(dir.path("folder.bin"));
-    EXPECT_FALSE(wizard.state().firmware.valid);
-    EXPECT_TRUE(wizard.state().firmware.contents.empty());
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include "core/io/ForwardingPort.h"
 #include "core/text/Trace.h"
 #include "core/wizard/DeviceSteps.h"
-#include "core/wizard/Wizard.h"
 #include "sim/FirmwareGenerator.h"
 #include "sim/RqSystem.h"
 #include "sim/SimPort.h"
@@ -22,7 +21,6 @@ using namespace std::chrono_literals;
 
 const std::string kSuccessLine = "　更新作業が終了しました。「次へ」をクリックしてください。";
 using test::buttons;
-using FlashWizardTest = test::SimWizardTest;
 
 // Each line without its date and time.
 std::vector<std::string> untimed(const std::vector<std::string>& entries) {
@@ -159,6 +157,9 @@ TEST_F(FlashStepTest, TraceLinesOfEveryFrame) {
         << lines[13];
     EXPECT_TRUE(lines[13].ends_with(" 17 (260 bytes)\r\n")) << lines[13];
     EXPECT_EQ(lines[14], "WRITE DATA RECV PC<-RQX::BOOT:02 02 06 06 F2 03\r\n");
+    EXPECT_TRUE(lines[13 + 511 * 2].ends_with(" 03 (260 bytes)\r\n")) << "the last block ends in ETX";
+    EXPECT_EQ(lines[13 + 512 * 2 + 1], "SECURITY SET CMD SEND PC->RQX::BOOT:01 03 A0 00 00 5D 03\r\n");
+    EXPECT_EQ(lines[13 + 512 * 2 + 3], "SECURITY SET DATA SEND PC->RQX::BOOT:02 02 F7 00 07 03\r\n");
     EXPECT_TRUE(lines.back().starts_with("VERIFY DATA RECV PC<-RQX::BOOT:02 02 06 06 F2 03"));
 }
 
@@ -364,47 +365,6 @@ TEST_F(FlashStepTest, TheBootFirmwareIsWokenUpBeforeTheFirstReset) {
                   "152000 us PC->RQX::BOOT:00\r\n", "159000 us PC->RQX::BOOT:00\r\n",
                   "167000 us PC->RQX::BOOT:01 01 00 FF 03\r\n",  // 1 ms before every frame
               }));
-}
-
-// Through the step machine: a failed step 5 shows its message and the step 4 screen again.
-TEST_F(FlashWizardTest, FailedUpdateFallsBackToStep4) {
-    struct Case {
-        std::vector<const char*> faults;
-        std::uint8_t shownError;
-        int stepIndex;
-        const char* buttons;
-        std::string hint;  // its start
-        int barValue;      // of 512: the step 4 screen shown again starts the bar from nothing
-    };
-    const Case cases[] = {
-        {{"erase-status=1A"},
-         35,
-         3,
-         "01111",
-         "error 35 in step 5 (erase): the device could not erase its",
-         0},
-        {{}, 0, 4, "00001", "", 511},  // the last block verified
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.shownError);
-        switchOn(test::instantSystem(c.faults));
-        test::RecordingView view;
-        const auto wizard = startWizard(view);
-        wizard->state().StepIndex = 3;
-        device->setPower(false);
-        device->setFwSwitch(true);
-        device->setPower(true);
-
-        wizard->cmdNext();
-        EXPECT_EQ(wizard->lastShownError(), c.shownError);
-        EXPECT_EQ(view.messages.size(), c.shownError == 0 ? 0u : 1u);
-        if (!view.messages.empty()) {
-            EXPECT_EQ(view.messages[0].hint.rfind(c.hint, 0), 0u) << view.messages[0].hint;
-        }
-        EXPECT_EQ(wizard->state().StepIndex, c.stepIndex);
-        EXPECT_EQ(buttons(view), c.buttons);
-        EXPECT_EQ(view.progress(), (Progress{0, 512, c.barValue}));
-    }
 }
 
 }  // namespace

@@ -31,14 +31,5 @@ TEST(SerialEntry, TheDialogsVerdicts) {
     for (const auto& [entry, expected] : cases) EXPECT_EQ(verdict(entry), expected) << entry;
 }
 
-TEST(SerialEntry, SetStoresModelAndSerialWithOneBlank) {
-    ParameterStore store;
-    store.Param04Value = 9;
-    storeModelAndSerial({"RQA-4020", "1.234"}, store);
-    EXPECT_EQ(store.ModelName, "RQA-4020");
-    EXPECT_EQ(store.SerialNumber, "1.234 ");
-    EXPECT_EQ(store.Param04Value, 9);
-}
-
 }  // namespace
 }  // namespace rq

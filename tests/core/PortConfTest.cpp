@@ -31,16 +31,11 @@ TEST(PortProbe, ListsThePortsThatOpenExplainsTheOthersAndGivesThePortBack) {
     EXPECT_EQ(port.log[2], "open 1");
     EXPECT_EQ(port.log[17], "open 16");
     EXPECT_FALSE(port.isOpen());
-}
 
-TEST(PortProbe, WithNoPortTheListHoldsCom0AndSetStoresPort0) {
-    test::FakePort port;
-    const auto found = probePorts(port).found;
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].number, 0);
-    CommSettings settings;
-    applyPortConf({found[0].number, 10, 3, 2, 4, 0, 0}, settings);
-    EXPECT_EQ(settings.ComPort, 0);
+    test::FakePort none;
+    const auto onlyCom0 = probePorts(none).found;
+    ASSERT_EQ(onlyCom0.size(), 1u);
+    EXPECT_EQ(onlyCom0[0].number, 0) << "with no port, the list holds COM0";
 }
 
 TEST(PortConfLoad, PortItemsNameTheDeviceWhereItIsNotCOMnItself) {

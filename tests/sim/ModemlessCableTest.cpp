@@ -39,8 +39,6 @@ TEST(ModemlessCableTest, TheWakeUpAndTheFramesWorkThePanelAsTheComputerAsks) {
     } cases[] = {
         {"the wake-up switches to programming mode", true, false, wakeUp, true, kAck, 1},
         {"without the automatic panel the device stays as it is", false, false, wakeUp, false, {}, 0},
-        {"the panel switched by hand: the boot firmware wakes all the same", false, true, wakeUp, true, kAck,
-         0},
         {"00h bytes inside a burst are no wake-up", true, false, burst, false, kVersionAnswer, 0},
         {"a lone 00h goes on to the device", true, false, lone00, false, kVersionAnswer, 0},
         {"a normal-mode frame switches back", true, true, {{1ms, kReadVersion}}, false, kVersionAnswer, 1},
