@@ -69,6 +69,7 @@ TEST_F(CliTerminalTest, OnATerminalEachRunOfProgressLinesIsOneLiveLine) {
                   "４．ファームウェアの更新準備", "５．ファームウェアの更新中", "６．パラメーターの更新準備",
                   "７．パラメーターの更新中", "８．更新作業の終了"})
                 EXPECT_EQ(std::count(screen.begin(), screen.end(), title), 1) << title;
+            EXPECT_EQ(piped.err, "");
             EXPECT_EQ(std::regex_search(piped.out, std::regex("frmMain|txtInfo|lblFW|cmdNext")), false);
             EXPECT_TRUE(std::regex_search(piped.out,
                                           std::regex(R"(\nCOM1 \(simulated RQ system\)  RQA-4021  12345  )"
