@@ -115,8 +115,6 @@ TEST(CliOptions, AFaultReachesTheSimulatedDevicesItNames) {
         const char* atDevice1;  // its value, "-" for none
         const char* atDevice2;
     } cases[] = {
-        {{"silent-after=5"}, ComPort, "silent-after", "5", "5"},
-        {{"COM2:silent-after=5"}, ComPort, "silent-after", "-", "5"},
         {{"COM2:silent-after=1", "silent-after=5"}, ComPort, "silent-after", "5", "1"},
         {{"verify-st2=3:0F"}, ComPort, "verify-st2", "3:0F", "3:0F"},  // a value's own colon
         {{"COM1:verify-st2=3:0F"}, ComPort, "verify-st2", "3:0F", "-"},
