@@ -76,15 +76,5 @@ TEST(CliSimulateTest, SeveralDevicesEachOnItsOwnPath) {
     EXPECT_EQ(simulator.finish(), 0);
 }
 
-TEST(CliSimulateTest, AWrongCommandLine) {
-    for (const char* args : {"simulate x", "simulate --simulate", "simulate --count 0", "simulate --count 33",
-                             "simulate --count", "simulate --sim-fault COM1:busy=1",
-                             "simulate --count 2 --sim-fault 3:busy=1"}) {
-        const auto result = runCli(args);
-        EXPECT_EQ(result.status, 2) << args;
-        EXPECT_EQ(result.err.rfind("rqfwup-cli: ", 0), 0u) << args;
-    }
-}
-
 }  // namespace
 }  // namespace rq

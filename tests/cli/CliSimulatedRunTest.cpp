@@ -44,10 +44,12 @@ class CliSimulatedRunTest : public ::testing::Test {
     }
 };
 
-// Each run: its exit status, what its output holds and lacks. Every line of --json is one object. No
-// identity backup can be kept on disk here, and the update goes on.
+// Each run of update and info: its exit status, what its output holds and lacks, and a part of its
+// standard error. Every line of update's --json is one object with its time. No identity backup can be
+// kept on disk here, and the update goes on. Info's support log holds the exchange and the settings.
 TEST_F(CliSimulatedRunTest, EachRunEndsWithItsStatusAndShowsWhatItShould) {
     test::ScopedVariable blocked("RQFWUP_BACKUP_DIR", dir.file("taken", {'x'}));
+    const std::string logPath = dir.path("info.jsonl");
     const std::string older = dir.path("older.bin");
     ASSERT_EQ(runCli("make-firmware " + older + " --version 1.1.0 --length 300").status, 0);
     EXPECT_EQ(std::filesystem::file_size(older), 348u);
@@ -57,7 +59,7 @@ TEST_F(CliSimulatedRunTest, EachRunEndsWithItsStatusAndShowsWhatItShould) {
         int status;
         std::vector<std::string> outHas;
         std::vector<std::string> outLacks;
-        std::string errHas;
+        std::string errHas;  // none at all when empty
     } cases[] = {
         // An older file is only warned of; --yes goes on.
         {"update " + older + simulated + "--yes --json --trace",
@@ -82,6 +84,43 @@ TEST_F(CliSimulatedRunTest, EachRunEndsWithItsStatusAndShowsWhatItShould) {
          {"シリアルナンバーに数値以外の文字が入力されいます。"},
          {"３．ファームウェアのバージョン確認"},
          ""},
+        {"info --simulate --json",
+         0,
+         {R"({"model":"RQA-4021","serial":"12345 ","param04":4,"param06":6,"version":"Ver.1.2.0","versionBytes":[12,0]})"
+          "\n"},
+         {},
+         ""},
+        {"info --simulate --sim-fault identity-nul --sim-line instant",
+         0,
+         {"Model name        RQA\\x0040\\x001\n"
+          "Serial number     12345 \n"
+          "Identity byte 4   04h\n"
+          "Identity byte 6   06h\n"
+          "Firmware version  Ver.1.2.0\n"},
+         {},
+         ""},
+        {"info" + simulated + "--trace --program-baud 9600 --log " + logPath,
+         0,
+         {"Model name        RQA-4021\n"},
+         {},
+         " PC->RQX::CMD[127]:FF FF "},
+        {"info --simulate --json --sim-fault silent-after=1",
+         12,
+         {R"({"error":12,"messageBox":{"title":"通信エラー","text":"通信で過剰なリトライが発生しました。\r\n)"},
+         {},
+         "rqfwup-cli: error 12 reading the identity: the device answered on COM1"},
+        // A log that cannot be written ends the run before it starts.
+        {"update " + firmware + simulated + "--log " + dir.path("no-such-folder/run.jsonl"),
+         1,
+         {},
+         {"１．開始"},
+         "rqfwup-cli: cannot write " + dir.path("no-such-folder/run.jsonl") + "\n"},
+        // A port the system does not have is explained as one that does not open.
+        {"info --port /dev/rqfwup-no-such-port",
+         11,
+         {"--- message box: 通信エラー ---\n通信が開始できません。\n"},
+         {},
+         ": no such device; "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args);
@@ -90,11 +129,22 @@ TEST_F(CliSimulatedRunTest, EachRunEndsWithItsStatusAndShowsWhatItShould) {
         for (const std::string& part : c.outHas) EXPECT_NE(result.out.find(part), std::string::npos) << part;
         for (const std::string& part : c.outLacks)
             EXPECT_EQ(result.out.find(part), std::string::npos) << part;
-        EXPECT_NE(result.err.find(c.errHas), std::string::npos) << result.err;
-        if (c.args.find("--json") == std::string::npos) continue;
+        if (c.errHas.empty()) {
+            EXPECT_EQ(result.err, "");
+        } else {
+            EXPECT_NE(result.err.find(c.errHas), std::string::npos) << result.err;
+        }
+        if (!c.args.starts_with("update") || c.args.find("--json") == std::string::npos) continue;
         for (const std::string& line : linesOf(std::istringstream(result.out)))
             EXPECT_TRUE(line.starts_with("{\"t\":") && line.ends_with("}")) << line;
     }
+    const std::vector<std::string> log = linesOf(std::ifstream(logPath));
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_NE(log[0].find(R"("program":"rqfwup-cli info")"), std::string::npos);
+    EXPECT_NE(log[1].find(R"("device":"simulated RQ system","baud":"307200")"), std::string::npos);
+    EXPECT_NE(log[1].find(R"("programBaud":"9600")"), std::string::npos);
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(),
+                            [](const std::string& line) { return line.find("PC<-RQX::CMD[") != line.npos; }));
 }
 
 // A failure's exit status, the line on standard error that says where it happened and what to check, and
@@ -148,13 +198,6 @@ TEST_F(CliSimulatedRunTest, Step3WarnsOfAFileThatIsNotNewer) {
         EXPECT_NE(result.out.find("Press Enter to click 次へ ＞"), std::string::npos);
         EXPECT_EQ(result.err, warning.empty() ? "" : "rqfwup-cli: warning: " + warning + "\n");
     }
-}
-
-TEST_F(CliSimulatedRunTest, ALogThatCannotBeWrittenEndsTheRunBeforeItStarts) {
-    const auto result = update("--log " + dir.path("no-such-folder/run.jsonl"));
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "rqfwup-cli: cannot write " + dir.path("no-such-folder/run.jsonl") + "\n");
 }
 
 // Several devices at once: a device that fails, even one switched off while its flash is written, stops
@@ -249,56 +292,6 @@ TEST_F(CliSimulatedRunTest, SeveralDevicesInJsonAndInTheSupportLog) {
         EXPECT_TRUE(has(R"("port":")" + port + R"(","trace":)")) << port;
     }
     EXPECT_TRUE(has("VERIFY DATA RECV PC<-RQX::BOOT:02 02 06 "));
-}
-
-// The support log holds the exchange, the settings and the program.
-TEST(CliInfoTest, TheIdentityAndVersionAsTheBackupReadsThem) {
-    test::TempDir dir;
-    const std::string logPath = dir.path("info.jsonl");
-    const struct {
-        std::string options;
-        int status;
-        std::string out;  // its start
-        std::string err;  // a part; none at all when empty
-    } cases[] = {
-        {"--simulate --json", 0,
-         R"({"model":"RQA-4021","serial":"12345 ","param04":4,"param06":6,"version":"Ver.1.2.0","versionBytes":[12,0]})"
-         "\n",
-         ""},
-        {"--simulate --sim-fault identity-nul --sim-line instant", 0,
-         "Model name        RQA\\x0040\\x001\n"
-         "Serial number     12345 \n"
-         "Identity byte 4   04h\n"
-         "Identity byte 6   06h\n"
-         "Firmware version  Ver.1.2.0\n",
-         ""},
-        {"--simulate --sim-line instant --trace --program-baud 9600 --log " + logPath, 0,
-         "Model name        RQA-4021\n", " PC->RQX::CMD[127]:FF FF "},
-        {"--simulate --json --sim-fault silent-after=1", 12,
-         R"({"error":12,"messageBox":{"title":"通信エラー","text":"通信で過剰なリトライが発生しました。\r\n)",
-         "rqfwup-cli: error 12 reading the identity: the device answered on COM1"},
-        // A port the system does not have is explained as one that does not open.
-        {"--port /dev/rqfwup-no-such-port", 11, "--- message box: 通信エラー ---\n通信が開始できません。\n",
-         ": no such device; "},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.options);
-        const auto result = runCli("info " + c.options);
-        EXPECT_EQ(result.status, c.status);
-        EXPECT_EQ(result.out.substr(0, c.out.size()), c.out);
-        if (c.err.empty()) {
-            EXPECT_EQ(result.err, "");
-        } else {
-            EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
-        }
-    }
-    const std::vector<std::string> log = linesOf(std::ifstream(logPath));
-    ASSERT_GE(log.size(), 3u);
-    EXPECT_NE(log[0].find(R"("program":"rqfwup-cli info")"), std::string::npos);
-    EXPECT_NE(log[1].find(R"("device":"simulated RQ system","baud":"307200")"), std::string::npos);
-    EXPECT_NE(log[1].find(R"("programBaud":"9600")"), std::string::npos);
-    EXPECT_TRUE(std::any_of(log.begin(), log.end(),
-                            [](const std::string& line) { return line.find("PC<-RQX::CMD[") != line.npos; }));
 }
 
 }  // namespace

@@ -75,6 +75,13 @@ TEST(CliTest, AWrongCommandLineExitsWith2AndOneLineOfReason) {
         "make-firmware",
         "make-firmware x.bin --version 1.2",
         "make-firmware x.bin --length -5",
+        "simulate x",
+        "simulate --simulate",
+        "simulate --count 0",
+        "simulate --count 33",
+        "simulate --count",
+        "simulate --sim-fault COM1:busy=1",
+        "simulate --count 2 --sim-fault 3:busy=1",
     };
     for (const char* args : cases) {
         const auto result = runCli(args);
