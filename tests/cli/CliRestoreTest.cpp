@@ -4,7 +4,6 @@
 #include <fstream>
 
 #include "CliProcess.h"
-#include "core/TempDir.h"
 #include "core/log/Json.h"
 
 namespace rq {
@@ -26,14 +25,11 @@ std::string native(const std::string& path) {
 }
 
 // Updates and restores on the simulated RQ system, each with backups of its own.
-class CliRestoreTest : public ::testing::Test {
+class CliRestoreTest : public test::WithFirmware {
   protected:
-    test::TempDir dir;
-    std::string firmware = dir.path("fw.bin");
     std::string backups = dir.path("backups");
     test::ScopedVariable folder{"RQFWUP_BACKUP_DIR", backups};
 
-    void SetUp() override { ASSERT_EQ(runCli("make-firmware " + firmware).status, 0); }
     std::string update(const std::string& options) const {
         return "update " + firmware + " --simulate --sim-line instant " + options;
     }

@@ -1,21 +1,18 @@
 #include <gtest/gtest.h>
 
 #include "CliProcessPosix.h"
-#include "core/TempDir.h"
 
 namespace rq {
 namespace {
 
 using test::BackgroundCli;
 using test::runCli;
+using CliSimulateTest = test::WithFirmware;
 
 // The device outlives each run: an update stopped after step 5 leaves the new program on it, and restore,
 // without a file or a port, writes back the newest backup on the port it was read on.
-TEST(CliSimulateTest, AnUpdateAndARestoreAgainstTheSimulatorInAnotherProcess) {
-    test::TempDir dir;
+TEST_F(CliSimulateTest, AnUpdateAndARestoreAgainstTheSimulatorInAnotherProcess) {
     test::ScopedVariable folder("RQFWUP_BACKUP_DIR", dir.path("backups"));
-    const std::string firmware = dir.path("fw.bin");
-    ASSERT_EQ(runCli("make-firmware " + firmware + " --version 2.4.1").status, 0);
     BackgroundCli simulator(
         {"simulate", "--auto-panel", "--sim-line", "instant", "--sim-fault", "identity-bytes"});
     const std::string port = simulator.readLine();
@@ -37,7 +34,7 @@ TEST(CliSimulateTest, AnUpdateAndARestoreAgainstTheSimulatorInAnotherProcess) {
                             "\"serial\":\"\\u0001\\u001f9\xC2\x81\xC3\x83\\u0000\","),
               std::string::npos)
         << info.out;
-    EXPECT_NE(info.out.find(R"("version":"Ver.2.4.1")"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find(R"("version":"Ver.1.3.0")"), std::string::npos) << info.out;
     simulator.send("x\n");
     EXPECT_EQ(simulator.readLine(), "keys: p power, w or - FW switch, q quit");
     EXPECT_EQ(simulator.finish(), 0);
@@ -45,7 +42,7 @@ TEST(CliSimulateTest, AnUpdateAndARestoreAgainstTheSimulatorInAnotherProcess) {
 
 // Each device on its own pseudo-terminal with its own faults and panel; keys reach all, or one by number.
 // The FW switch is read at power-on only.
-TEST(CliSimulateTest, SeveralDevicesEachOnItsOwnPath) {
+TEST_F(CliSimulateTest, SeveralDevicesEachOnItsOwnPath) {
     BackgroundCli simulator(
         {"simulate", "--count", "3", "--sim-line", "instant", "--sim-fault", "2:silent-after=1"});
     std::vector<std::string> paths;

@@ -5,7 +5,6 @@
 #include <regex>
 
 #include "CliProcess.h"
-#include "core/TempDir.h"
 
 namespace rq {
 namespace {
@@ -34,11 +33,8 @@ std::vector<std::string> eventsOf(const std::vector<std::string>& lines, const s
 }
 
 // Whole runs of the runner against the simulated RQ system, on an instant line.
-class CliSimulatedRunTest : public ::testing::Test {
+class CliSimulatedRunTest : public test::WithFirmware {
   protected:
-    test::TempDir dir;
-    std::string firmware = dir.path("fw.bin");
-    void SetUp() override { ASSERT_EQ(runCli("make-firmware " + firmware + " --version 1.3.0").status, 0); }
     test::ProcessResult update(const std::string& options) {
         return runCli("update " + firmware + " --simulate --sim-line instant --yes " + options);
     }

@@ -6,7 +6,6 @@
 #include "CliProcessPosix.h"
 #include "TerminalScreen.h"
 #include "cli/TextColumns.h"
-#include "core/TempDir.h"
 
 namespace rq {
 namespace {
@@ -21,11 +20,8 @@ long linesWith(const std::vector<std::string>& lines, std::string_view part) {
                          [&](const std::string& line) { return line.find(part) != std::string::npos; });
 }
 
-class CliTerminalTest : public ::testing::Test {
+class CliTerminalTest : public test::WithFirmware {
   protected:
-    test::TempDir dir;
-    std::string firmware = dir.path("fw.bin");
-    void SetUp() override { ASSERT_EQ(runCli("make-firmware " + firmware).status, 0); }
     std::vector<std::string> update(const std::vector<std::string>& more) const {
         std::vector<std::string> args{"update", firmware, "--simulate", "--sim-line", "instant", "--yes"};
         args.insert(args.end(), more.begin(), more.end());
