@@ -22,7 +22,7 @@ std::string untimed(const std::string& line) {
     return line.substr(line.find(','));
 }
 
-// The lines of one device, without their time, but its trace lines.
+// The lines that carry `port`, without their time; its trace lines left out.
 std::vector<std::string> eventsOf(const std::vector<std::string>& lines, const std::string& port) {
     std::vector<std::string> events;
     for (const std::string& line : lines) {
