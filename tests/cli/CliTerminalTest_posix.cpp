@@ -91,18 +91,18 @@ TEST_F(CliTerminalTest, OnATerminalEachRunOfProgressLinesIsOneLiveLine) {
 // Several devices on a terminal: a live line each below their lines, which stay, and at the end the table.
 TEST_F(CliTerminalTest, SeveralDevicesHaveALiveLineEach) {
     const auto result =
-        runCliOnTerminal(update({"--port", "COM1,COM2", "--sim-fault", "COM2:power-off-at-block=3"}), 72);
-    EXPECT_EQ(result.status, 33);
+        runCliOnTerminal(update({"--port", "COM1,COM2", "--sim-fault", "COM2:verify-st2=3:0F"}), 72);
+    EXPECT_EQ(result.status, 37);
     EXPECT_TRUE(
         std::regex_search(result.out, std::regex(R"(\[COM1\] 新ファームウェア書き込み中 [0-9]+ Block \[)")));
     const auto screen = test::terminalScreen(result.out);
     EXPECT_EQ(linesWith(screen, " Block"), 1) << "only the block where COM2 stopped stays";
-    for (const char* kept : {"[COM2]   新ファームウェア書き込み中 3 Block",
-                             "[COM1]   新ファームウェア書き込み完了", "[COM1] ８．更新作業の終了"})
+    for (const char* kept : {"[COM2]   ベリファイ中 3 Block", "[COM1]   新ファームウェア書き込み完了",
+                             "[COM1] ８．更新作業の終了"})
         EXPECT_EQ(std::count(screen.begin(), screen.end(), kept), 1) << kept;
     ASSERT_GE(screen.size(), 3u);
     EXPECT_EQ(screen[screen.size() - 3].rfind("Port  ", 0), 0u);
-    EXPECT_NE(screen.back().find("error 33 in step 5 (write)"), std::string::npos);
+    EXPECT_NE(screen.back().find("error 37 in step 5 (verify)"), std::string::npos);
 }
 
 }  // namespace
