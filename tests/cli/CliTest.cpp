@@ -108,18 +108,14 @@ TEST(CliOptions, ValuesReachTheSettings) {
 // A fault without a device is every simulated device's; one with a device is that device's alone and
 // takes precedence.
 TEST(CliOptions, AFaultReachesTheSimulatedDevicesItNames) {
-    using enum cli::DeviceNaming;
     const struct {
         std::vector<std::string> faults;
-        cli::DeviceNaming naming;
         const char* name;
         const char* atDevice1;  // its value, "-" for none
         const char* atDevice2;
     } cases[] = {
-        {{"COM2:silent-after=1", "silent-after=5"}, ComPort, "silent-after", "5", "1"},
-        {{"verify-st2=3:0F"}, ComPort, "verify-st2", "3:0F", "3:0F"},  // a value's own colon
-        {{"COM1:verify-st2=3:0F"}, ComPort, "verify-st2", "3:0F", "-"},
-        {{"2:busy=1"}, Number, "busy", "-", "1"},
+        {{"COM2:silent-after=1", "silent-after=5"}, "silent-after", "5", "1"},
+        {{"verify-st2=3:0F"}, "verify-st2", "3:0F", "3:0F"},  // a value's own colon
     };
     for (const auto& c : cases) {
         std::vector<std::string> args;
@@ -128,7 +124,7 @@ TEST(CliOptions, AFaultReachesTheSimulatedDevicesItNames) {
         cli::SimOptions sim;
         while (!reader.done()) {
             std::string error;
-            EXPECT_TRUE(cli::takeSimOption(reader.next(), reader, sim, error, c.naming));
+            EXPECT_TRUE(cli::takeSimOption(reader.next(), reader, sim, error));
             EXPECT_EQ(error, "") << c.faults.back();
         }
         EXPECT_EQ(sim.systemOf(1).faults.text(c.name).value_or("-"), c.atDevice1) << c.faults.back();

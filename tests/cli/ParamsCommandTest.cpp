@@ -21,12 +21,18 @@ QJsonObject parsedObject(const std::string& text) {
     return document.object();
 }
 
-// A text field no answer filled, which a run that prints cannot leave, is null as well.
-TEST(ParamsListingTest, ATextFieldNoAnswerFilledIsNullOrADash) {
-    const std::vector<ListedGroup> groups = listStore(ParameterStore{}, FilledValues{});
+// A text field no answer filled, which a run that prints cannot leave, is null as well. The table escapes
+// a quote and a backslash as it escapes the bytes that do not print.
+TEST(ParamsListingTest, ATextFieldIsEscapedInTheTableAndNullWhenNoAnswerFilledIt) {
+    ParameterStore store;
+    FilledValues filled;
+    store.ModelName = "A\"\\";
+    filled.add(store.ModelName);
+    const std::vector<ListedGroup> groups = listStore(store, filled);
     EXPECT_NE(cli::listingJson(groups, {}).find(R"("SerialNumber": null,)"), std::string::npos);
-    EXPECT_NE(cli::listingTable(groups, {}).find("\nSerialNumber" + std::string(36, ' ') + "-\n"),
-              std::string::npos);
+    const std::string table = cli::listingTable(groups, {});
+    EXPECT_EQ(table.rfind("ModelName" + std::string(39, ' ') + R"("A\x22\x5C")" + "\n", 0), 0u) << table;
+    EXPECT_NE(table.find("\nSerialNumber" + std::string(36, ' ') + "-\n"), std::string::npos);
 }
 
 // A member per group, keyed by the store's field names, with the device's bytes as U+00nn. An answer the
