@@ -3,23 +3,21 @@
 #include <csignal>
 
 #include "CliProcessPosix.h"
-#include "core/TempDir.h"
 
 namespace rq {
 namespace {
 
 // Ctrl+C or a request to end, once the flash holds the new program: every device ends and tells where its
 // identity is. (Which status each signal stands for is the platform's.)
-TEST(CliInterruptTest, AnInterruptAfterStep5TellsWhereTheIdentityIs) {
+using CliInterruptTest = test::WithFirmware;
+
+TEST_F(CliInterruptTest, AnInterruptAfterStep5TellsWhereTheIdentityIs) {
     const struct {
         int number;
         int status;
         std::vector<std::string> ports;
     } cases[] = {{SIGTERM, 143, {}}, {SIGINT, 130, {"--port", "COM1,COM2"}}};
-    test::TempDir dir;
-    const std::string firmware = dir.path("fw.bin");
     test::ScopedVariable folder{"RQFWUP_BACKUP_DIR", dir.path("backups")};
-    ASSERT_EQ(test::runCli("make-firmware " + firmware).status, 0);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.number);
         std::vector<std::string> args{"update", firmware, "--simulate", "--sim-line", "instant", "--json"};

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "CliProcess.h"
-#include "core/TempDir.h"
 
 namespace rq {
 namespace {
@@ -9,12 +8,8 @@ namespace {
 using test::runCli;
 
 // A device path that exists but is no serial line, so that opening it fails with the system's reason.
-class CliPortTest : public testing::Test {
+class CliPortTest : public test::WithFirmware {
   protected:
-    void SetUp() override { ASSERT_EQ(runCli("make-firmware " + firmware).status, 0); }
-
-    test::TempDir dir;
-    std::string firmware = dir.path("fw.bin");
     std::string notALine = dir.file("ttyNOTALINE", {0x00});
 };
 

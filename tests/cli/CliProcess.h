@@ -1,9 +1,13 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QProcess>
 #include <QtGlobal>
 #include <optional>
 #include <string>
+
+#include "core/TempDir.h"
 
 namespace rq::test {
 
@@ -49,6 +53,15 @@ class ScopedVariable {
   private:
     const char* name_;
     std::optional<QByteArray> old_;
+};
+
+// A test with a folder of its own and a firmware file in it that the runner made (Ver 1.3.0).
+class WithFirmware : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_EQ(runCli("make-firmware " + firmware).status, 0); }
+
+    TempDir dir;
+    std::string firmware = dir.path("fw.bin");
 };
 
 }  // namespace rq::test

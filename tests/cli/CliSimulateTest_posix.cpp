@@ -1,41 +1,18 @@
 #include <gtest/gtest.h>
 
 #include "CliProcessPosix.h"
-#include "core/TempDir.h"
 
 namespace rq {
 namespace {
 
 using test::BackgroundCli;
 using test::runCli;
-
-TEST(CliSimulateTest, TheFrontPanelFromStandardInput) {
-    BackgroundCli simulator({"simulate", "--sim-line", "instant"});
-    EXPECT_EQ(simulator.readLine().rfind("/dev/pts/", 0), 0u);
-    EXPECT_EQ(simulator.readLine(), "power on, FW switch -, pilot LED green");
-    const std::pair<const char*, const char*> presses[] = {
-        {"p\n", "power off, FW switch -, pilot LED off"},
-        {"w\n", "power off, FW switch W, pilot LED off"},
-        {"p\n", "power on, FW switch W, pilot LED green and red in turn"},
-        {"-\n", "power on, FW switch -, pilot LED green and red in turn"},  // read at power-on only
-        {"pp\n", "power on, FW switch -, pilot LED green"},
-        {"x\n", "keys: p power, w or - FW switch, q quit"},
-    };
-    for (const auto& [keys, panel] : presses) {
-        simulator.send(keys);
-        EXPECT_EQ(simulator.readLine(), panel) << keys;
-    }
-    simulator.send("q\n");
-    EXPECT_EQ(simulator.finish(), 0);
-}
+using CliSimulateTest = test::WithFirmware;
 
 // The device outlives each run: an update stopped after step 5 leaves the new program on it, and restore,
 // without a file or a port, writes back the newest backup on the port it was read on.
-TEST(CliSimulateTest, AnUpdateAndARestoreAgainstTheSimulatorInAnotherProcess) {
-    test::TempDir dir;
+TEST_F(CliSimulateTest, AnUpdateAndARestoreAgainstTheSimulatorInAnotherProcess) {
     test::ScopedVariable folder("RQFWUP_BACKUP_DIR", dir.path("backups"));
-    const std::string firmware = dir.path("fw.bin");
-    ASSERT_EQ(runCli("make-firmware " + firmware + " --version 2.4.1").status, 0);
     BackgroundCli simulator(
         {"simulate", "--auto-panel", "--sim-line", "instant", "--sim-fault", "identity-bytes"});
     const std::string port = simulator.readLine();
@@ -57,12 +34,15 @@ TEST(CliSimulateTest, AnUpdateAndARestoreAgainstTheSimulatorInAnotherProcess) {
                             "\"serial\":\"\\u0001\\u001f9\xC2\x81\xC3\x83\\u0000\","),
               std::string::npos)
         << info.out;
-    EXPECT_NE(info.out.find(R"("version":"Ver.2.4.1")"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find(R"("version":"Ver.1.3.0")"), std::string::npos) << info.out;
+    simulator.send("x\n");
+    EXPECT_EQ(simulator.readLine(), "keys: p power, w or - FW switch, q quit");
     EXPECT_EQ(simulator.finish(), 0);
 }
 
 // Each device on its own pseudo-terminal with its own faults and panel; keys reach all, or one by number.
-TEST(CliSimulateTest, SeveralDevicesEachOnItsOwnPath) {
+// The FW switch is read at power-on only.
+TEST_F(CliSimulateTest, SeveralDevicesEachOnItsOwnPath) {
     BackgroundCli simulator(
         {"simulate", "--count", "3", "--sim-line", "instant", "--sim-fault", "2:silent-after=1"});
     std::vector<std::string> paths;
@@ -81,6 +61,7 @@ TEST(CliSimulateTest, SeveralDevicesEachOnItsOwnPath) {
         {"w\n",
          {"[1] power on, FW switch W, pilot LED green", "[2] power off, FW switch W, pilot LED off",
           "[3] power on, FW switch W, pilot LED green"}},
+        {"3-\n", {"[3] power on, FW switch -, pilot LED green"}},
         {"4p\n",
          {"keys: p power, w or - FW switch, q quit; a device number first for that device alone (1 to 3)"}},
     };
@@ -90,16 +71,6 @@ TEST(CliSimulateTest, SeveralDevicesEachOnItsOwnPath) {
     }
     simulator.send("q\n");
     EXPECT_EQ(simulator.finish(), 0);
-}
-
-TEST(CliSimulateTest, AWrongCommandLine) {
-    for (const char* args : {"simulate x", "simulate --simulate", "simulate --count 0", "simulate --count 33",
-                             "simulate --count", "simulate --sim-fault COM1:busy=1",
-                             "simulate --count 2 --sim-fault 3:busy=1"}) {
-        const auto result = runCli(args);
-        EXPECT_EQ(result.status, 2) << args;
-        EXPECT_EQ(result.err.rfind("rqfwup-cli: ", 0), 0u) << args;
-    }
 }
 
 }  // namespace

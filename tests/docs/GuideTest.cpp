@@ -21,19 +21,20 @@ std::string readText(const std::filesystem::path& path) {
     return text.str();
 }
 
+const std::string kGuide = readText(kSource / "docs/guide.md");
+
 std::string firstLine(const std::string& text) {
     return text.substr(0, text.find("\r\n"));
 }
 
 // Each message box's code, title and first line, exactly, as a row of the troubleshooting table.
 TEST(Guide, TheTroubleshootingTableHasEveryErrorCode) {
-    const std::string guide = readText(kSource / "docs/guide.md");
     for (int code = 0; code < 256; ++code) {
         const auto message = errorMessage(static_cast<std::uint8_t>(code));
         if (!message) continue;
         const std::string row =
             "\n| " + std::to_string(code) + " | " + message->title + " | " + firstLine(message->text) + " |";
-        EXPECT_NE(guide.find(row), std::string::npos) << "no row" << row;
+        EXPECT_NE(kGuide.find(row), std::string::npos) << "no row" << row;
     }
 }
 
@@ -55,11 +56,9 @@ std::string cell(const std::optional<Reply>& reply) {
 
 // The hint table row for row, in its order, and nothing else under its heading.
 TEST(Guide, TheTroubleshootingHintsAreTheToolsOwn) {
-    const std::string guide = readText(kSource / "docs/guide.md");
-    const auto section = guide.find("\n### What the tool says\n");
+    const auto section = kGuide.find("\n### What the tool says\n");
     ASSERT_NE(section, std::string::npos);
-    const auto end = guide.find("\n#", section + 1);
-    const std::string table = guide.substr(section, end - section);
+    const std::string table = kGuide.substr(section, kGuide.find("\n#", section + 1) - section);
     std::size_t at = 0;
     int rows = 0;
     for (const HintRow& row : hintTable()) {
@@ -76,24 +75,21 @@ TEST(Guide, TheTroubleshootingHintsAreTheToolsOwn) {
         << "rows the tool does not have";
 }
 
-TEST(Guide, ShowsAPictureOfEveryScene) {
-    const std::string guide = readText(kSource / "docs/guide.md");
+// A picture of every scene in the guide, and a file for every picture the guide and the README show.
+TEST(Guide, ShowsAPictureOfEverySceneAndEachPictureExists) {
     for (const gui::SceneInfo& scene : gui::sceneCatalogue()) {
         const std::string picture = "images/" + std::string(scene.name) + ".png";
-        EXPECT_NE(guide.find("](" + picture + ")"), std::string::npos) << picture;
+        EXPECT_NE(kGuide.find("](" + picture + ")"), std::string::npos) << picture;
     }
-}
-
-TEST(Guide, EveryPictureShownExists) {
-    const std::pair<const char*, const char*> pages[] = {{"docs/guide.md", "docs"}, {"README.md", "."}};
+    const std::pair<std::string, const char*> pages[] = {{kGuide, "docs"},
+                                                         {readText(kSource / "README.md"), "."}};
     const std::regex picture(R"(!\[[^\]]*\]\(([^)]+)\))");
-    for (const auto& [page, base] : pages) {
-        const std::string text = readText(kSource / page);
+    for (const auto& [text, base] : pages) {
         int found = 0;
         for (std::sregex_iterator it(text.begin(), text.end(), picture), end; it != end; ++it, ++found)
             EXPECT_TRUE(std::filesystem::is_regular_file(kSource / base / (*it)[1].str()))
-                << page << ": " << (*it)[1];
-        EXPECT_GT(found, 0) << page;
+                << base << ": " << (*it)[1];
+        EXPECT_GT(found, 0) << base;
     }
 }
 
