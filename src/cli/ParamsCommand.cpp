@@ -26,21 +26,6 @@ constexpr std::size_t kAddressColumn = 32;
 // What the table shows for a value that no answer filled.
 constexpr std::string_view kUnread = "-";
 
-// One character per device byte: byte n is the character U+00nn.
-std::string utf8OfBytes(const std::string& bytes) {
-    std::string text;
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            text += c;
-        } else {
-            text += static_cast<char>(0xC0 | byte >> 6);
-            text += static_cast<char>(0x80 | (byte & 0x3F));
-        }
-    }
-    return text;
-}
-
 // Appends an item, after the separator unless it is the first.
 void appendItem(std::string& items, std::string_view separator, const std::string& item) {
     if (!items.empty()) items.append(separator);

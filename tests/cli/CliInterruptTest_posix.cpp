@@ -16,7 +16,7 @@ TEST_F(CliInterruptTest, AnInterruptAfterStep5TellsWhereTheIdentityIs) {
         int number;
         int status;
         std::vector<std::string> ports;
-    } cases[] = {{SIGTERM, 143, {}}, {SIGINT, 130, {"--port", "COM1,COM2"}}};
+    } cases[] = {{SIGTERM, 143, {}}, {SIGHUP, 129, {}}, {SIGINT, 130, {"--port", "COM1,COM2"}}};
     test::ScopedVariable folder{"RQFWUP_BACKUP_DIR", dir.path("backups")};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.number);
