@@ -57,5 +57,18 @@ TEST(ErrorMessages, EveryCodeHasItsEndingAndAHintWhereverItArises) {
     EXPECT_EQ(listed, std::ssize(cases));
 }
 
+// A particular row put after a general one of its code would never be shown.
+TEST(ErrorMessages, EveryHintRowIsTheOneFoundSomewhere) {
+    for (const HintRow& row : hintTable()) {
+        bool found = false;
+        for (int step = 1; step <= 8; ++step)
+            for (int stage = 0; stage <= static_cast<int>(FlashStage::Verify); ++stage)
+                for (int reply = 0; reply <= static_cast<int>(Reply::OtherIdentity); ++reply)
+                    found |= findHint(row.code, {step, static_cast<FlashStage>(stage),
+                                                 static_cast<Reply>(reply)}) == &row;
+        EXPECT_TRUE(found) << int(row.code) << ": " << row.text;
+    }
+}
+
 }  // namespace
 }  // namespace rq
