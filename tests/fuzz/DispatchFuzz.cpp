@@ -2,7 +2,6 @@
 // input's choosing.
 
 #include "FuzzSupport.h"
-#include "core/io/SilentView.h"
 #include "core/link/Dispatch.h"
 
 namespace {

@@ -6,9 +6,6 @@
 #include "core/FakePort.h"
 #include "core/TempDir.h"
 #include "core/flash/ImageBuild.h"
-#include "core/io/SilentView.h"
-#include "core/state/WizardState.h"
-#include "sim/VirtualClock.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace rq;

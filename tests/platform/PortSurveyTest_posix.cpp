@@ -7,13 +7,8 @@
 namespace rq {
 namespace {
 
-class PortSurvey : public testing::Test {
-  protected:
-    void SetUp() override { ASSERT_TRUE(adapter.ok()); }
-    test::PseudoTerminal adapter;
-};
-
-TEST_F(PortSurvey, TriesEveryListedDeviceInTheDialogsNumbering) {
+TEST(PortSurvey, TriesEveryListedDeviceInTheDialogsNumbering) {
+    const test::PseudoTerminal adapter;
     ListedPort usb(adapter.path(), true);
     usb.vendorId = 0x0403;
     usb.serialNumber = "A50285BI";
@@ -39,7 +34,8 @@ std::vector<int> numbers(const PortProbe& probe) {
     return found;
 }
 
-TEST_F(PortSurvey, APortLeftOpenIsProbedLikeTheOthers) {
+TEST(PortSurvey, APortLeftOpenIsProbedLikeTheOthers) {
+    const test::PseudoTerminal adapter;
     QtPort port{PortTable([] { return std::vector<ListedPort>{{"/dev/rq-gone-1"}}; })};
     port.setPortNumber(port.portTable().registerDevicePath(adapter.path()));
     ASSERT_EQ(port.portNumber(), 2);

@@ -61,6 +61,8 @@ struct TerminalSettings {
     int stopBits = 0;
     bool rtsCts = false;
     bool xonXoff = false;  // both directions
+
+    friend bool operator==(const TerminalSettings&, const TerminalSettings&) = default;
 };
 TerminalSettings terminalSettings(const std::string& path);
 

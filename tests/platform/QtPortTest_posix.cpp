@@ -20,12 +20,8 @@ class QtPortTest : public testing::Test {
         ASSERT_TRUE(terminal.ok());
         port.setPortNumber(port.portTable().registerDevicePath(terminal.path()));
     }
-    void expectTerminalAt(unsigned speed, int stopBits, bool rtsCts = false, bool xonXoff = false) {
-        const auto held = test::terminalSettings(terminal.path());
-        EXPECT_EQ(held.speed, speed);
-        EXPECT_EQ(held.stopBits, stopBits);
-        EXPECT_EQ(held.rtsCts, rtsCts);
-        EXPECT_EQ(held.xonXoff, xonXoff);
+    void expectTerminalAt(const test::TerminalSettings& wanted) {
+        EXPECT_EQ(test::terminalSettings(terminal.path()), wanted);
     }
 
     PseudoTerminal terminal;
@@ -61,11 +57,11 @@ TEST_F(QtPortTest, SettingsTakeEffectAtOpenAndAtOnceWhileOpen) {
         ASSERT_EQ(port.setFlowControl(row.flow), PortError::None);
         ASSERT_EQ(port.open(), PortError::None);
         EXPECT_EQ(lowLatencyAsked, opening++);
-        expectTerminalAt(row.speed, row.stopBits, row.rtsCts, row.xonXoff);
+        expectTerminalAt({row.speed, row.stopBits, row.rtsCts, row.xonXoff});
         EXPECT_EQ(port.settings(), row.text);
         EXPECT_EQ(port.flowControl(), row.flow);
         ASSERT_EQ(port.setSettings("153600,N,8,2"), PortError::None);
-        expectTerminalAt(153600, 2, row.rtsCts, row.xonXoff);
+        expectTerminalAt({153600, 2, row.rtsCts, row.xonXoff});
     }
 }
 
@@ -126,17 +122,17 @@ TEST_F(QtPortTest, RefusedSettings) {
         ASSERT_EQ(port.setSettings("19200,E,7,2"), PortError::None);
         EXPECT_EQ(port.setSettings(row.text), row.whileClosed);
         if (row.whileClosed == PortError::None) {
-            const auto before = test::terminalSettings(terminal.path());
+            const test::TerminalSettings before = test::terminalSettings(terminal.path());
             EXPECT_EQ(port.open(), PortError::BadSettings);
             EXPECT_FALSE(port.isOpen());
             EXPECT_FALSE(port.lastOpenFailure().has_value()) << "no device was opened";
-            expectTerminalAt(before.speed, before.stopBits, before.rtsCts, before.xonXoff);
+            expectTerminalAt(before);
             ASSERT_EQ(port.setSettings("19200,E,7,2"), PortError::None);
         }
         ASSERT_EQ(port.open(), PortError::None);
         EXPECT_EQ(port.setSettings(row.text), PortError::BadSettings);
         EXPECT_EQ(port.settings(), "19200,E,7,2");
-        expectTerminalAt(19200, 2);
+        expectTerminalAt({19200, 2});
         EXPECT_TRUE(port.isOpen());
         port.close();
     }

@@ -6,7 +6,6 @@
 #include "SoakSupport.h"
 #include "core/wizard/DeviceSteps.h"
 #include "sim/LineNoise.h"
-#include "sim/RqSystem.h"
 #include "sim/SimPort.h"
 #include "sim/VirtualClock.h"
 
@@ -59,9 +58,7 @@ struct StepRun {
 StepRun runStep(int step, bool verifyIdentity, std::optional<std::size_t> at, FaultKind kind) {
     const Identity identity = identityFor(0);
     sim::VirtualClock clock;
-    auto device = sim::makeRqSystem(clock, {});
-    giveIdentity(*device, identity);
-    device->setPower(true);
+    const auto device = deviceWith(clock, identity);
     sim::SimPort simPort(*device);
     OneFaultPort port(simPort, at, kind);
     QuietView view;

@@ -8,7 +8,7 @@
 #include "core/io/ForwardingPort.h"
 #include "core/io/SilentView.h"
 #include "core/params/ParameterStore.h"
-#include "sim/SimDevice.h"
+#include "sim/RqSystem.h"
 
 namespace rq::soak {
 
@@ -28,12 +28,19 @@ inline Identity identityOf(const ParameterStore& store) {
     return {store.ModelName, store.SerialNumber, store.Param04Value};
 }
 
-inline void giveIdentity(sim::SimDevice& device, const Identity& identity) {
-    sim::DeviceMemory memory = device.memory();
+// A run's device: powered on in normal mode, holding `identity`, on a line with `noise`.
+inline std::unique_ptr<sim::SimDevice> deviceWith(Clock& clock, const Identity& identity,
+                                                  const sim::LineNoise& noise = {}) {
+    sim::RqSystemOptions options;
+    options.noise = noise;
+    auto device = sim::makeRqSystem(clock, options);
+    sim::DeviceMemory memory = device->memory();
     memory.modelName = identity.model;
     memory.serialNumber = identity.serial;
     memory.param04 = identity.param04;
-    device.setMemory(memory);
+    device->setMemory(memory);
+    device->setPower(true);
+    return device;
 }
 
 // splitmix64: runs and faults are numbered, and each number gives the same draw on every platform.

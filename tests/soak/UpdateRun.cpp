@@ -7,7 +7,6 @@
 #include "core/firmware/FirmwareFile.h"
 #include "core/wizard/Wizard.h"
 #include "sim/FirmwareGenerator.h"
-#include "sim/RqSystem.h"
 #include "sim/SimPort.h"
 #include "sim/VirtualClock.h"
 
@@ -24,11 +23,7 @@ class UpdateRun {
   public:
     UpdateRun(const Cell& cell, std::uint64_t seed, const SoakFirmware& firmware, std::ostream* trace)
         : firmware_(firmware), original_(identityFor(seed)), view_(trace) {
-        sim::RqSystemOptions options;
-        options.noise = noiseOf(cell, seed);
-        device_ = sim::makeRqSystem(clock_, options);
-        giveIdentity(*device_, original_);
-        device_->setPower(true);
+        device_ = deviceWith(clock_, original_, noiseOf(cell, seed));
         simPort_ = std::make_unique<sim::SimPort>(*device_);
         port_ = std::make_unique<CableCutter>(*simPort_, clock_, kHangBound);
         wizard_ = std::make_unique<Wizard>(*port_, clock_, view_);
@@ -40,7 +35,6 @@ class UpdateRun {
 
   private:
     std::optional<Failure> walk();
-    void workFrontPanel(bool programming);
     Cause judge() const;
 
     const SoakFirmware& firmware_;
@@ -77,20 +71,17 @@ RunOutcome UpdateRun::execute() {
 std::optional<Failure> UpdateRun::walk() {
     while (wizard_->state().StepIndex < kEndStepIndex) {
         const int stepIndex = wizard_->state().StepIndex;
-        if (stepIndex == kToProgrammingMode || stepIndex == kToNormalMode)
-            workFrontPanel(stepIndex == kToProgrammingMode);
+        if (stepIndex == kToProgrammingMode || stepIndex == kToNormalMode) {
+            device_->setPower(false);
+            device_->setFwSwitch(stepIndex == kToProgrammingMode);
+            device_->setPower(true);
+        }
         const int shown = view_.messages;
         wizard_->cmdNext();
         if (view_.messages != shown) return Failure{stepIndex + 2, wizard_->lastShownError()};
         if (stepIndex == 0) backup_ = identityOf(wizard_->state().params);
     }
     return std::nullopt;
-}
-
-void UpdateRun::workFrontPanel(bool programming) {
-    device_->setPower(false);
-    device_->setFwSwitch(programming);
-    device_->setPower(true);
 }
 
 Cause UpdateRun::judge() const {
