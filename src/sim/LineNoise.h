@@ -33,9 +33,9 @@ class NoiseSource {
     explicit NoiseSource(std::uint64_t seed = 1) : state_(seed) {}
 
     Arrival pass(std::uint8_t byte, const LineNoise& noise);
+    std::uint64_t next();
 
   private:
-    std::uint64_t next();
     double uniform();  // [0, 1)
 
     std::uint64_t state_;

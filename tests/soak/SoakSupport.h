@@ -43,17 +43,10 @@ inline std::unique_ptr<sim::SimDevice> deviceWith(Clock& clock, const Identity& 
     return device;
 }
 
-// splitmix64: runs and faults are numbered, and each number gives the same draw on every platform.
-inline std::uint64_t mix(std::uint64_t value) {
-    std::uint64_t z = value + 0x9E3779B97F4A7C15ull;
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-}
-
-// A device of its own for every run, so that a value carried over from elsewhere shows.
+// A device of its own for every run, so that a value carried over from elsewhere shows; the same seed
+// gives the same identity on every platform.
 inline Identity identityFor(std::uint64_t seed) {
-    const std::uint64_t draw = mix(seed);
+    const std::uint64_t draw = sim::NoiseSource(seed).next();
     const auto digits = [](std::uint64_t value, int count) {
         std::string text;
         for (int i = 0; i < count; ++i, value /= 10)
