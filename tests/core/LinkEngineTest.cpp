@@ -138,9 +138,9 @@ TEST_F(LinkEngineTest, WhatEachKindOfAnswerCosts) {
         reset(b.answers);
         run(b.requests);
         EXPECT_EQ(state.LinkError, b.error);
-        EXPECT_EQ(test::commandsOf(port.writes), b.sent);
-        EXPECT_EQ(state.params.ModelName, b.model);
         const std::vector<int> sent = test::commandsOf(port.writes);
+        EXPECT_EQ(sent, b.sent);
+        EXPECT_EQ(state.params.ModelName, b.model);
         for (std::size_t i = 1; i < sent.size(); ++i)
             EXPECT_TRUE(sent[i] != sent[i - 1] || port.writes[i] == port.writes[i - 1]) << "a repeat differs";
         EXPECT_FALSE(port.isOpen()) << "KeepPortOpen is off";
