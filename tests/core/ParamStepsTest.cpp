@@ -127,14 +127,9 @@ class ScriptedStepsTest : public ::testing::Test {
     WizardState state;
     // The answer's data to a read of each identity command, by attempt; a write is echoed.
     std::function<test::Bytes(std::uint8_t command, int attempt)> readAnswer = [](std::uint8_t command, int) {
-        switch (command) {
-            case 1:
-                return test::bytesOf("RQA-4021");
-            case 2:
-                return test::bytesOf("12345 ");
-            default:
-                return test::Bytes{static_cast<std::uint8_t>(command * 0x11), 0};
-        }
+        return command == MODEL_NAME      ? test::bytesOf("RQA-4021")
+               : command == SERIAL_NUMBER ? test::bytesOf("12345 ")
+                                          : test::Bytes{static_cast<std::uint8_t>(command * 0x11), 0};
     };
     std::map<std::uint8_t, int> attempts;
     test::ScriptedPort port{clock, [this](const test::Bytes& request) {
@@ -241,17 +236,8 @@ TEST_F(ScriptedStepsTest, TheReadBackFailsTheRestoreWhenTheDeviceHoldsAnotherIde
         writeEcho = [](std::uint8_t command, const test::Bytes& data) {
             return command == MODEL_NAME ? test::bytesOf("XQA-0000") : data;
         };
-        readAnswer = [&](std::uint8_t command, int) {
-            switch (command) {
-                case 1:
-                    return test::bytesOf(c.modelReadBack);
-                case 2:
-                    return test::bytesOf("12345 ");
-                case 5:
-                    return test::Bytes{25, 9};
-                default:
-                    return test::Bytes{0x44, 0};
-            }
+        readAnswer = [&, previous = readAnswer](std::uint8_t command, int attempt) {
+            return command == MODEL_NAME ? test::bytesOf(c.modelReadBack) : previous(command, attempt);
         };
         subStep7ParamWrite(context);
         EXPECT_EQ(state.LinkError, c.error);
