@@ -157,16 +157,12 @@ class ScriptedStepsTest : public ::testing::Test {
 
 TEST_F(ScriptedStepsTest, TheBackupSucceedsOnlyWithEveryValueReadWholeInThisRun) {
     struct Case {
-        const char* name;
-        int shortAnswersTo4;
+        int shortAnswersTo4;  // one heals; the right length never coming uses up the retries
         std::uint8_t error;
     };
-    const Case cases[] = {
-        {"one answer of the wrong length heals", 1, 0},
-        {"never the right length", 100, 12},
-    };
+    const Case cases[] = {{1, 0}, {100, 12}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.shortAnswersTo4);
         fresh();
         // An earlier backup's identity byte must not pass for this device's.
         state.params.Param04Value = 0x99;
@@ -214,16 +210,12 @@ TEST_F(ScriptedStepsTest, TheBackupTakesTheIdentityOnlyWhenTwoReadsAgree) {
 
 TEST_F(ScriptedStepsTest, TheReadBackFailsTheRestoreWhenTheDeviceHoldsAnotherIdentity) {
     struct Case {
-        const char* name;
-        const char* modelReadBack;
+        const char* modelReadBack;  // what the device holds after the write
         std::uint8_t error;
     };
-    const Case cases[] = {
-        {"the device holds what was written", "RQA-4021", 0},
-        {"the device holds another model", "VQA-4025", 99},
-    };
+    const Case cases[] = {{"RQA-4021", 0}, {"VQA-4025", 99}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.modelReadBack);
         fresh();
         state.verifyIdentity = true;
         state.params.ModelName = "RQA-4021";
