@@ -251,10 +251,10 @@ TEST_F(ResponsesTest, ANoCheckResponseShorterThanItsBytesChangesNothing) {
     };
     for (const auto& [command, data] : whole) {
         for (std::size_t length = 0; length < data.size(); ++length) {
+            SCOPED_TRACE(testing::Message() << int(command) << " of " << length << " bytes");
             store = {};
-            EXPECT_FALSE(respond(command, Bytes(data.begin(), data.begin() + static_cast<long>(length))))
-                << int(command) << " of " << length << " bytes";
-            EXPECT_EQ(store, ParameterStore{}) << int(command) << " of " << length << " bytes";
+            EXPECT_FALSE(respond(command, Bytes(data.begin(), data.begin() + static_cast<long>(length))));
+            EXPECT_EQ(store, ParameterStore{});
         }
         EXPECT_TRUE(respond(command, data)) << int(command);
     }
