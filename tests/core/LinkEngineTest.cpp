@@ -15,7 +15,6 @@ using test::Bytes;
 using test::responseFrame;
 using namespace std::chrono_literals;
 
-using Statuses = std::vector<std::string>;
 using Requests = std::vector<std::pair<std::uint8_t, std::uint8_t>>;
 // The pieces the device sends back to the n-th write (counted from 1), one piece per read.
 using Answers = std::function<std::vector<Bytes>(std::size_t attempt, const Bytes& request)>;
