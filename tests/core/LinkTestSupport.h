@@ -17,7 +17,9 @@ using Bytes = std::vector<std::uint8_t>;
 inline Bytes responseFrame(std::uint8_t command, std::uint8_t status, const Bytes& data = {},
                            std::uint8_t readWrite = 0) {
     Bytes frame(5, 0xFF);
-    frame.insert(frame.end(), {command, status, readWrite, static_cast<std::uint8_t>(data.size())});
+    frame.reserve(data.size() + 10);
+    for (const std::uint8_t byte : {command, status, readWrite, static_cast<std::uint8_t>(data.size())})
+        frame.push_back(byte);
     frame.insert(frame.end(), data.begin(), data.end());
     std::uint8_t sum = 0;
     for (std::size_t i = 5; i < frame.size(); ++i) sum ^= frame[i];
