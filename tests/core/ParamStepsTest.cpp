@@ -15,6 +15,7 @@ namespace rq {
 namespace {
 
 using namespace std::chrono_literals;
+using test::SentRequest;
 
 // Steps 2 and 7.
 class ParamStepsTest : public test::SimStepsTest {
@@ -51,13 +52,10 @@ TEST_F(ParamStepsTest, TheBackupReadsAndTheRestoreWritesTheIdentity) {
     ASSERT_EQ(state.LinkError, 0);
     EXPECT_EQ(test::commandsOf(port->writes), (std::vector<int>{127, 124, 127, 1,   2, 4, 127, 127, 1, 2,  4,
                                                                 5,   6,   127, 127, 1, 2, 4,   5,   6, 127}));
-    const std::vector<test::SentRequest> requests = sent();
-    EXPECT_EQ(requests[0],
-              (test::SentRequest{ACCESS_MODE, kWrite, {2, '4', '8', '1', '5', '7', '2', '0', '3'}}));
-    EXPECT_EQ(requests[2],
-              (test::SentRequest{ACCESS_MODE, kWrite, test::Bytes{2, '6', '0', '2', '4', '3', '1'}}));
-    EXPECT_EQ(requests[6],
-              (test::SentRequest{ACCESS_MODE, kWrite, test::Bytes{0, '6', '0', '2', '4', '3', '1'}}));
+    const std::vector<SentRequest> requests = sent();
+    EXPECT_EQ(requests[0], (SentRequest{ACCESS_MODE, kWrite, {2, '4', '8', '1', '5', '7', '2', '0', '3'}}));
+    EXPECT_EQ(requests[2], (SentRequest{ACCESS_MODE, kWrite, {2, '6', '0', '2', '4', '3', '1'}}));
+    EXPECT_EQ(requests[6], (SentRequest{ACCESS_MODE, kWrite, {0, '6', '0', '2', '4', '3', '1'}}));
     const sim::DeviceMemory memory = device->memory();
     EXPECT_EQ(memory.modelName, "RQA-4020");
     EXPECT_EQ(memory.serialNumber, "54321 ");
