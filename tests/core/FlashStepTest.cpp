@@ -118,15 +118,11 @@ TEST_F(FlashStepTest, UpdatesTheDevice) {
               "旧ファームウェア消去完了\r\n新ファームウェア書き込み完了\r\n最終設定完了\r\nベリファイ完了");
     EXPECT_EQ(view.progress(), (Progress{0, 512, 511}));
 
-    std::vector<std::string> firstSeen;  // each word of panel 2 once, in the order it first came
-    std::string words;
-    for (const std::string& word : view.statusHistory2) {
-        if (std::find(firstSeen.begin(), firstSeen.end(), word) != firstSeen.end()) continue;
-        firstSeen.push_back(word);
-        words += (words.empty() ? "" : "/") + word;
-    }
+    std::string words;  // each word of panel 2 once, in the order it first came
+    for (const std::string& word : view.statusHistory2)
+        if (("/" + words + "/").find("/" + word + "/") == std::string::npos) words += "/" + word;
     EXPECT_EQ(words,
-              "Ready/HEX READ/RESET SEND/RESET RECV/OFS SEND/OFS RECV/BAUDRATE SEND/BAUDRATE RECV/"
+              "/Ready/HEX READ/RESET SEND/RESET RECV/OFS SEND/OFS RECV/BAUDRATE SEND/BAUDRATE RECV/"
               "CHIP ERASE SEND/CHIP ERASE RECV/WRITE CMD SEND/WRITE CMD RECV/WRITE DATA SEND/WRITE DATA RECV/"
               "SECURITY SET CMD SEND/SECURITY SET CMD RECV/SECURITY SET DATA SEND/SECURITY SET DATA RECV1/"
               "SECURITY SET DATA RECV2/VERIFY CMD SEND/VERIFY CMD RECV/VERIFY DATA SEND/VERIFY DATA RECV");
@@ -242,33 +238,31 @@ TEST_F(FlashStepTest, EverySpeedAndHandshakingOnAnyLine) {
     struct Case {
         std::uint8_t speedIndex;
         const char* settings;
-        bool instantLine = true;
         std::uint8_t flow = 0;
-        sim::DeviceTimings timings = {};
+        StepRun run = {};
     };
     sim::DeviceTimings none;  // the final write status then comes in the same read as the last block's
     none.reply = none.chipErase = none.blockWrite = none.blockVerify = none.securitySet = 0us;
+    const StepRun timed{{}, false}, noDeviceTimes{{}, true, none};
     const Case cases[] = {
-        {0, "9600,N,8,1"},          {5, "153600,N,8,1"},         {0, "9600,N,8,1", false},
-        {5, "153600,N,8,1", false}, {3, "38400,N,8,1", true, 2}, {3, "38400,N,8,1", true, 0, none},
+        {0, "9600,N,8,1"},           {5, "153600,N,8,1"},
+        {0, "9600,N,8,1", 0, timed}, {5, "153600,N,8,1", 0, timed},
+        {3, "38400,N,8,1", 2},       {3, "38400,N,8,1", 0, noDeviceTimes},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message()
-                     << c.settings << (c.instantLine ? " instant" : " timed") << " flow " << int(c.flow)
-                     << (c.timings.reply == 0us ? ", no device times" : ""));
+                     << c.settings << (c.run.instantLine ? " instant" : " timed") << " flow " << int(c.flow)
+                     << (c.run.timings.reply == 0us ? ", no device times" : ""));
         state.commSettings.UpBaudrateIndex = c.speedIndex;
         state.commSettings.FlowCtl = c.flow;
         const Micros start = clock.now();
-        StepRun run;
-        run.instantLine = c.instantLine;
-        run.timings = c.timings;
-        runStep(run);
+        runStep(c.run);
         EXPECT_EQ(state.LinkError, 0);
         EXPECT_TRUE(flashEqualsImage());
         EXPECT_EQ(port->appliedSettings(), (std::vector<std::string>{"9600,N,8,1", c.settings}));
         EXPECT_EQ(formatLineSettings(device->deviceLineSettings()), c.settings);
         EXPECT_EQ(port->flowControl(), c.flow == 2 ? FlowControl::RtsCts : FlowControl::None);
-        if (c.instantLine) continue;
+        if (c.run.instantLine) continue;
         // The 1024 data frames alone take their line time; the rest takes little more.
         const Micros dataFrames = 1024 * 260 * 10 * 1'000'000us / device->deviceLineSettings().baud;
         EXPECT_GT(clock.now() - start, dataFrames);

@@ -15,7 +15,6 @@ using test::Bytes;
 using test::responseFrame;
 using namespace std::chrono_literals;
 
-using Statuses = std::vector<std::string>;
 using Requests = std::vector<std::pair<std::uint8_t, std::uint8_t>>;
 // The pieces the device sends back to the n-th write (counted from 1), one piece per read.
 using Answers = std::function<std::vector<Bytes>(std::size_t attempt, const Bytes& request)>;
@@ -138,9 +137,9 @@ TEST_F(LinkEngineTest, WhatEachKindOfAnswerCosts) {
         reset(b.answers);
         run(b.requests);
         EXPECT_EQ(state.LinkError, b.error);
-        EXPECT_EQ(test::commandsOf(port.writes), b.sent);
-        EXPECT_EQ(state.params.ModelName, b.model);
         const std::vector<int> sent = test::commandsOf(port.writes);
+        EXPECT_EQ(sent, b.sent);
+        EXPECT_EQ(state.params.ModelName, b.model);
         for (std::size_t i = 1; i < sent.size(); ++i)
             EXPECT_TRUE(sent[i] != sent[i - 1] || port.writes[i] == port.writes[i - 1]) << "a repeat differs";
         EXPECT_FALSE(port.isOpen()) << "KeepPortOpen is off";

@@ -120,16 +120,7 @@ class TappedPort final : public ForwardingPort {
     using ForwardingPort::ForwardingPort;
 
     std::vector<Bytes> writes;
-    std::vector<std::string> events;  // "open", "close"
 
-    PortError open() override {
-        events.push_back("open");
-        return ForwardingPort::open();
-    }
-    void close() override {
-        events.push_back("close");
-        ForwardingPort::close();
-    }
     PortError write(std::span<const std::uint8_t> bytes) override {
         writes.emplace_back(bytes.begin(), bytes.end());
         return ForwardingPort::write(bytes);

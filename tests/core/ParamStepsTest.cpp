@@ -15,6 +15,7 @@ namespace rq {
 namespace {
 
 using namespace std::chrono_literals;
+using test::SentRequest;
 
 // Steps 2 and 7.
 class ParamStepsTest : public test::SimStepsTest {
@@ -51,13 +52,10 @@ TEST_F(ParamStepsTest, TheBackupReadsAndTheRestoreWritesTheIdentity) {
     ASSERT_EQ(state.LinkError, 0);
     EXPECT_EQ(test::commandsOf(port->writes), (std::vector<int>{127, 124, 127, 1,   2, 4, 127, 127, 1, 2,  4,
                                                                 5,   6,   127, 127, 1, 2, 4,   5,   6, 127}));
-    const std::vector<test::SentRequest> requests = sent();
-    EXPECT_EQ(requests[0],
-              (test::SentRequest{ACCESS_MODE, kWrite, {2, '4', '8', '1', '5', '7', '2', '0', '3'}}));
-    EXPECT_EQ(requests[2],
-              (test::SentRequest{ACCESS_MODE, kWrite, test::Bytes{2, '6', '0', '2', '4', '3', '1'}}));
-    EXPECT_EQ(requests[6],
-              (test::SentRequest{ACCESS_MODE, kWrite, test::Bytes{0, '6', '0', '2', '4', '3', '1'}}));
+    const std::vector<SentRequest> requests = sent();
+    EXPECT_EQ(requests[0], (SentRequest{ACCESS_MODE, kWrite, {2, '4', '8', '1', '5', '7', '2', '0', '3'}}));
+    EXPECT_EQ(requests[2], (SentRequest{ACCESS_MODE, kWrite, {2, '6', '0', '2', '4', '3', '1'}}));
+    EXPECT_EQ(requests[6], (SentRequest{ACCESS_MODE, kWrite, {0, '6', '0', '2', '4', '3', '1'}}));
     const sim::DeviceMemory memory = device->memory();
     EXPECT_EQ(memory.modelName, "RQA-4020");
     EXPECT_EQ(memory.serialNumber, "54321 ");
@@ -88,8 +86,8 @@ TEST_F(ParamStepsTest, FaultsOfTheDevice) {
         const char* fault;
         bool restore;
         std::uint8_t linkError;
-        std::size_t sends;  // 0: not checked
-        Reply reply;        // what came back in the last batch
+        std::size_t sends;
+        Reply reply;  // what came back in the last batch
     };
     const Case cases[] = {
         {"silent-after=0", false, 12, 11, Reply::Nothing},
@@ -110,9 +108,7 @@ TEST_F(ParamStepsTest, FaultsOfTheDevice) {
         c.restore ? subStep7ParamWrite(*context) : subStep2ParamRead(*context);
         EXPECT_EQ(state.LinkError, c.linkError);
         EXPECT_EQ(state.reply, c.reply);
-        if (c.sends != 0) {
-            EXPECT_EQ(port->writes.size(), c.sends);
-        }
+        EXPECT_EQ(port->writes.size(), c.sends);
         if (c.restore && c.linkError == 13) {
             EXPECT_GE(clock.now() - start, Micros(60s)) << "the initialisation is awaited to its bound";
         }
@@ -127,14 +123,9 @@ class ScriptedStepsTest : public ::testing::Test {
     WizardState state;
     // The answer's data to a read of each identity command, by attempt; a write is echoed.
     std::function<test::Bytes(std::uint8_t command, int attempt)> readAnswer = [](std::uint8_t command, int) {
-        switch (command) {
-            case 1:
-                return test::bytesOf("RQA-4021");
-            case 2:
-                return test::bytesOf("12345 ");
-            default:
-                return test::Bytes{static_cast<std::uint8_t>(command * 0x11), 0};
-        }
+        return command == MODEL_NAME      ? test::bytesOf("RQA-4021")
+               : command == SERIAL_NUMBER ? test::bytesOf("12345 ")
+                                          : test::Bytes{static_cast<std::uint8_t>(command * 0x11), 0};
     };
     std::map<std::uint8_t, int> attempts;
     test::ScriptedPort port{clock, [this](const test::Bytes& request) {
@@ -164,16 +155,12 @@ class ScriptedStepsTest : public ::testing::Test {
 
 TEST_F(ScriptedStepsTest, TheBackupSucceedsOnlyWithEveryValueReadWholeInThisRun) {
     struct Case {
-        const char* name;
-        int shortAnswersTo4;
+        int shortAnswersTo4;  // one heals; the right length never coming uses up the retries
         std::uint8_t error;
     };
-    const Case cases[] = {
-        {"one answer of the wrong length heals", 1, 0},
-        {"never the right length", 100, 12},
-    };
+    const Case cases[] = {{1, 0}, {100, 12}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.shortAnswersTo4);
         fresh();
         // An earlier backup's identity byte must not pass for this device's.
         state.params.Param04Value = 0x99;
@@ -221,16 +208,12 @@ TEST_F(ScriptedStepsTest, TheBackupTakesTheIdentityOnlyWhenTwoReadsAgree) {
 
 TEST_F(ScriptedStepsTest, TheReadBackFailsTheRestoreWhenTheDeviceHoldsAnotherIdentity) {
     struct Case {
-        const char* name;
-        const char* modelReadBack;
+        const char* modelReadBack;  // what the device holds after the write
         std::uint8_t error;
     };
-    const Case cases[] = {
-        {"the device holds what was written", "RQA-4021", 0},
-        {"the device holds another model", "VQA-4025", 99},
-    };
+    const Case cases[] = {{"RQA-4021", 0}, {"VQA-4025", 99}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.modelReadBack);
         fresh();
         state.verifyIdentity = true;
         state.params.ModelName = "RQA-4021";
@@ -241,17 +224,8 @@ TEST_F(ScriptedStepsTest, TheReadBackFailsTheRestoreWhenTheDeviceHoldsAnotherIde
         writeEcho = [](std::uint8_t command, const test::Bytes& data) {
             return command == MODEL_NAME ? test::bytesOf("XQA-0000") : data;
         };
-        readAnswer = [&](std::uint8_t command, int) {
-            switch (command) {
-                case 1:
-                    return test::bytesOf(c.modelReadBack);
-                case 2:
-                    return test::bytesOf("12345 ");
-                case 5:
-                    return test::Bytes{25, 9};
-                default:
-                    return test::Bytes{0x44, 0};
-            }
+        readAnswer = [&, previous = readAnswer](std::uint8_t command, int attempt) {
+            return command == MODEL_NAME ? test::bytesOf(c.modelReadBack) : previous(command, attempt);
         };
         subStep7ParamWrite(context);
         EXPECT_EQ(state.LinkError, c.error);

@@ -37,12 +37,9 @@ TEST(GuiOptions, WhatEachCommandLineAsksFor) {
     for (const Case& test : cases) {
         const gui::GuiCommand command = gui::parseGuiCommandLine(words(test.args));
         ASSERT_EQ(command.index(), test.kind) << test.args;
-        if (const auto* options = std::get_if<gui::GuiOptions>(&command)) {
-            EXPECT_EQ(options->scene, test.sceneOrReason) << test.args;
-        }
-        if (const auto* error = std::get_if<gui::UsageError>(&command)) {
-            EXPECT_EQ(error->reason, test.sceneOrReason) << test.args;
-        }
+        const auto* options = std::get_if<gui::GuiOptions>(&command);
+        const auto* error = std::get_if<gui::UsageError>(&command);
+        EXPECT_EQ(options ? options->scene : error ? error->reason : "", test.sceneOrReason) << test.args;
     }
     const auto options =
         std::get<gui::GuiOptions>(gui::parseGuiCommandLine(words("--port COM2 --log a.jsonl")));
