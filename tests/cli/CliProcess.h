@@ -17,11 +17,15 @@ struct ProcessResult {
     std::string err;  // standard error
 };
 
-// Runs the rqfwup-cli of this build with `args` (split as a shell would, quotes kept together);
-// standard input holds `input` and then ends.
+// `args` split as a shell would, quotes kept together.
+inline QStringList cliArguments(const std::string& args) {
+    return QProcess::splitCommand(QString::fromStdString(args));
+}
+
+// Runs the rqfwup-cli of this build with `args`; standard input holds `input` and then ends.
 inline ProcessResult runCli(const std::string& args, const std::string& input = "") {
     QProcess cli;
-    cli.start(QString::fromUtf8(RQ_CLI_PATH), QProcess::splitCommand(QString::fromStdString(args)));
+    cli.start(QString::fromUtf8(RQ_CLI_PATH), cliArguments(args));
     ProcessResult result;
     if (!cli.waitForStarted()) return result;
     cli.write(input.data(), static_cast<qint64>(input.size()));
@@ -59,6 +63,11 @@ class ScopedVariable {
 class WithFirmware : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_EQ(runCli("make-firmware " + firmware).status, 0); }
+
+    // An update with that file on the simulated RQ system, on an instant line.
+    std::string simulatedUpdate(const std::string& options) const {
+        return "update " + firmware + " --simulate --sim-line instant " + options;
+    }
 
     TempDir dir;
     std::string firmware = dir.path("fw.bin");

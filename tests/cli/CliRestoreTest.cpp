@@ -29,15 +29,11 @@ class CliRestoreTest : public test::WithFirmware {
   protected:
     std::string backups = dir.path("backups");
     test::ScopedVariable folder{"RQFWUP_BACKUP_DIR", backups};
-
-    std::string update(const std::string& options) const {
-        return "update " + firmware + " --simulate --sim-line instant " + options;
-    }
 };
 
 // Enter on steps 1, 3 and 4; the input ends at the prompt of step 6, after the flash was programmed.
 TEST_F(CliRestoreTest, AnUpdateThatEndsAfterStep5TellsWhereTheIdentityIsAndRestoreWritesItBack) {
-    const auto stopped = runCli(update("--sim-fault identity-bytes --json"), "\n\n\n");
+    const auto stopped = runCli(simulatedUpdate("--sim-fault identity-bytes --json"), "\n\n\n");
     EXPECT_EQ(stopped.status, 1);
     const std::string file = after(stopped.err, "it is saved in ");
     ASSERT_EQ(file.rfind(native(backups + "/simulated/identity-"), 0), 0u) << stopped.err;
@@ -72,7 +68,8 @@ TEST_F(CliRestoreTest, AnUpdateThatEndsAfterStep5TellsWhereTheIdentityIsAndResto
 // A failed step 5 may leave the device without its program: the run says how to program it again and
 // then write the saved identity back, and that run ends the update.
 TEST_F(CliRestoreTest, AFailedStep5TellsHowToProgramAgainAndResumeEndsTheUpdate) {
-    const auto failed = runCli(update("--sim-fault identity-bytes --sim-fault erase-status=05 --yes"));
+    const auto failed =
+        runCli(simulatedUpdate("--sim-fault identity-bytes --sim-fault erase-status=05 --yes"));
     EXPECT_EQ(failed.status, 35);
     const std::string file = after(failed.err, "it is saved in ");
     ASSERT_EQ(file.rfind(native(backups + "/simulated/identity-"), 0), 0u) << failed.err;
@@ -90,7 +87,7 @@ TEST_F(CliRestoreTest, AFailedStep5TellsHowToProgramAgainAndResumeEndsTheUpdate)
     EXPECT_EQ(runCli("restore --list --json --simulate").out.find(R"("restored":null)"), std::string::npos);
 
     // Which files are refused, and why, is the backup store's; the runner shows no screen for them.
-    const auto refused = runCli(update("--yes --resume " + dir.file("cut.json", {'{', '"', 'f'})));
+    const auto refused = runCli(simulatedUpdate("--yes --resume " + dir.file("cut.json", {'{', '"', 'f'})));
     EXPECT_EQ(refused.status, 3);
     EXPECT_NE(
         refused.err.find(" is refused: damaged: not a JSON object; nothing was written to the device\n"),

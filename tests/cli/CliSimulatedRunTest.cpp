@@ -35,8 +35,8 @@ std::vector<std::string> eventsOf(const std::vector<std::string>& lines, const s
 // Whole runs of the runner against the simulated RQ system, on an instant line.
 class CliSimulatedRunTest : public test::WithFirmware {
   protected:
-    test::ProcessResult update(const std::string& options) {
-        return runCli("update " + firmware + " --simulate --sim-line instant --yes " + options);
+    test::ProcessResult update(const std::string& options) const {
+        return runCli(simulatedUpdate("--yes " + options));
     }
 };
 
@@ -221,8 +221,7 @@ TEST_F(CliSimulatedRunTest, SeveralDevicesAtOnceOneFailingLeavesTheOthersUpdated
         const auto& c = cases[n];
         SCOPED_TRACE(c.options);
         test::ScopedVariable folder("RQFWUP_BACKUP_DIR", dir.path("backups" + std::to_string(n)));
-        const auto result =
-            runCli("update " + firmware + " --simulate --sim-line instant " + c.options, c.input);
+        const auto result = runCli(simulatedUpdate(c.options), c.input);
         EXPECT_EQ(result.status, c.status);
         std::vector<std::string> lines = linesOf(std::istringstream(result.out));
         const auto table = std::find_if(lines.begin(), lines.end(),
