@@ -17,7 +17,6 @@ TEST_F(CliInterruptTest, AnInterruptAfterStep5TellsWhereTheIdentityIs) {
         int status;
         std::string ports;
     } cases[] = {{SIGTERM, 143, ""}, {SIGHUP, 129, ""}, {SIGINT, 130, "--port COM1,COM2"}};
-    test::ScopedVariable folder{"RQFWUP_BACKUP_DIR", dir.path("backups")};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.number);
         test::BackgroundCli run(simulatedUpdate("--json " + c.ports));

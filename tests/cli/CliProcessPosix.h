@@ -26,9 +26,7 @@ inline ProcessResult runCliOnTerminal(const std::string& args, unsigned short co
     argv.push_back(nullptr);
     termios raw{};
     cfmakeraw(&raw);
-    winsize size{};
-    size.ws_row = 50;
-    size.ws_col = columns;
+    const winsize size{50, columns, 0, 0};  // rows, columns, and no pixel size
     int terminal = -1;
     ProcessResult result;
     const pid_t child = forkpty(&terminal, nullptr, &raw, &size);

@@ -12,7 +12,6 @@ using CliSimulateTest = test::WithFirmware;
 // The device outlives each run: an update stopped after step 5 leaves the new program on it, and restore,
 // without a file or a port, writes back the newest backup on the port it was read on.
 TEST_F(CliSimulateTest, AnUpdateAndARestoreAgainstTheSimulatorInAnotherProcess) {
-    test::ScopedVariable folder("RQFWUP_BACKUP_DIR", dir.path("backups"));
     BackgroundCli simulator("simulate --auto-panel --sim-line instant --sim-fault identity-bytes");
     const std::string port = simulator.readLine();
     ASSERT_EQ(port.rfind("/dev/pts/", 0), 0u) << port;
