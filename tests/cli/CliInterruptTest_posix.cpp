@@ -15,14 +15,11 @@ TEST_F(CliInterruptTest, AnInterruptAfterStep5TellsWhereTheIdentityIs) {
     const struct {
         int number;
         int status;
-        std::vector<std::string> ports;
-    } cases[] = {{SIGTERM, 143, {}}, {SIGHUP, 129, {}}, {SIGINT, 130, {"--port", "COM1,COM2"}}};
-    test::ScopedVariable folder{"RQFWUP_BACKUP_DIR", dir.path("backups")};
+        std::string ports;
+    } cases[] = {{SIGTERM, 143, ""}, {SIGHUP, 129, ""}, {SIGINT, 130, "--port COM1,COM2"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.number);
-        std::vector<std::string> args{"update", firmware, "--simulate", "--sim-line", "instant", "--json"};
-        args.insert(args.end(), c.ports.begin(), c.ports.end());
-        test::BackgroundCli run(args);
+        test::BackgroundCli run(simulatedUpdate("--json " + c.ports));
         run.send("\n\n\n");
         std::string line;
         while ((line = run.readLine()).find(R"(,"stepIndex":5})") == std::string::npos && !line.empty()) {

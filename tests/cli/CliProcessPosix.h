@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <QDeadlineTimer>
-#include <QStringList>
 #include <csignal>
 #include <string>
 #include <vector>
@@ -19,15 +18,15 @@ namespace rq::test {
 
 // Runs the rqfwup-cli of this build on a terminal `columns` wide, in raw mode so that its output
 // arrives as written. Standard error goes to the terminal too.
-inline ProcessResult runCliOnTerminal(const std::vector<std::string>& args, unsigned short columns) {
-    std::vector<char*> argv{const_cast<char*>(RQ_CLI_PATH)};
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+inline ProcessResult runCliOnTerminal(const std::string& args, unsigned short columns) {
+    std::vector<std::string> words{RQ_CLI_PATH};
+    for (const QString& arg : cliArguments(args)) words.push_back(arg.toStdString());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
     termios raw{};
     cfmakeraw(&raw);
-    winsize size{};
-    size.ws_row = 50;
-    size.ws_col = columns;
+    const winsize size{50, columns, 0, 0};  // rows, columns, and no pixel size
     int terminal = -1;
     ProcessResult result;
     const pid_t child = forkpty(&terminal, nullptr, &raw, &size);
@@ -51,11 +50,9 @@ inline ProcessResult runCliOnTerminal(const std::vector<std::string>& args, unsi
 // rqfwup-cli running beside the test, its standard input and output on pipes, standard error kept.
 class BackgroundCli {
   public:
-    explicit BackgroundCli(const std::vector<std::string>& args) {
-        QStringList arguments;
-        for (const std::string& arg : args) arguments << QString::fromStdString(arg);
+    explicit BackgroundCli(const std::string& args) {
         cli_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        cli_.start(QString::fromUtf8(RQ_CLI_PATH), arguments);
+        cli_.start(QString::fromUtf8(RQ_CLI_PATH), cliArguments(args));
         cli_.waitForStarted();
     }
     ~BackgroundCli() { finish(); }

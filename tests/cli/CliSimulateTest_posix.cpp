@@ -12,9 +12,7 @@ using CliSimulateTest = test::WithFirmware;
 // The device outlives each run: an update stopped after step 5 leaves the new program on it, and restore,
 // without a file or a port, writes back the newest backup on the port it was read on.
 TEST_F(CliSimulateTest, AnUpdateAndARestoreAgainstTheSimulatorInAnotherProcess) {
-    test::ScopedVariable folder("RQFWUP_BACKUP_DIR", dir.path("backups"));
-    BackgroundCli simulator(
-        {"simulate", "--auto-panel", "--sim-line", "instant", "--sim-fault", "identity-bytes"});
+    BackgroundCli simulator("simulate --auto-panel --sim-line instant --sim-fault identity-bytes");
     const std::string port = simulator.readLine();
     ASSERT_EQ(port.rfind("/dev/pts/", 0), 0u) << port;
     EXPECT_EQ(simulator.readLine(), "power on, FW switch -, pilot LED green");
@@ -43,8 +41,7 @@ TEST_F(CliSimulateTest, AnUpdateAndARestoreAgainstTheSimulatorInAnotherProcess) 
 // Each device on its own pseudo-terminal with its own faults and panel; keys reach all, or one by number.
 // The FW switch is read at power-on only.
 TEST_F(CliSimulateTest, SeveralDevicesEachOnItsOwnPath) {
-    BackgroundCli simulator(
-        {"simulate", "--count", "3", "--sim-line", "instant", "--sim-fault", "2:silent-after=1"});
+    BackgroundCli simulator("simulate --count 3 --sim-line instant --sim-fault 2:silent-after=1");
     std::vector<std::string> paths;
     for (int device = 1; device <= 3; ++device) {
         paths.push_back(simulator.readLine());

@@ -9,6 +9,7 @@
 namespace rq {
 namespace {
 
+using test::linesWith;
 using test::runCli;
 
 std::vector<std::string> linesOf(std::istream&& in) {
@@ -33,18 +34,13 @@ std::vector<std::string> eventsOf(const std::vector<std::string>& lines, const s
 }
 
 // Whole runs of the runner against the simulated RQ system, on an instant line.
-class CliSimulatedRunTest : public test::WithFirmware {
-  protected:
-    test::ProcessResult update(const std::string& options) {
-        return runCli("update " + firmware + " --simulate --sim-line instant --yes " + options);
-    }
-};
+using CliSimulatedRunTest = test::WithFirmware;
 
 // Each run of update and info: its exit status, what its output holds and lacks, and a part of its
 // standard error. Every line of update's --json is one object with its time. No identity backup can be
 // kept on disk here, and the update goes on. Info's support log holds the exchange and the settings.
 TEST_F(CliSimulatedRunTest, EachRunEndsWithItsStatusAndShowsWhatItShould) {
-    test::ScopedVariable blocked("RQFWUP_BACKUP_DIR", dir.file("taken", {'x'}));
+    test::BackupFolder blocked(dir.file("taken", {'x'}));
     const std::string logPath = dir.path("info.jsonl");
     const std::string older = dir.path("older.bin");
     ASSERT_EQ(runCli("make-firmware " + older + " --version 1.1.0 --length 300").status, 0);
@@ -54,8 +50,8 @@ TEST_F(CliSimulatedRunTest, EachRunEndsWithItsStatusAndShowsWhatItShould) {
         std::string args;
         int status;
         std::vector<std::string> outHas;
-        std::vector<std::string> outLacks;
-        std::string errHas;  // none at all when empty
+        std::string errHas = "";  // none at all when empty
+        std::vector<std::string> outLacks = {};
     } cases[] = {
         // An older file is only warned of; --yes goes on.
         {"update " + older + simulated + "--yes --json --trace",
@@ -67,55 +63,47 @@ TEST_F(CliSimulatedRunTest, EachRunEndsWithItsStatusAndShowsWhatItShould) {
           R"("versionBefore":"Ver.1.2.0","versionAfter":"Ver.1.1.0","result":"done","status":0,"milliseconds":)",
           "\"trace\":\"", "PC->RQX::CMD[127]:FF FF FF FF FF 7F 00 01 07 01 36 30 32 34 33 31 ",
           R"(,"backup":{"event":"not saved","path":")"},
-         {"messageBox", "\"port\":\"COM1\",\"control\""},
-         "rqfwup-cli: the identity read cannot be kept on disk (cannot make "},
+         "rqfwup-cli: the identity read cannot be kept on disk (cannot make ",
+         {"messageBox", "\"port\":\"COM1\",\"control\""}},
         {"update " + firmware + simulated + "--yes --force RQA-4021 12345 --verify-identity --transcript",
          0,
          {"パラメーター確認中 ………", "　更新作業が終了しました。「次へ」をクリックしてください。",
           "lblFWOld: Ver.0.0.0"},
-         {},
          "  RQA-4021  12345  - -> Ver.1.3.0  done  "},
         {"update " + firmware + " --simulate --yes --force RQA-4021 12a45",
          2,
          {"シリアルナンバーに数値以外の文字が入力されいます。"},
-         {"３．ファームウェアのバージョン確認"},
-         ""},
+         "",
+         {"３．ファームウェアのバージョン確認"}},
         {"info --simulate --json",
          0,
          {R"({"model":"RQA-4021","serial":"12345 ","param04":4,"param06":6,"version":"Ver.1.2.0","versionBytes":[12,0]})"
-          "\n"},
-         {},
-         ""},
+          "\n"}},
         {"info --simulate --sim-fault identity-nul --sim-line instant",
          0,
          {"Model name        RQA\\x0040\\x001\n"
           "Serial number     12345 \n"
           "Identity byte 4   04h\n"
           "Identity byte 6   06h\n"
-          "Firmware version  Ver.1.2.0\n"},
-         {},
-         ""},
+          "Firmware version  Ver.1.2.0\n"}},
         {"info" + simulated + "--trace --program-baud 9600 --log " + logPath,
          0,
          {"Model name        RQA-4021\n"},
-         {},
          " PC->RQX::CMD[127]:FF FF "},
         {"info --simulate --json --sim-fault silent-after=1",
          12,
          {R"({"error":12,"messageBox":{"title":"通信エラー","text":"通信で過剰なリトライが発生しました。\r\n)"},
-         {},
          "rqfwup-cli: error 12 reading the identity: the device answered on COM1"},
         // A log that cannot be written ends the run before it starts.
         {"update " + firmware + simulated + "--log " + dir.path("no-such-folder/run.jsonl"),
          1,
          {},
-         {"１．開始"},
-         "rqfwup-cli: cannot write " + dir.path("no-such-folder/run.jsonl") + "\n"},
+         "rqfwup-cli: cannot write " + dir.path("no-such-folder/run.jsonl") + "\n",
+         {"１．開始"}},
         // A port the system does not have is explained as one that does not open.
         {"info --port /dev/rqfwup-no-such-port",
          11,
          {"--- message box: 通信エラー ---\n通信が開始できません。\n"},
-         {},
          ": no such device; "},
     };
     for (const auto& c : cases) {
@@ -139,17 +127,16 @@ TEST_F(CliSimulatedRunTest, EachRunEndsWithItsStatusAndShowsWhatItShould) {
     EXPECT_NE(log[0].find(R"("program":"rqfwup-cli info")"), std::string::npos);
     EXPECT_NE(log[1].find(R"("device":"simulated RQ system","baud":"307200")"), std::string::npos);
     EXPECT_NE(log[1].find(R"("programBaud":"9600")"), std::string::npos);
-    EXPECT_TRUE(std::any_of(log.begin(), log.end(),
-                            [](const std::string& line) { return line.find("PC<-RQX::CMD[") != line.npos; }));
+    EXPECT_GT(linesWith(log, "PC<-RQX::CMD["), 0);
 }
 
 // A failure's exit status, the line on standard error that says where it happened and what to check, and
 // the summary that ends the output; a row for each step, stage and kind of answer that picks another line.
 TEST_F(CliSimulatedRunTest, EveryFailureSaysWhereAndWhatToCheck) {
     const struct {
-        const char* options;
+        std::string options;
         int status;
-        const char* hint;
+        std::string hint;
     } cases[] = {
         {"--sim-fault silent-after=0", 12,
          "error 12 in step 2: no answer at all on COM1 (simulated RQ system)."},
@@ -164,18 +151,18 @@ TEST_F(CliSimulatedRunTest, EveryFailureSaysWhereAndWhatToCheck) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.options);
-        const auto result = update(c.options);
+        const auto result = runCli(simulatedUpdate("--yes " + c.options));
         EXPECT_EQ(result.status, c.status);
-        EXPECT_EQ(result.err.rfind("rqfwup-cli: " + std::string(c.hint), 0), 0u) << result.err;
-        const std::string where = std::string(c.hint).substr(0, std::string(c.hint).find(':'));
+        EXPECT_EQ(result.err.rfind("rqfwup-cli: " + c.hint, 0), 0u) << result.err;
+        const std::string where = c.hint.substr(0, c.hint.find(':'));
         const std::vector<std::string> lines = linesOf(std::istringstream(result.out));
         ASSERT_FALSE(lines.empty());
         EXPECT_NE(lines.back().find("  " + where + "  "), std::string::npos) << lines.back();
     }
     // The same line follows the message box in the JSON.
-    const auto json = update("--json --sim-fault silent-after=0");
-    const auto box = json.out.find("\"messageBox\":");
-    EXPECT_LT(box, json.out.find(",\"hint\":\"error 12 in step 2: no answer at all on COM1"));
+    const auto json = runCli(simulatedUpdate("--yes --json --sim-fault silent-after=0"));
+    EXPECT_LT(json.out.find("\"messageBox\":"),
+              json.out.find(",\"hint\":\"error 12 in step 2: no answer at all on COM1"));
 }
 
 // The simulated device runs Ver.1.2.0; step 3 warns of the same version (an older one: see above).
@@ -220,9 +207,8 @@ TEST_F(CliSimulatedRunTest, SeveralDevicesAtOnceOneFailingLeavesTheOthersUpdated
     for (std::size_t n = 0; n < std::size(cases); ++n) {
         const auto& c = cases[n];
         SCOPED_TRACE(c.options);
-        test::ScopedVariable folder("RQFWUP_BACKUP_DIR", dir.path("backups" + std::to_string(n)));
-        const auto result =
-            runCli("update " + firmware + " --simulate --sim-line instant " + c.options, c.input);
+        test::BackupFolder folder(dir.path("backups" + std::to_string(n)));
+        const auto result = runCli(simulatedUpdate(c.options), c.input);
         EXPECT_EQ(result.status, c.status);
         std::vector<std::string> lines = linesOf(std::istringstream(result.out));
         const auto table = std::find_if(lines.begin(), lines.end(),
@@ -236,19 +222,15 @@ TEST_F(CliSimulatedRunTest, SeveralDevicesAtOnceOneFailingLeavesTheOthersUpdated
         }
         for (auto line = lines.begin(); line != table; ++line)
             EXPECT_TRUE(line->starts_with("[COM") || line->starts_with("Press Enter to click ")) << *line;
-        const bool prompted =
-            result.out.find("Press Enter to click 次へ ＞ for COM1, COM2 (end of input cancels) ") !=
-            std::string::npos;
-        EXPECT_EQ(prompted, !c.input.empty());
+        EXPECT_EQ(result.out.find("Press Enter to click 次へ ＞ for COM1, COM2 (end of input cancels) ") !=
+                      std::string::npos,
+                  !c.input.empty());
         // A backup for each device past step 2, marked restored when step 7 wrote it back.
         const std::vector<std::string> listed =
             linesOf(std::istringstream(runCli("restore --list --json --simulate").out));
         EXPECT_EQ(static_cast<long>(listed.size()),
                   std::count(c.results.begin(), c.results.end(), "done") + c.notRestored);
-        EXPECT_EQ(std::count_if(
-                      listed.begin(), listed.end(),
-                      [](const std::string& line) { return line.find(R"("restored":null)") != line.npos; }),
-                  c.notRestored);
+        EXPECT_EQ(linesWith(listed, R"("restored":null)"), c.notRestored);
     }
 }
 
@@ -257,7 +239,8 @@ TEST_F(CliSimulatedRunTest, SeveralDevicesAtOnceOneFailingLeavesTheOthersUpdated
 // and its trace lines, each with its port.
 TEST_F(CliSimulatedRunTest, SeveralDevicesInJsonAndInTheSupportLog) {
     const std::string logPath = dir.path("run.jsonl");
-    const auto result = update("--json --port COM1,COM2 --sim-fault COM2:silent-after=5 --log " + logPath);
+    const auto result = runCli(
+        simulatedUpdate("--yes --json --port COM1,COM2 --sim-fault COM2:silent-after=5 --log " + logPath));
     EXPECT_EQ(result.status, 12);
     const std::vector<std::string> lines = linesOf(std::istringstream(result.out));
     ASSERT_FALSE(lines.empty());
@@ -279,15 +262,11 @@ TEST_F(CliSimulatedRunTest, SeveralDevicesInJsonAndInTheSupportLog) {
     EXPECT_EQ(untimed(log.back()), untimed(lines.back()));
     for (std::size_t n = 1; n + 1 < log.size(); ++n)
         EXPECT_NE(log[n].find(R"(,"port":"COM)"), std::string::npos) << log[n];
-    const auto has = [&log](const std::string& part) {
-        return std::any_of(log.begin(), log.end(),
-                           [&](const std::string& line) { return line.find(part) != line.npos; });
-    };
     for (const std::string port : {"COM1", "COM2"}) {
         EXPECT_EQ(eventsOf(log, port), eventsOf(lines, port)) << port;
-        EXPECT_TRUE(has(R"("port":")" + port + R"(","trace":)")) << port;
+        EXPECT_GT(linesWith(log, R"("port":")" + port + R"(","trace":)"), 0) << port;
     }
-    EXPECT_TRUE(has("VERIFY DATA RECV PC<-RQX::BOOT:02 02 06 "));
+    EXPECT_GT(linesWith(log, "VERIFY DATA RECV PC<-RQX::BOOT:02 02 06 "), 0);
 }
 
 }  // namespace

@@ -10,24 +10,11 @@
 namespace rq {
 namespace {
 
+using test::linesWith;
 using test::runCli;
 using test::runCliOnTerminal;
 
-constexpr std::string_view kEraseLine = "\x1b[K";
-
-long linesWith(const std::vector<std::string>& lines, std::string_view part) {
-    return std::count_if(lines.begin(), lines.end(),
-                         [&](const std::string& line) { return line.find(part) != std::string::npos; });
-}
-
-class CliTerminalTest : public test::WithFirmware {
-  protected:
-    std::vector<std::string> update(const std::vector<std::string>& more) const {
-        std::vector<std::string> args{"update", firmware, "--simulate", "--sim-line", "instant", "--yes"};
-        args.insert(args.end(), more.begin(), more.end());
-        return args;
-    }
-};
+using CliTerminalTest = test::WithFirmware;
 
 // On a terminal each run of progress lines is one live line that leaves only the line ending the run;
 // the rest of the screen is what a pipe gives. --plain and a pipe give a line at every tenth of each bar,
@@ -36,17 +23,13 @@ TEST_F(CliTerminalTest, OnATerminalEachRunOfProgressLinesIsOneLiveLine) {
     constexpr unsigned short kColumns = 72;
     for (const bool transcript : {false, true}) {
         SCOPED_TRACE(transcript ? "transcript" : "for a person");
-        const std::vector<std::string> mode =
-            transcript ? std::vector<std::string>{"--transcript"} : std::vector<std::string>{};
-        const auto result = runCliOnTerminal(update(mode), kColumns);
-        ASSERT_EQ(result.status, 0) << result.out.substr(result.out.size() -
-                                                         std::min<std::size_t>(2000, result.out.size()));
+        const std::string update = simulatedUpdate(transcript ? "--yes --transcript" : "--yes");
+        const auto result = runCliOnTerminal(update, kColumns);
+        ASSERT_EQ(result.status, 0) << result.out;
         const auto screen = test::terminalScreen(result.out);
-        for (auto& l : screen) std::cerr << l << "\n";
         for (const char* kept : {"  接続完了", "  新ファームウェア書き込み完了", "  ベリファイ完了",
-                                 "  パラメーター書き込み完了"}) {
+                                 "  パラメーター書き込み完了"})
             EXPECT_EQ(std::count(screen.begin(), screen.end(), kept), 1) << kept;
-        }
         // Everything but the progress lines and the summary, whose time may differ, as in a pipe.
         auto withoutProgress = [](std::vector<std::string> lines) {
             std::erase_if(lines, [](const std::string& line) {
@@ -54,8 +37,7 @@ TEST_F(CliTerminalTest, OnATerminalEachRunOfProgressLinesIsOneLiveLine) {
             });
             return lines;
         };
-        const auto piped = runCli("update " + firmware + " --simulate --sim-line instant --yes" +
-                                  (transcript ? " --transcript" : ""));
+        const auto piped = runCli(update);
         EXPECT_EQ(withoutProgress(screen), withoutProgress(test::terminalScreen(piped.out)));
         if (!transcript) {
             // What a person reads of a whole update in a file: each step's title once, no control names,
@@ -76,11 +58,9 @@ TEST_F(CliTerminalTest, OnATerminalEachRunOfProgressLinesIsOneLiveLine) {
         EXPECT_GT(linesWith(draws, "新ファームウェア書き込み中"), 0);
         for (const std::string& draw : draws) EXPECT_LT(cli::displayColumns(draw), kColumns) << draw;
 
-        std::vector<std::string> plain = mode;
-        plain.push_back("--plain");
-        for (const auto& run : {runCliOnTerminal(update(plain), kColumns), piped}) {
+        for (const auto& run : {runCliOnTerminal(update + " --plain", kColumns), piped}) {
             EXPECT_EQ(run.status, 0);
-            EXPECT_EQ(run.out.find(kEraseLine), std::string::npos);
+            EXPECT_EQ(run.out.find("\x1b[K"), std::string::npos);
             const auto lines = test::terminalScreen(run.out);
             EXPECT_EQ(linesWith(lines, "  新ファームウェア書き込み中 "), transcript ? 512 : 9);
             EXPECT_EQ(linesWith(lines, "  ベリファイ中 "), transcript ? 512 : 9);
@@ -91,7 +71,7 @@ TEST_F(CliTerminalTest, OnATerminalEachRunOfProgressLinesIsOneLiveLine) {
 // Several devices on a terminal: a live line each below their lines, which stay, and at the end the table.
 TEST_F(CliTerminalTest, SeveralDevicesHaveALiveLineEach) {
     const auto result =
-        runCliOnTerminal(update({"--port", "COM1,COM2", "--sim-fault", "COM2:verify-st2=3:0F"}), 72);
+        runCliOnTerminal(simulatedUpdate("--yes --port COM1,COM2 --sim-fault COM2:verify-st2=3:0F"), 72);
     EXPECT_EQ(result.status, 37);
     EXPECT_TRUE(
         std::regex_search(result.out, std::regex(R"(\[COM1\] 新ファームウェア書き込み中 [0-9]+ Block \[)")));

@@ -33,61 +33,35 @@ TEST(CliTest, HelpAndVersion) {
 }
 
 TEST(CliTest, AWrongCommandLineExitsWith2AndOneLineOfReason) {
-    const char* cases[] = {
-        "",
-        "frobnicate",
-        "update",
-        "update a.bin --baud fast",
-        "update a.bin --baud 0",
-        "update a.bin --parity X",
-        "update a.bin --data-bits 9",
-        "update a.bin --stop-bits 3",
-        "update a.bin --flow sometimes",
-        "update a.bin --program-baud 57600",
-        "update a.bin --force RQA-9999 12345",
-        "update a.bin --force RQA-4021",
-        "update a.bin --port",
-        "update a.bin --bogus",
-        "update a.bin b.bin",
-        "update a.bin --sim-fault reset-nack=3",
-        "update a.bin --simulate --sim-fault no-such-fault",
-        "update a.bin --simulate --sim-line slow",
-        "update a.bin --simulate --sim-fault COM2:silent-after=5",
-        "update a.bin --simulate --sim-fault COM0:busy=1",
-        "update a.bin --simulate --sim-fault COM1:nothing",
-        "update a.bin --port COM1,COM2 --force RQA-4021 12345",
-        "update a.bin --port COM1,COM2 --resume a.json",
-        "update a.bin --port COM1 --port COM1",
-        "update a.bin --port COM1,",
-        "update a.bin --simulate --port COM1,COM2 --sim-fault COM3:busy=1",
-        "update a.bin --simulate --port COM1,/dev/ttyUSB0",
-        "params a.bin",
-        "params --yes",
-        "params --force RQA-4021 12345",
-        "info extra",
-        "info --bogus",
-        "info --json --port",
-        "info --simulate --port /dev/ttyUSB0",
-        "restore --simulate --port /dev/ttyUSB0",
-        "restore a.json b.json",
-        "restore --list a.json",
-        "restore --no-such-option",
-        "make-firmware",
-        "make-firmware x.bin --version 1.2",
-        "make-firmware x.bin --length -5",
-        "simulate x",
-        "simulate --simulate",
-        "simulate --count 0",
-        "simulate --count 33",
-        "simulate --count",
-        "simulate --sim-fault COM1:busy=1",
-        "simulate --count 2 --sim-fault 3:busy=1",
+    // Each command before the arguments it refuses.
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"", {"", "frobnicate", "update"}},
+        {"update a.bin",
+         {"--baud fast", "--baud 0", "--parity X", "--data-bits 9", "--stop-bits 3", "--flow sometimes",
+          "--program-baud 57600", "--force RQA-9999 12345", "--force RQA-4021", "--port", "--bogus", "b.bin",
+          "--sim-fault reset-nack=3", "--port COM1,COM2 --force RQA-4021 12345",
+          "--port COM1,COM2 --resume a.json", "--port COM1 --port COM1", "--port COM1,"}},
+        {"update a.bin --simulate",
+         {"--sim-fault no-such-fault", "--sim-line slow", "--sim-fault COM2:silent-after=5",
+          "--sim-fault COM0:busy=1", "--sim-fault COM1:nothing", "--port COM1,COM2 --sim-fault COM3:busy=1",
+          "--port COM1,/dev/ttyUSB0"}},
+        {"params", {"a.bin", "--yes", "--force RQA-4021 12345"}},
+        {"info", {"extra", "--bogus", "--json --port", "--simulate --port /dev/ttyUSB0"}},
+        {"restore", {"--simulate --port /dev/ttyUSB0", "a.json b.json", "--list a.json", "--no-such-option"}},
+        {"make-firmware", {"", "x.bin --version 1.2", "x.bin --length -5"}},
+        {"simulate",
+         {"x", "--simulate", "--count 0", "--count 33", "--count", "--sim-fault COM1:busy=1",
+          "--count 2 --sim-fault 3:busy=1"}},
     };
-    for (const char* args : cases) {
-        const auto result = runCli(args);
-        EXPECT_EQ(result.status, 2) << args;
-        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << args << ": " << result.err;
-        EXPECT_EQ(result.err.rfind("rqfwup-cli: ", 0), 0u) << args;
+    for (const auto& [command, refused] : cases) {
+        for (const std::string& more : refused) {
+            const std::string args = command + " " + more;
+            const auto result = runCli(args);
+            EXPECT_EQ(result.status, 2) << args;
+            EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1)
+                << args << ": " << result.err;
+            EXPECT_EQ(result.err.rfind("rqfwup-cli: ", 0), 0u) << args;
+        }
     }
 }
 

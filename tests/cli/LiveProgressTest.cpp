@@ -12,9 +12,6 @@ namespace rq {
 namespace {
 
 using namespace std::chrono_literals;
-using cli::displayColumns;
-using cli::ProgressFigures;
-using cli::progressLine;
 
 TEST(TextColumnsTest, FullWidthAndUncertainCharactersTakeTwoColumns) {
     const std::pair<std::string, std::size_t> cases[] = {
@@ -26,16 +23,16 @@ TEST(TextColumnsTest, FullWidthAndUncertainCharactersTakeTwoColumns) {
         {"\xe3\x81", 2},             // a sequence cut short
         {"\xf0\x9f\x98\x80 ok", 5},  // a four-byte character
     };
-    for (const auto& [text, columns] : cases) EXPECT_EQ(displayColumns(text), columns) << text;
+    for (const auto& [text, columns] : cases) EXPECT_EQ(cli::displayColumns(text), columns) << text;
 }
 
 TEST(ProgressLineTest, TheBarAndTheTimesGiveWayToNarrowTerminals) {
-    const ProgressFigures half{{0, 512, 256}, 41s, 41s};
-    const ProgressFigures start{{0, 6, 0}, 0s, std::nullopt};
-    const ProgressFigures hour{{0, 100, 100}, 3725s, 0s};
+    const cli::ProgressFigures half{{0, 512, 256}, 41s, 41s};
+    const cli::ProgressFigures start{{0, 6, 0}, 0s, std::nullopt};
+    const cli::ProgressFigures hour{{0, 100, 100}, 3725s, 0s};
     const std::string text = "書き込み中 256 Block";  // 20 columns
     const struct {
-        std::optional<ProgressFigures> figures;
+        std::optional<cli::ProgressFigures> figures;
         std::size_t columns;
         std::string line;
     } cases[] = {
@@ -50,7 +47,7 @@ TEST(ProgressLineTest, TheBarAndTheTimesGiveWayToNarrowTerminals) {
         {start, 80, "  " + text + " [" + std::string(30, '.') + "]   0%  0:00"},
         {hour, 80, "  " + text + " [############################] 100%  1:02:05 (0:00 left)"},
     };
-    for (const auto& c : cases) EXPECT_EQ(progressLine(text, c.figures, c.columns), c.line) << c.columns;
+    for (const auto& c : cases) EXPECT_EQ(cli::progressLine(text, c.figures, c.columns), c.line) << c.columns;
 }
 
 // A run of progress lines as the wizard writes them, and what stays on the terminal.

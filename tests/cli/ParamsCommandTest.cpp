@@ -14,13 +14,6 @@ namespace {
 
 using test::runCli;
 
-QJsonObject parsedObject(const std::string& text) {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << "\n" << text;
-    return document.object();
-}
-
 // A text field no answer filled, which a run that prints cannot leave, is null as well. The table escapes
 // a quote and a backslash as it escapes the bytes that do not print.
 TEST(ParamsListingTest, ATextFieldIsEscapedInTheTableAndNullWhenNoAnswerFilledIt) {
@@ -31,7 +24,7 @@ TEST(ParamsListingTest, ATextFieldIsEscapedInTheTableAndNullWhenNoAnswerFilledIt
     const std::vector<ListedGroup> groups = listStore(store, filled);
     EXPECT_NE(cli::listingJson(groups, {}).find(R"("SerialNumber": null,)"), std::string::npos);
     const std::string table = cli::listingTable(groups, {});
-    EXPECT_EQ(table.rfind("ModelName" + std::string(39, ' ') + R"("A\x22\x5C")" + "\n", 0), 0u) << table;
+    EXPECT_TRUE(table.starts_with("ModelName" + std::string(39, ' ') + R"("A\x22\x5C")" + "\n")) << table;
     EXPECT_NE(table.find("\nSerialNumber" + std::string(36, ' ') + "-\n"), std::string::npos);
 }
 
@@ -44,10 +37,13 @@ TEST(ParamsRunTest, TheSimulatedDevicesWholeSetAsJson) {
         "--sim-fault short-answer=104");
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(result.out.rfind("{\n  \"ModelName\": \"\\u0000RQ\x7F\xC2\x80\xC2\xA5\xC3\xBE\xC3\xBF\",\n", 0),
-              0u)
+    EXPECT_TRUE(
+        result.out.starts_with("{\n  \"ModelName\": \"\\u0000RQ\x7F\xC2\x80\xC2\xA5\xC3\xBE\xC3\xBF\",\n"))
         << result.out;
-    const QJsonObject report = parsedObject(result.out);
+    QJsonParseError error;
+    const QJsonObject report =
+        QJsonDocument::fromJson(QByteArray::fromStdString(result.out), &error).object();
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
     EXPECT_EQ(report.size(), 42) << "a member per group, and the unstored";
     const sim::WorkingSet set = sim::deliveredWorkingSet();
     EXPECT_EQ(report["Param33Group"][2][1][2].toInteger(), set.channels[2].word33[1][2]);
@@ -66,8 +62,8 @@ TEST(ParamsRunTest, TheSimulatedDevicesWholeSetAsJson) {
 TEST(ParamsRunTest, ATableTraceAndFailures) {
     const auto table = runCli("params --simulate --sim-line instant --trace --sim-fault identity-bytes");
     EXPECT_EQ(table.status, 0);
-    EXPECT_EQ(
-        table.out.rfind("ModelName" + std::string(39, ' ') + R"("\x00RQ\x7F\x80\xA5\xFE\xFF")" + "\n", 0), 0u)
+    EXPECT_TRUE(
+        table.out.starts_with("ModelName" + std::string(39, ' ') + R"("\x00RQ\x7F\x80\xA5\xFE\xFF")" + "\n"))
         << table.out;
     // A line per selector combination, in decimal and hexadecimal of the value's width: groups held once,
     // per channel, per channel and sub-index, per channel, sub-index and index, and slots.
@@ -83,8 +79,8 @@ TEST(ParamsRunTest, ATableTraceAndFailures) {
     const auto failed = runCli("params --simulate --sim-line instant --json --sim-fault silent-after=40");
     EXPECT_EQ(failed.status, 12);
     EXPECT_EQ(failed.out, "");
-    EXPECT_EQ(failed.err.rfind("rqfwup-cli: error 12 reading the parameters: the device answered on COM1", 0),
-              0u)
+    EXPECT_TRUE(
+        failed.err.starts_with("rqfwup-cli: error 12 reading the parameters: the device answered on COM1"))
         << failed.err;
     EXPECT_NE(failed.err.find("\n通信エラー\n通信で過剰なリトライが発生しました。"), std::string::npos);
 }

@@ -58,12 +58,11 @@ TEST(PortsCommand, PrintsEachPortAsTheDialogNumbersIt) {
         {{}, "No serial ports found.\n", "[]\n"},
     };
     for (const auto& row : rows) {
-        std::ostringstream text;
-        cli::printPorts(row.reports, text, false);
-        EXPECT_EQ(text.str(), row.text);
-        std::ostringstream json;
-        cli::printPorts(row.reports, json, true);
-        EXPECT_EQ(json.str(), row.json);
+        for (const bool json : {false, true}) {
+            std::ostringstream out;
+            cli::printPorts(row.reports, out, json);
+            EXPECT_EQ(out.str(), json ? row.json : row.text);
+        }
     }
 }
 

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
-#include <sstream>
 
 #include "core/wizard/ErrorMessages.h"
 #include "core/wizard/Hints.h"
@@ -16,24 +16,18 @@ const std::filesystem::path kSource = RQ_SOURCE_DIR;
 
 std::string readText(const std::filesystem::path& path) {
     std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 const std::string kGuide = readText(kSource / "docs/guide.md");
-
-std::string firstLine(const std::string& text) {
-    return text.substr(0, text.find("\r\n"));
-}
 
 // Each message box's code, title and first line, exactly, as a row of the troubleshooting table.
 TEST(Guide, TheTroubleshootingTableHasEveryErrorCode) {
     for (int code = 0; code < 256; ++code) {
         const auto message = errorMessage(static_cast<std::uint8_t>(code));
         if (!message) continue;
-        const std::string row =
-            "\n| " + std::to_string(code) + " | " + message->title + " | " + firstLine(message->text) + " |";
+        const std::string row = "\n| " + std::to_string(code) + " | " + message->title + " | " +
+                                message->text.substr(0, message->text.find("\r\n")) + " |";
         EXPECT_NE(kGuide.find(row), std::string::npos) << "no row" << row;
     }
 }
@@ -60,18 +54,16 @@ TEST(Guide, TheTroubleshootingHintsAreTheToolsOwn) {
     ASSERT_NE(section, std::string::npos);
     const std::string table = kGuide.substr(section, kGuide.find("\n#", section + 1) - section);
     std::size_t at = 0;
-    int rows = 0;
     for (const HintRow& row : hintTable()) {
         const std::string line = "\n| " + std::to_string(row.code) + " | " + cell(row.step) + " | " +
                                  cell(row.stage) + " | " + cell(row.reply) + " | " + row.text + " |";
         const auto found = table.find(line, at);
         EXPECT_NE(found, std::string::npos) << "no row, or not in the table's order:" << line;
         if (found != std::string::npos) at = found + line.size();
-        ++rows;
     }
     const std::regex anyRow(R"(\n\| [0-9]+ \|)");
     EXPECT_EQ(std::distance(std::sregex_iterator(table.begin(), table.end(), anyRow), std::sregex_iterator()),
-              rows)
+              static_cast<long>(hintTable().size()))
         << "rows the tool does not have";
 }
 
