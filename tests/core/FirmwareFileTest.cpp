@@ -24,12 +24,7 @@ TEST(FirmwareFileRead, HeaderAndLengthCases) {
     test::TempDir dir;
     std::string otherCase(kFirmwareHeaderText);
     otherCase[10] = 'f';
-    struct Case {
-        const char* name;
-        std::vector<std::uint8_t> bytes;
-        FirmwareLoad expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::vector<std::uint8_t>, FirmwareLoad> cases[] = {
         {"at0.bin", headerAt(0, kFirmwareHeaderText), FirmwareLoad::Ok},
         {"at15.bin", headerAt(15, kFirmwareHeaderText), FirmwareLoad::Ok},
         {"at16.bin", headerAt(16, kFirmwareHeaderText), FirmwareLoad::BadHeader},  // runs past byte 48
@@ -37,10 +32,8 @@ TEST(FirmwareFileRead, HeaderAndLengthCases) {
         {"short.bin", headerAt(0, kFirmwareHeaderText, 47), FirmwareLoad::Unreadable},
         {"exact.bin", headerAt(0, kFirmwareHeaderText, 48), FirmwareLoad::Ok},
     };
-    for (const Case& c : cases) {
-        const auto read = readFirmwareFile(dir.file(c.name, c.bytes));
-        EXPECT_EQ(read.result, c.expected) << c.name;
-    }
+    for (const auto& [name, bytes, expected] : cases)
+        EXPECT_EQ(readFirmwareFile(dir.file(name, bytes)).result, expected) << name;
     EXPECT_EQ(readFirmwareFile(dir.path("absent.bin")).result, FirmwareLoad::NotFound);
     std::filesystem::create_directory(dir.path("folder.bin"));
     EXPECT_EQ(readFirmwareFile(dir.path("folder.bin")).result, FirmwareLoad::Unreadable);

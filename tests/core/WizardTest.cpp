@@ -152,26 +152,22 @@ TEST_F(WizardTest, ACancelledForcedUpdateGoesOnToStep3OnlyWithAnIdentityHeld) {
 
 // The flash already holds the new program: the wizard stays at step 6 and takes the identity typed in.
 TEST_F(WizardTest, OnStep6WithoutAnIdentityTheForcedUpdateTakesOneTypedIn) {
-    struct Case {
-        std::optional<ModelSerialEntry> entry;
-        const char* model;
-        bool forceUpdateEnabled;  // afterwards
-    };
-    const Case cases[] = {
+    // The entry, the model it leaves, whether forced update is still enabled.
+    const std::tuple<std::optional<ModelSerialEntry>, const char*, bool> cases[] = {
         {std::nullopt, "", true},
         {ModelSerialEntry{"RQA-4020", "54321"}, "RQA-4020", false},
     };
-    for (const Case& c : cases) {
+    for (const auto& [entry, model, forceUpdateEnabled] : cases) {
         wizard.state().StepIndex = 4;
         wizard.cmdNext();
         ASSERT_EQ(wizard.state().StepIndex, 5);
         ASSERT_TRUE(view.isEnabled(Control::cmdForceUpdate));
-        view.modelSerials.push_back(c.entry);
+        view.modelSerials.push_back(entry);
         wizard.cmdForceUpdate();
         EXPECT_EQ(wizard.state().StepIndex, 5);
         EXPECT_EQ(lines(view.text(Control::txtInfo)).front(), "６．パラメーターの更新準備");
-        EXPECT_EQ(wizard.state().params.ModelName, c.model);
-        EXPECT_EQ(view.isEnabled(Control::cmdForceUpdate), c.forceUpdateEnabled);
+        EXPECT_EQ(wizard.state().params.ModelName, model);
+        EXPECT_EQ(view.isEnabled(Control::cmdForceUpdate), forceUpdateEnabled);
         EXPECT_TRUE(view.isEnabled(Control::cmdNext));
     }
 }

@@ -18,11 +18,8 @@ class BootFirmwareTest : public DeviceBench {
 };
 
 TEST_F(BootFirmwareTest, AnswersOnlyOnceWokenUp) {
-    struct Case {
-        const char* script;
-        bool answers;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, bool> cases[] = {
+        // what the computer does, whether a reset is answered
         {"dtr+ rts+ 150 x00 x00", true},
         {"dtr+ 2 rts+ 149 x00 7 x00 7", false},
         {"rts+ 2 dtr+ 150 x00 7 x00 7", false},
@@ -33,15 +30,15 @@ TEST_F(BootFirmwareTest, AnswersOnlyOnceWokenUp) {
         // A spoiled wake-up can be done again.
         {"dtr+ 2 rts+ 100 x00 x00 rts- 2 rts+ 150 x00 7 x00 7", true},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.script);
+    for (const auto& [script, answers] : cases) {
+        SCOPED_TRACE(script);
         powerOn(true);
         device->setPower(false);
         device->setPower(true);  // asleep again, with both lines still on
         port->setRts(false);
         port->setDtr(false);
-        perform(c.script);
-        EXPECT_EQ(ask(kReset), c.answers ? kAck : Bytes{});
+        perform(script);
+        EXPECT_EQ(ask(kReset), answers ? kAck : Bytes{});
     }
 }
 
