@@ -1,11 +1,16 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "core/wizard/Wizard.h"
+#include "sim/VirtualClock.h"
 #include "support/PortStub.h"
+#include "support/RecordingView.h"
 
 namespace rq::test {
 
@@ -37,6 +42,17 @@ class FakePort final : public PortStub {
 
   private:
     std::string whyNotOpened_;
+};
+
+// A wizard started on a fake port, in virtual time, showing what it does to a recording view.
+class StartedWizard : public ::testing::Test {
+  protected:
+    FakePort port;
+    sim::VirtualClock clock;
+    RecordingView view;
+    Wizard wizard{port, clock, view};
+
+    void SetUp() override { wizard.start(); }
 };
 
 }  // namespace rq::test

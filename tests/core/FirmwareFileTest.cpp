@@ -5,11 +5,7 @@
 #include "FakePort.h"
 #include "TempDir.h"
 #include "core/firmware/FirmwareFile.h"
-#include "core/wizard/Wizard.h"
 #include "sim/FirmwareGenerator.h"
-#include "sim/SimPort.h"
-#include "sim/VirtualClock.h"
-#include "support/RecordingView.h"
 
 namespace rq {
 namespace {
@@ -50,15 +46,10 @@ TEST(FirmwareFileRead, ReadsNoFurtherThanTheImageNeedsAndTakesTheLengthFromTheFi
     EXPECT_EQ(read.contents.size(), kFirmwareReadLimit);
 }
 
-class FileSelectionTest : public ::testing::Test {
+class FileSelectionTest : public test::StartedWizard {
   protected:
     test::TempDir dir;
-    test::FakePort port;
-    sim::VirtualClock clock;
-    test::RecordingView view;
-    Wizard wizard{port, clock, view};
 
-    void SetUp() override { wizard.start(); }
     void select(const std::string& path) {
         view.fileChoices.push_back(FileChoice{path, std::filesystem::path(path).filename().string()});
         wizard.cmdFWFileSel();

@@ -4,9 +4,6 @@
 
 #include "FakePort.h"
 #include "core/settings/PortConf.h"
-#include "core/wizard/Wizard.h"
-#include "sim/VirtualClock.h"
-#include "support/RecordingView.h"
 
 namespace rq {
 namespace {
@@ -92,15 +89,11 @@ TEST(PortConfSet, StoresEveryChoice) {
     }
 }
 
-class SettingsDialogTest : public ::testing::Test {
+class SettingsDialogTest : public test::StartedWizard {
   protected:
-    test::FakePort port;
-    sim::VirtualClock clock;
-    test::RecordingView view;
-    Wizard wizard{port, clock, view};
     void SetUp() override {
         port.openable = {1, 3};
-        wizard.start();
+        StartedWizard::SetUp();
     }
 };
 

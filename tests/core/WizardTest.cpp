@@ -4,10 +4,7 @@
 #include "ScreenChecks.h"
 #include "TempDir.h"
 #include "core/wizard/Screens.h"
-#include "core/wizard/Wizard.h"
 #include "sim/FirmwareGenerator.h"
-#include "sim/VirtualClock.h"
-#include "support/RecordingView.h"
 
 namespace rq {
 namespace {
@@ -25,15 +22,9 @@ std::string boldLabels(const RecordingView& view) {
     return states;
 }
 
-class WizardTest : public ::testing::Test {
+class WizardTest : public test::StartedWizard {
   protected:
-    test::FakePort port;
-    sim::VirtualClock clock;
-    RecordingView view;
-    Wizard wizard{port, clock, view};
     StepContext context{wizard.state(), port, clock, view};
-
-    void SetUp() override { wizard.start(); }
 };
 
 TEST_F(WizardTest, StartShowsTheCaptionsAndSetsThePort) {

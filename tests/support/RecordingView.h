@@ -74,10 +74,7 @@ class RecordingView : public WizardView {
     std::optional<ModelSerialEntry> askModelAndSerial() override { return take(modelSerials); }
     bool askYesNo(const std::string& title, const std::string& value) override {
         questions.push_back({title, value, {}});
-        if (answers.empty()) return false;
-        const bool yes = answers.front();
-        answers.pop_front();
-        return yes;
+        return take(answers);
     }
     void backupNoted(const BackupNote& note) override { backupNotes.push_back(note); }
     void showSettingsDialog(const std::optional<PortConfModel>& model) override {
@@ -90,9 +87,10 @@ class RecordingView : public WizardView {
     }
 
   private:
+    // The next scripted reply; none left is a cancel or a No.
     template <typename T>
-    static std::optional<T> take(std::deque<std::optional<T>>& replies) {
-        if (replies.empty()) return std::nullopt;
+    static T take(std::deque<T>& replies) {
+        if (replies.empty()) return T{};
         auto reply = replies.front();
         replies.pop_front();
         return reply;
