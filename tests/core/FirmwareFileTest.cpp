@@ -62,12 +62,6 @@ class FileSelectionTest : public test::StartedWizard {
 };
 
 TEST_F(FileSelectionTest, ErrorsShowTheirCodeAndClearItAgain) {
-    struct Case {
-        std::string path;
-        const char* firstLine;
-        bool validAfter;
-        const char* fileLabel;
-    };
     select(valid("good.bin"));
     view.fileChoices.push_back(std::nullopt);
     wizard.cmdFWFileSel();  // a cancelled dialog keeps the file
@@ -75,24 +69,26 @@ TEST_F(FileSelectionTest, ErrorsShowTheirCodeAndClearItAgain) {
     EXPECT_EQ(view.text(Control::lblFWFile), "good.bin");
     EXPECT_TRUE(view.isEnabled(Control::cmdNext));
     std::filesystem::create_directory(dir.path("folder.bin"));
-    const Case cases[] = {
+    // The file chosen, the message's first line, whether a valid file is still held, the file label.
+    const std::tuple<std::string, std::string, bool, const char*> cases[] = {
         {dir.path("absent.bin"), "更新用ファイルの名前が正しくありません。", true, "good.bin"},
         {dir.file("bad.bin", std::vector<std::uint8_t>(100, 'x')), "更新ファイルが正しくありません。", false,
          "bad.bin"},
         {dir.path("folder.bin"), "更新用ファイルが開けません。", false, "folder.bin"},
         {dir.file("short.bin", {1, 2, 3}), "更新用ファイルが開けません。", false, "short.bin"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [path, firstLine, validAfter, fileLabel] : cases) {
+        SCOPED_TRACE(path);
         select(valid("good.bin"));
         view.messages.clear();
-        select(c.path);
-        ASSERT_EQ(view.messages.size(), 1u) << c.path;
-        EXPECT_EQ(view.messages[0].text.substr(0, std::string(c.firstLine).size()), c.firstLine);
-        EXPECT_EQ(wizard.state().firmware.valid, c.validAfter) << c.path;
-        const bool unreadable = std::string(c.firstLine) == "更新用ファイルが開けません。";
+        select(path);
+        ASSERT_EQ(view.messages.size(), 1u);
+        EXPECT_EQ(view.messages[0].text.substr(0, firstLine.size()), firstLine);
+        EXPECT_EQ(wizard.state().firmware.valid, validAfter);
+        const bool unreadable = firstLine == "更新用ファイルが開けません。";
         EXPECT_EQ(wizard.state().firmware.contents.empty(), unreadable) << "nothing of the earlier file";
         EXPECT_FALSE(view.isEnabled(Control::cmdNext));
-        EXPECT_EQ(view.text(Control::lblFWFile), c.fileLabel);
+        EXPECT_EQ(view.text(Control::lblFWFile), fileLabel);
         EXPECT_EQ(wizard.state().LinkError, 0);
     }
 }

@@ -9,11 +9,7 @@
 namespace rq {
 namespace {
 
-using test::RecordingView;
-
-using test::buttons;
-using test::kButtons;
-using test::lines;
+using namespace test;
 
 // "00100000": step 3 alone in bold.
 std::string boldLabels(const RecordingView& view) {
