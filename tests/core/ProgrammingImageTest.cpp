@@ -37,11 +37,12 @@ class ProgrammingImageTest : public ::testing::Test {
         state.image->fill({});  // a previous build must not shine through
         return buildProgrammingImage(context);
     }
-    std::uint8_t imageByte(std::size_t address) const { return (*state.image)[address / 256][address % 256]; }
     // The file's bytes up to `fromFile`, then FFh to the end of the flash.
     bool imageIs(std::size_t fromFile) const {
         for (std::size_t address = 0; address < kFlashSize; ++address) {
-            if (imageByte(address) != (address < fromFile ? dataByte(address) : 0xFF)) return false;
+            if ((*state.image)[address / 256][address % 256] !=
+                (address < fromFile ? dataByte(address) : 0xFF))
+                return false;
         }
         return true;
     }

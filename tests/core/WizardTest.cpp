@@ -111,28 +111,22 @@ TEST_F(WizardTest, AFailedStep2ShowsOneMessageThenTheStep1ScreenAgain) {
 
 // Going on without an identity would program a device that then has none to get back.
 TEST_F(WizardTest, ACancelledForcedUpdateGoesOnToStep3OnlyWithAnIdentityHeld) {
-    struct Case {
-        const char* name;
-        const char* model;  // held before; empty: none
-        int stepIndex;      // afterwards
-        const char* firstLine;
-        const char* bold;
+    // The model held before (empty: none); the step, its first line and the bold labels afterwards.
+    const std::tuple<std::string, int, const char*, const char*> cases[] = {
+        {"", 0, "１．開始", "10000000"},
+        {"RQA-4021", 2, "３．ファームウェアのバージョン確認", "00100000"},
     };
-    const Case cases[] = {
-        {"no identity", "", 0, "１．開始", "10000000"},
-        {"the identity step 2 read", "RQA-4021", 2, "３．ファームウェアのバージョン確認", "00100000"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        wizard.state().params.ModelName = c.model;
-        wizard.state().params.SerialNumber = *c.model ? "12345 " : "";
+    for (const auto& [model, stepIndex, firstLine, bold] : cases) {
+        SCOPED_TRACE(model);
+        wizard.state().params.ModelName = model;
+        wizard.state().params.SerialNumber = model.empty() ? "" : "12345 ";
         wizard.state().params.FirmwareVersion = {12, 0};
         view.modelSerials.push_back(std::nullopt);
         wizard.cmdForceUpdate();
-        EXPECT_EQ(wizard.state().StepIndex, c.stepIndex);
-        EXPECT_EQ(lines(view.text(Control::txtInfo)).front(), c.firstLine);
-        EXPECT_EQ(boldLabels(view), c.bold) << "the step it came from is not bold";
-        EXPECT_EQ(wizard.state().params.ModelName, c.model) << "Cancel keeps what was held";
+        EXPECT_EQ(wizard.state().StepIndex, stepIndex);
+        EXPECT_EQ(lines(view.text(Control::txtInfo)).front(), firstLine);
+        EXPECT_EQ(boldLabels(view), bold) << "the step it came from is not bold";
+        EXPECT_EQ(wizard.state().params.ModelName, model) << "Cancel keeps what was held";
     }
     EXPECT_EQ(view.text(Control::lblFWOld), "Ver.1.2.0");
 }
