@@ -46,20 +46,7 @@ TEST(FirmwareFileRead, ReadsNoFurtherThanTheImageNeedsAndTakesTheLengthFromTheFi
     EXPECT_EQ(read.contents.size(), kFirmwareReadLimit);
 }
 
-class FileSelectionTest : public test::StartedWizard {
-  protected:
-    test::TempDir dir;
-
-    void select(const std::string& path) {
-        view.fileChoices.push_back(FileChoice{path, std::filesystem::path(path).filename().string()});
-        wizard.cmdFWFileSel();
-    }
-    std::string valid(const std::string& name) {
-        const std::string path = dir.path(name);
-        sim::writeFirmwareFile(path, {{1, 2, 3}, 1000});
-        return path;
-    }
-};
+using FileSelectionTest = test::StartedWizard;
 
 TEST_F(FileSelectionTest, ErrorsShowTheirCodeAndClearItAgain) {
     select(valid("good.bin"));

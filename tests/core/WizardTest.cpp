@@ -2,9 +2,7 @@
 
 #include "FakePort.h"
 #include "ScreenChecks.h"
-#include "TempDir.h"
 #include "core/wizard/Screens.h"
-#include "sim/FirmwareGenerator.h"
 
 namespace rq {
 namespace {
@@ -160,11 +158,7 @@ TEST_F(WizardTest, ForcedUpdateStoresTheEntryAndAFileChosenOnStep3EnablesNext) {
     EXPECT_EQ(wizard.state().params.ModelName, "RQA-4021");
     EXPECT_EQ(wizard.state().params.SerialNumber, "1.234 ");
     EXPECT_EQ(wizard.state().params.Param04Value, 9);
-    test::TempDir dir;
-    const std::string path = dir.path("fw.bin");
-    sim::writeFirmwareFile(path, {});
-    view.fileChoices.push_back(FileChoice{path, "fw.bin"});
-    wizard.cmdFWFileSel();
+    select(valid("fw.bin"));
     EXPECT_TRUE(view.isEnabled(Control::cmdNext));
     EXPECT_EQ(wizard.state().StepIndex, 2);
 }
