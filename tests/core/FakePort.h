@@ -55,7 +55,7 @@ class StartedWizard : public ::testing::Test {
     sim::VirtualClock clock;
     RecordingView view;
     Wizard wizard{port, clock, view};
-
+    StepContext context{wizard.state(), port, clock, view};
     TempDir dir;
 
     void SetUp() override { wizard.start(); }

@@ -16,10 +16,7 @@ std::string boldLabels(const RecordingView& view) {
     return states;
 }
 
-class WizardTest : public test::StartedWizard {
-  protected:
-    StepContext context{wizard.state(), port, clock, view};
-};
+using WizardTest = test::StartedWizard;
 
 TEST_F(WizardTest, StartShowsTheCaptionsAndSetsThePort) {
     EXPECT_EQ(view.text(Control::frmMain), "RQ SYSTEM  Firmware update tool (Ver1.0.0)");
