@@ -1,11 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ScreenChecks.h"
 #include "core/wizard/ErrorMessages.h"
 #include "core/wizard/Hints.h"
 
 namespace rq {
 namespace {
+
+// Every place a failure can have on the given steps: each stage of step 5, each kind of reply.
+std::vector<FailurePlace> placesOn(const std::vector<int>& steps) {
+    std::vector<FailurePlace> places;
+    for (const int step : steps)
+        for (int stage = 0; stage <= static_cast<int>(FlashStage::Verify); ++stage)
+            for (int reply = 0; reply <= static_cast<int>(Reply::OtherIdentity); ++reply)
+                places.push_back({step, static_cast<FlashStage>(stage), static_cast<Reply>(reply)});
+    return places;
+}
 
 // Each code's title and first line are held against the guide's table; here, which ending it shares and
 // that wherever it can arise, whichever stage of step 5 ran and whatever came back, a row of the hint table
@@ -41,15 +53,9 @@ TEST(ErrorMessages, EveryCodeHasItsEndingAndAHintWhereverItArises) {
         EXPECT_EQ(text.size(), c.lineCount);
         EXPECT_EQ(text.back(), c.last);
         EXPECT_EQ(text[1].empty(), c.code != 99);
-        for (const int step : c.steps) {
-            for (int stage = 0; stage <= static_cast<int>(FlashStage::Verify); ++stage) {
-                for (int reply = 0; reply <= static_cast<int>(Reply::OtherIdentity); ++reply) {
-                    const FailurePlace place{step, static_cast<FlashStage>(stage), static_cast<Reply>(reply)};
-                    EXPECT_NE(findHint(static_cast<std::uint8_t>(c.code), place), nullptr)
-                        << "step " << step << ", stage " << stage << ", reply " << reply;
-                }
-            }
-        }
+        for (const FailurePlace& place : placesOn(c.steps))
+            EXPECT_NE(findHint(static_cast<std::uint8_t>(c.code), place), nullptr)
+                << "step " << place.step << ", stage " << int(place.stage) << ", reply " << int(place.reply);
     }
     int listed = 0;  // codes without a row show nothing
     for (int code = 0; code < 256; ++code)
@@ -59,14 +65,12 @@ TEST(ErrorMessages, EveryCodeHasItsEndingAndAHintWhereverItArises) {
 
 // A particular row put after a general one of its code would never be shown.
 TEST(ErrorMessages, EveryHintRowIsTheOneFoundSomewhere) {
+    const auto places = placesOn({1, 2, 3, 4, 5, 6, 7, 8});
     for (const HintRow& row : hintTable()) {
-        bool found = false;
-        for (int step = 1; step <= 8; ++step)
-            for (int stage = 0; stage <= static_cast<int>(FlashStage::Verify); ++stage)
-                for (int reply = 0; reply <= static_cast<int>(Reply::OtherIdentity); ++reply)
-                    found |= findHint(row.code, {step, static_cast<FlashStage>(stage),
-                                                 static_cast<Reply>(reply)}) == &row;
-        EXPECT_TRUE(found) << int(row.code) << ": " << row.text;
+        EXPECT_TRUE(
+            std::any_of(places.begin(), places.end(),
+                        [&row](const FailurePlace& place) { return findHint(row.code, place) == &row; }))
+            << int(row.code) << ": " << row.text;
     }
 }
 

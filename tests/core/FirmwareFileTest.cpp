@@ -5,11 +5,7 @@
 #include "FakePort.h"
 #include "TempDir.h"
 #include "core/firmware/FirmwareFile.h"
-#include "core/wizard/Wizard.h"
 #include "sim/FirmwareGenerator.h"
-#include "sim/SimPort.h"
-#include "sim/VirtualClock.h"
-#include "support/RecordingView.h"
 
 namespace rq {
 namespace {
@@ -24,12 +20,7 @@ TEST(FirmwareFileRead, HeaderAndLengthCases) {
     test::TempDir dir;
     std::string otherCase(kFirmwareHeaderText);
     otherCase[10] = 'f';
-    struct Case {
-        const char* name;
-        std::vector<std::uint8_t> bytes;
-        FirmwareLoad expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::vector<std::uint8_t>, FirmwareLoad> cases[] = {
         {"at0.bin", headerAt(0, kFirmwareHeaderText), FirmwareLoad::Ok},
         {"at15.bin", headerAt(15, kFirmwareHeaderText), FirmwareLoad::Ok},
         {"at16.bin", headerAt(16, kFirmwareHeaderText), FirmwareLoad::BadHeader},  // runs past byte 48
@@ -37,10 +28,8 @@ TEST(FirmwareFileRead, HeaderAndLengthCases) {
         {"short.bin", headerAt(0, kFirmwareHeaderText, 47), FirmwareLoad::Unreadable},
         {"exact.bin", headerAt(0, kFirmwareHeaderText, 48), FirmwareLoad::Ok},
     };
-    for (const Case& c : cases) {
-        const auto read = readFirmwareFile(dir.file(c.name, c.bytes));
-        EXPECT_EQ(read.result, c.expected) << c.name;
-    }
+    for (const auto& [name, bytes, expected] : cases)
+        EXPECT_EQ(readFirmwareFile(dir.file(name, bytes)).result, expected) << name;
     EXPECT_EQ(readFirmwareFile(dir.path("absent.bin")).result, FirmwareLoad::NotFound);
     std::filesystem::create_directory(dir.path("folder.bin"));
     EXPECT_EQ(readFirmwareFile(dir.path("folder.bin")).result, FirmwareLoad::Unreadable);
@@ -57,33 +46,9 @@ TEST(FirmwareFileRead, ReadsNoFurtherThanTheImageNeedsAndTakesTheLengthFromTheFi
     EXPECT_EQ(read.contents.size(), kFirmwareReadLimit);
 }
 
-class FileSelectionTest : public ::testing::Test {
-  protected:
-    test::TempDir dir;
-    test::FakePort port;
-    sim::VirtualClock clock;
-    test::RecordingView view;
-    Wizard wizard{port, clock, view};
-
-    void SetUp() override { wizard.start(); }
-    void select(const std::string& path) {
-        view.fileChoices.push_back(FileChoice{path, std::filesystem::path(path).filename().string()});
-        wizard.cmdFWFileSel();
-    }
-    std::string valid(const std::string& name) {
-        const std::string path = dir.path(name);
-        sim::writeFirmwareFile(path, {{1, 2, 3}, 1000});
-        return path;
-    }
-};
+using FileSelectionTest = test::StartedWizard;
 
 TEST_F(FileSelectionTest, ErrorsShowTheirCodeAndClearItAgain) {
-    struct Case {
-        std::string path;
-        const char* firstLine;
-        bool validAfter;
-        const char* fileLabel;
-    };
     select(valid("good.bin"));
     view.fileChoices.push_back(std::nullopt);
     wizard.cmdFWFileSel();  // a cancelled dialog keeps the file
@@ -91,24 +56,26 @@ TEST_F(FileSelectionTest, ErrorsShowTheirCodeAndClearItAgain) {
     EXPECT_EQ(view.text(Control::lblFWFile), "good.bin");
     EXPECT_TRUE(view.isEnabled(Control::cmdNext));
     std::filesystem::create_directory(dir.path("folder.bin"));
-    const Case cases[] = {
+    // The file chosen, the message's first line, whether a valid file is still held, the file label.
+    const std::tuple<std::string, std::string, bool, const char*> cases[] = {
         {dir.path("absent.bin"), "更新用ファイルの名前が正しくありません。", true, "good.bin"},
         {dir.file("bad.bin", std::vector<std::uint8_t>(100, 'x')), "更新ファイルが正しくありません。", false,
          "bad.bin"},
         {dir.path("folder.bin"), "更新用ファイルが開けません。", false, "folder.bin"},
         {dir.file("short.bin", {1, 2, 3}), "更新用ファイルが開けません。", false, "short.bin"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [path, firstLine, validAfter, fileLabel] : cases) {
+        SCOPED_TRACE(path);
         select(valid("good.bin"));
         view.messages.clear();
-        select(c.path);
-        ASSERT_EQ(view.messages.size(), 1u) << c.path;
-        EXPECT_EQ(view.messages[0].text.substr(0, std::string(c.firstLine).size()), c.firstLine);
-        EXPECT_EQ(wizard.state().firmware.valid, c.validAfter) << c.path;
-        const bool unreadable = std::string(c.firstLine) == "更新用ファイルが開けません。";
+        select(path);
+        ASSERT_EQ(view.messages.size(), 1u);
+        EXPECT_EQ(view.messages[0].text.substr(0, firstLine.size()), firstLine);
+        EXPECT_EQ(wizard.state().firmware.valid, validAfter);
+        const bool unreadable = firstLine == "更新用ファイルが開けません。";
         EXPECT_EQ(wizard.state().firmware.contents.empty(), unreadable) << "nothing of the earlier file";
         EXPECT_FALSE(view.isEnabled(Control::cmdNext));
-        EXPECT_EQ(view.text(Control::lblFWFile), c.fileLabel);
+        EXPECT_EQ(view.text(Control::lblFWFile), fileLabel);
         EXPECT_EQ(wizard.state().LinkError, 0);
     }
 }

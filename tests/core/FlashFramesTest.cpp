@@ -8,13 +8,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 TEST(FlashFramesTest, StatusFramesAreJudgedOnSumAndStatusBytes) {
-    struct Case {
-        const char* name;
-        Bytes frame;
-        bool withSt2;
-        std::uint8_t result;
-    };
-    const Case cases[] = {
+    // The frame, whether ST2 is asked for, the judgement.
+    const std::tuple<const char*, Bytes, bool, std::uint8_t> cases[] = {
         {"ACK", {0x02, 0x01, 0x06, 0xF9, 0x03}, false, 0},
         {"data frame accepted", {0x02, 0x02, 0x06, 0x06, 0xF2, 0x03}, true, 0},
         {"NACK", {0x02, 0x01, 0x15, 0xEA, 0x03}, false, 0x15},
@@ -29,10 +24,8 @@ TEST(FlashFramesTest, StatusFramesAreJudgedOnSumAndStatusBytes) {
         {"a status 00h is no success", {0x02, 0x00, 0x00, 0x00, 0x03}, false, 37},
         {"too short to hold a status", {0x02, 0x01}, false, 7},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(judgeStatus(checkStatusFrame(c.frame), c.withSt2), c.result);
-    }
+    for (const auto& [name, frame, withSt2, result] : cases)
+        EXPECT_EQ(judgeStatus(checkStatusFrame(frame), withSt2), result) << name;
 }
 
 }  // namespace

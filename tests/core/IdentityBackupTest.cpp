@@ -12,16 +12,7 @@ namespace rq {
 namespace {
 
 SavedIdentity identity(const std::string& model, const std::string& serial, const std::string& time) {
-    SavedIdentity saved;
-    saved.model = model;
-    saved.serial = serial;
-    saved.param04 = 0x04;
-    saved.param06 = 0x06;
-    saved.version = {12, 0};
-    saved.time = time;
-    saved.port = "COM3";
-    saved.device = "/dev/ttyUSB0";
-    return saved;
+    return {model, serial, 0x04, 0x06, {12, 0}, time, "COM3", "/dev/ttyUSB0", std::nullopt};
 }
 
 class IdentityBackupTest : public ::testing::Test {

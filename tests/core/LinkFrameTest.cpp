@@ -12,17 +12,6 @@ namespace {
 using test::Bytes;
 using test::responseFrame;
 
-CommandRecord request(std::uint8_t command, std::uint8_t readWrite, const Bytes& data = {}) {
-    CommandRecord record;
-    record.Preamble.fill(0xFF);
-    record.Command = command;
-    record.ReadWrite = readWrite;
-    record.Length = static_cast<std::uint8_t>(data.size());
-    record.Data = data;
-    record.Checksum = CalcChecksum(record);
-    return record;
-}
-
 // The longest frame taken, in one-byte pieces; bytes after a frame in the same read are dropped.
 TEST(FrameCutterTest, AFrameOfMoreThan245DataBytesIsDroppedUntilTheNextRequest) {
     FrameCutter cutter;
@@ -45,10 +34,7 @@ TEST(FrameCutterTest, AFrameOfMoreThan245DataBytesIsDroppedUntilTheNextRequest) 
 // The link's test has the lines of requests and answers and their right-aligned status words; here, an
 // answer's preamble as it came, where a boot frame starts being cut short, and the time's form.
 TEST(TraceTest, LinesAndEntries) {
-    CommandRecord busy = request(127, kWrite, {0x01});
-    busy.Status = 0x33;
-    busy.Preamble = {0x00, 0x11, 0xFF, 0xFF, 0xFF};
-    busy.Checksum = 0x4C;
+    const CommandRecord busy{{0x00, 0x11, 0xFF, 0xFF, 0xFF}, 127, 0x33, kWrite, 1, {0x01}, 0x4C};
     EXPECT_EQ(traceLine(busy, Direction::Response), "PC<-RQX::CMD[127]:00 11 FF FF FF 7F 33 01 01 01 4C\r\n");
     EXPECT_EQ(bootTraceLine(Bytes(16, 0xAB), Direction::Request),
               "PC->RQX::BOOT:AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB\r\n");

@@ -4,9 +4,6 @@
 
 #include "FakePort.h"
 #include "core/settings/PortConf.h"
-#include "core/wizard/Wizard.h"
-#include "sim/VirtualClock.h"
-#include "support/RecordingView.h"
 
 namespace rq {
 namespace {
@@ -72,40 +69,31 @@ TEST(PortConfLoad, PreselectsThePortFromThePortAndTheRestFromTheSettings) {
         << "a port not in the list falls back to the first";
 }
 
+// The stored port, line settings, programming speed index and handshake.
+std::string stored(const CommSettings& settings) {
+    return std::to_string(settings.ComPort) + " " + settings.lineSettingsText() + " " +
+           std::to_string(settings.UpBaudrateIndex) + " " + std::to_string(settings.FlowCtl);
+}
+
 TEST(PortConfSet, StoresEveryChoice) {
-    struct Case {
-        PortConfSelection selection;
-        int port;
-        const char* lineSettings;
-        int upBaud;
-        int flow;
+    const std::pair<PortConfSelection, const char*> cases[] = {
+        {{12, 5, 0, 0, 3, 2, 3}, "12 9600,E,7,2 0 3"},
+        {{3, 10, 5, 1, 0, 1, 1}, "3 307200,N,4,1.5 5 1"},
+        {{16, 0, 3, 4, 4, 0, 0}, "16 110,M,8,1 3 0"},
+        {{-1, -1, -1, -1, -1, -1, -1}, "1 307200,O,8,1 3 0"},  // a list without a choice keeps its value
     };
-    const Case cases[] = {
-        {{12, 5, 0, 0, 3, 2, 3}, 12, "9600,E,7,2", 0, 3},
-        {{3, 10, 5, 1, 0, 1, 1}, 3, "307200,N,4,1.5", 5, 1},
-        {{16, 0, 3, 4, 4, 0, 0}, 16, "110,M,8,1", 3, 0},
-        {{-1, -1, -1, -1, -1, -1, -1}, 1, "307200,O,8,1", 3, 0},  // a list without a choice keeps its value
-    };
-    for (const Case& c : cases) {
+    for (const auto& [selection, expected] : cases) {
         CommSettings settings;
-        applyPortConf(c.selection, settings);
-        SCOPED_TRACE(c.lineSettings);
-        EXPECT_EQ(settings.ComPort, c.port);
-        EXPECT_EQ(settings.lineSettingsText(), c.lineSettings);
-        EXPECT_EQ(settings.UpBaudrateIndex, c.upBaud);
-        EXPECT_EQ(settings.FlowCtl, c.flow);
+        applyPortConf(selection, settings);
+        EXPECT_EQ(stored(settings), expected);
     }
 }
 
-class SettingsDialogTest : public ::testing::Test {
+class SettingsDialogTest : public test::StartedWizard {
   protected:
-    test::FakePort port;
-    sim::VirtualClock clock;
-    test::RecordingView view;
-    Wizard wizard{port, clock, view};
     void SetUp() override {
         port.openable = {1, 3};
-        wizard.start();
+        StartedWizard::SetUp();
     }
 };
 
@@ -122,9 +110,7 @@ TEST_F(SettingsDialogTest, SecondPressOnlyBringsTheOpenDialogToTheFront) {
 TEST_F(SettingsDialogTest, CancelKeepsTheSettingsSetStoresThemAndTheViewIsTold) {
     wizard.cmdCommSetting();
     wizard.portConfCancel();
-    const CommSettings& now = wizard.state().commSettings;
-    EXPECT_EQ(std::tie(now.ComPort, now.UpBaudrateIndex, now.FlowCtl), std::make_tuple(1, 3, 0));
-    EXPECT_EQ(now.lineSettingsText(), CommSettings().lineSettingsText());
+    EXPECT_EQ(stored(wizard.state().commSettings), stored(CommSettings()));
     EXPECT_TRUE(view.messages.empty());
     wizard.cmdCommSetting();
     port.setPortNumber(1);

@@ -24,21 +24,11 @@ FirmwareFile fileOfSize(std::size_t size) {
     return file;
 }
 
-// Keeps every txtProcess text, which the last one would hide.
-class LineView : public test::RecordingView {
-  public:
-    std::vector<std::string> processTexts;
-    void setText(Control control, const std::string& value) override {
-        if (control == Control::txtProcess) processTexts.push_back(value);
-        RecordingView::setText(control, value);
-    }
-};
-
 class ProgrammingImageTest : public ::testing::Test {
   protected:
     test::FakePort port;
     sim::VirtualClock clock;
-    LineView view;
+    test::RecordingView view;
     WizardState state;
     StepContext context{state, port, clock, view};
 
@@ -47,36 +37,32 @@ class ProgrammingImageTest : public ::testing::Test {
         state.image->fill({});  // a previous build must not shine through
         return buildProgrammingImage(context);
     }
-    std::uint8_t imageByte(std::size_t address) const { return (*state.image)[address / 256][address % 256]; }
     // The file's bytes up to `fromFile`, then FFh to the end of the flash.
     bool imageIs(std::size_t fromFile) const {
         for (std::size_t address = 0; address < kFlashSize; ++address) {
-            if (imageByte(address) != (address < fromFile ? dataByte(address) : 0xFF)) return false;
+            if ((*state.image)[address / 256][address % 256] !=
+                (address < fromFile ? dataByte(address) : 0xFF))
+                return false;
         }
         return true;
     }
 };
 
 TEST_F(ProgrammingImageTest, FileSizes) {
-    struct Case {
-        std::size_t fileSize;
-        std::uint8_t result;
-        std::uint8_t linkError;
-        std::size_t fromFile;
-    };
-    const Case cases[] = {
+    // The file's size, what the build returns, LinkError, and how much of the image is from the file.
+    const std::tuple<std::size_t, std::uint8_t, std::uint8_t, std::size_t> cases[] = {
         {48, 0, 0, 0},
         {48 + 300, 0, 0, 300},  // block 0 and the first 44 bytes of block 1
         {131'120, 0, 0, kFlashSize},
         {131'121, 0, 0, kFlashSize},  // the last byte is dropped
         {131'122, 36, 22, kFlashSize},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.fileSize);
+    for (const auto& [fileSize, result, linkError, fromFile] : cases) {
+        SCOPED_TRACE(fileSize);
         state.LinkError = 0;
-        EXPECT_EQ(build(c.fileSize), c.result);
-        EXPECT_EQ(state.LinkError, c.linkError);
-        EXPECT_TRUE(imageIs(c.fromFile));
+        EXPECT_EQ(build(fileSize), result);
+        EXPECT_EQ(state.LinkError, linkError);
+        EXPECT_TRUE(imageIs(fromFile));
         EXPECT_EQ(view.text(Control::txtProcess), "バイナリ・データ作成完了");
         EXPECT_EQ(view.progress(), (Progress{0, 512, 512}));
     }

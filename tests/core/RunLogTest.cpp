@@ -29,41 +29,33 @@ class JsonEventViewTest : public ::testing::Test {
 };
 
 TEST_F(JsonEventViewTest, EachChangeIsOneObjectWithItsTime) {
-    using Call = std::function<void(JsonEventView&)>;
-    const std::pair<Call, const char*> cases[] = {
-        {[](JsonEventView& v) { v.setText(Control::txtInfo, "１．開始\r\n\"x\""); },
-         R"({"t":7,"control":"txtInfo","text":"１．開始\r\n\"x\""})"},
-        {[](JsonEventView& v) { v.setBold(Control::lblProcess02, true); },
-         R"({"t":7,"control":"lblProcess02","bold":true})"},
-        {[](JsonEventView& v) { v.setStatus(2, "RESET SEND"); },
-         R"({"t":7,"control":"stsAppStatus","panel":2,"text":"RESET SEND"})"},
-        {[](JsonEventView& v) { v.setEnabled(Control::cmdNext, false); },
-         R"({"t":7,"control":"cmdNext","enabled":false})"},
-        {[](JsonEventView& v) { v.traceLine("PC->RQX::BOOT:00\r\n"); },
-         R"({"t":7,"trace":"PC->RQX::BOOT:00"})"},
-        {[](JsonEventView& v) { v.showMessage("タイトル", "a\r\nb", {}); },
-         R"({"t":7,"messageBox":{"title":"タイトル","text":"a\r\nb"}})"},  // no hint, no line of it
-        {[](JsonEventView& v) { v.note("power off"); }, R"({"t":7,"runner":"power off"})"},
-        {[](JsonEventView& v) { v.readBackChanged(false); }, R"({"t":7,"verifyIdentity":false})"},
-        {[](JsonEventView& v) {
-             v.backupNoted({BackupNote::Event::Saved, "/b/identity-1.json", {}});
-         },
-         R"({"t":7,"backup":{"event":"saved","path":"/b/identity-1.json"}})"},
-        {[](JsonEventView& v) {
-             v.backupNoted({BackupNote::Event::NotSaved, "/b", "cannot make /b"});
-         },
-         R"({"t":7,"backup":{"event":"not saved","path":"/b","reason":"cannot make /b"}})"},
-        {[](JsonEventView& v) { v.pendingIdentity("", ""); },
-         R"({"t":7,"identityNotRestored":{"file":null,"command":null}})"},
-        {[](JsonEventView& v) { EXPECT_FALSE(v.askYesNo("問", "a")); },
-         R"({"t":7,"question":{"title":"問","text":"a"}})"},
-    };
     clock.sleep(7ms);
-    for (const auto& [call, line] : cases) {
-        lines.clear();
-        call(view);
-        EXPECT_EQ(lines, std::vector<std::string>{line});
-    }
+    view.setText(Control::txtInfo, "１．開始\r\n\"x\"");
+    view.setBold(Control::lblProcess02, true);
+    view.setStatus(2, "RESET SEND");
+    view.setEnabled(Control::cmdNext, false);
+    view.traceLine("PC->RQX::BOOT:00\r\n");
+    view.showMessage("タイトル", "a\r\nb", {});  // no hint, no line of it
+    view.note("power off");
+    view.readBackChanged(false);
+    view.backupNoted({BackupNote::Event::Saved, "/b/identity-1.json", {}});
+    view.backupNoted({BackupNote::Event::NotSaved, "/b", "cannot make /b"});
+    view.pendingIdentity("", "");
+    EXPECT_FALSE(view.askYesNo("問", "a"));
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         R"({"t":7,"control":"txtInfo","text":"１．開始\r\n\"x\""})",
+                         R"({"t":7,"control":"lblProcess02","bold":true})",
+                         R"({"t":7,"control":"stsAppStatus","panel":2,"text":"RESET SEND"})",
+                         R"({"t":7,"control":"cmdNext","enabled":false})",
+                         R"({"t":7,"trace":"PC->RQX::BOOT:00"})",
+                         R"({"t":7,"messageBox":{"title":"タイトル","text":"a\r\nb"}})",
+                         R"({"t":7,"runner":"power off"})",
+                         R"({"t":7,"verifyIdentity":false})",
+                         R"({"t":7,"backup":{"event":"saved","path":"/b/identity-1.json"}})",
+                         R"({"t":7,"backup":{"event":"not saved","path":"/b","reason":"cannot make /b"}})",
+                         R"({"t":7,"identityNotRestored":{"file":null,"command":null}})",
+                         R"({"t":7,"question":{"title":"問","text":"a"}})",
+                     }));
 }
 
 TEST_F(JsonEventViewTest, OnlyChangesOfWhatIsShown) {

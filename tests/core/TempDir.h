@@ -12,7 +12,7 @@ class TempDir {
   public:
     TempDir() {
         path_ = std::filesystem::temp_directory_path() /
-                ("rqfwup-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter()++));
+                ("rqfwup-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
@@ -27,10 +27,7 @@ class TempDir {
     std::string path(const std::string& name) const { return (path_ / name).string(); }
 
   private:
-    static int& counter() {
-        static int value = 0;
-        return value;
-    }
+    static inline int counter = 0;
     std::filesystem::path path_;
 };
 

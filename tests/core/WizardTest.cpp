@@ -2,21 +2,12 @@
 
 #include "FakePort.h"
 #include "ScreenChecks.h"
-#include "TempDir.h"
 #include "core/wizard/Screens.h"
-#include "core/wizard/Wizard.h"
-#include "sim/FirmwareGenerator.h"
-#include "sim/VirtualClock.h"
-#include "support/RecordingView.h"
 
 namespace rq {
 namespace {
 
-using test::RecordingView;
-
-using test::buttons;
-using test::kButtons;
-using test::lines;
+using namespace test;
 
 // "00100000": step 3 alone in bold.
 std::string boldLabels(const RecordingView& view) {
@@ -25,16 +16,7 @@ std::string boldLabels(const RecordingView& view) {
     return states;
 }
 
-class WizardTest : public ::testing::Test {
-  protected:
-    test::FakePort port;
-    sim::VirtualClock clock;
-    RecordingView view;
-    Wizard wizard{port, clock, view};
-    StepContext context{wizard.state(), port, clock, view};
-
-    void SetUp() override { wizard.start(); }
-};
+using WizardTest = test::StartedWizard;
 
 TEST_F(WizardTest, StartShowsTheCaptionsAndSetsThePort) {
     EXPECT_EQ(view.text(Control::frmMain), "RQ SYSTEM  Firmware update tool (Ver1.0.0)");
@@ -124,54 +106,44 @@ TEST_F(WizardTest, AFailedStep2ShowsOneMessageThenTheStep1ScreenAgain) {
 
 // Going on without an identity would program a device that then has none to get back.
 TEST_F(WizardTest, ACancelledForcedUpdateGoesOnToStep3OnlyWithAnIdentityHeld) {
-    struct Case {
-        const char* name;
-        const char* model;  // held before; empty: none
-        int stepIndex;      // afterwards
-        const char* firstLine;
-        const char* bold;
+    // The model held before (empty: none); the step, its first line and the bold labels afterwards.
+    const std::tuple<std::string, int, const char*, const char*> cases[] = {
+        {"", 0, "１．開始", "10000000"},
+        {"RQA-4021", 2, "３．ファームウェアのバージョン確認", "00100000"},
     };
-    const Case cases[] = {
-        {"no identity", "", 0, "１．開始", "10000000"},
-        {"the identity step 2 read", "RQA-4021", 2, "３．ファームウェアのバージョン確認", "00100000"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        wizard.state().params.ModelName = c.model;
-        wizard.state().params.SerialNumber = *c.model ? "12345 " : "";
+    for (const auto& [model, stepIndex, firstLine, bold] : cases) {
+        SCOPED_TRACE(model);
+        wizard.state().params.ModelName = model;
+        wizard.state().params.SerialNumber = model.empty() ? "" : "12345 ";
         wizard.state().params.FirmwareVersion = {12, 0};
         view.modelSerials.push_back(std::nullopt);
         wizard.cmdForceUpdate();
-        EXPECT_EQ(wizard.state().StepIndex, c.stepIndex);
-        EXPECT_EQ(lines(view.text(Control::txtInfo)).front(), c.firstLine);
-        EXPECT_EQ(boldLabels(view), c.bold) << "the step it came from is not bold";
-        EXPECT_EQ(wizard.state().params.ModelName, c.model) << "Cancel keeps what was held";
+        EXPECT_EQ(wizard.state().StepIndex, stepIndex);
+        EXPECT_EQ(lines(view.text(Control::txtInfo)).front(), firstLine);
+        EXPECT_EQ(boldLabels(view), bold) << "the step it came from is not bold";
+        EXPECT_EQ(wizard.state().params.ModelName, model) << "Cancel keeps what was held";
     }
     EXPECT_EQ(view.text(Control::lblFWOld), "Ver.1.2.0");
 }
 
 // The flash already holds the new program: the wizard stays at step 6 and takes the identity typed in.
 TEST_F(WizardTest, OnStep6WithoutAnIdentityTheForcedUpdateTakesOneTypedIn) {
-    struct Case {
-        std::optional<ModelSerialEntry> entry;
-        const char* model;
-        bool forceUpdateEnabled;  // afterwards
-    };
-    const Case cases[] = {
+    // The entry, the model it leaves, whether forced update is still enabled.
+    const std::tuple<std::optional<ModelSerialEntry>, const char*, bool> cases[] = {
         {std::nullopt, "", true},
         {ModelSerialEntry{"RQA-4020", "54321"}, "RQA-4020", false},
     };
-    for (const Case& c : cases) {
+    for (const auto& [entry, model, forceUpdateEnabled] : cases) {
         wizard.state().StepIndex = 4;
         wizard.cmdNext();
         ASSERT_EQ(wizard.state().StepIndex, 5);
         ASSERT_TRUE(view.isEnabled(Control::cmdForceUpdate));
-        view.modelSerials.push_back(c.entry);
+        view.modelSerials.push_back(entry);
         wizard.cmdForceUpdate();
         EXPECT_EQ(wizard.state().StepIndex, 5);
         EXPECT_EQ(lines(view.text(Control::txtInfo)).front(), "６．パラメーターの更新準備");
-        EXPECT_EQ(wizard.state().params.ModelName, c.model);
-        EXPECT_EQ(view.isEnabled(Control::cmdForceUpdate), c.forceUpdateEnabled);
+        EXPECT_EQ(wizard.state().params.ModelName, model);
+        EXPECT_EQ(view.isEnabled(Control::cmdForceUpdate), forceUpdateEnabled);
         EXPECT_TRUE(view.isEnabled(Control::cmdNext));
     }
 }
@@ -183,11 +155,7 @@ TEST_F(WizardTest, ForcedUpdateStoresTheEntryAndAFileChosenOnStep3EnablesNext) {
     EXPECT_EQ(wizard.state().params.ModelName, "RQA-4021");
     EXPECT_EQ(wizard.state().params.SerialNumber, "1.234 ");
     EXPECT_EQ(wizard.state().params.Param04Value, 9);
-    test::TempDir dir;
-    const std::string path = dir.path("fw.bin");
-    sim::writeFirmwareFile(path, {});
-    view.fileChoices.push_back(FileChoice{path, "fw.bin"});
-    wizard.cmdFWFileSel();
+    select(valid("fw.bin"));
     EXPECT_TRUE(view.isEnabled(Control::cmdNext));
     EXPECT_EQ(wizard.state().StepIndex, 2);
 }

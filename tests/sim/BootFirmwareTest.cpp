@@ -18,11 +18,8 @@ class BootFirmwareTest : public DeviceBench {
 };
 
 TEST_F(BootFirmwareTest, AnswersOnlyOnceWokenUp) {
-    struct Case {
-        const char* script;
-        bool answers;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, bool> cases[] = {
+        // what the computer does, whether a reset is answered
         {"dtr+ rts+ 150 x00 x00", true},
         {"dtr+ 2 rts+ 149 x00 7 x00 7", false},
         {"rts+ 2 dtr+ 150 x00 7 x00 7", false},
@@ -33,15 +30,15 @@ TEST_F(BootFirmwareTest, AnswersOnlyOnceWokenUp) {
         // A spoiled wake-up can be done again.
         {"dtr+ 2 rts+ 100 x00 x00 rts- 2 rts+ 150 x00 7 x00 7", true},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.script);
+    for (const auto& [script, answers] : cases) {
+        SCOPED_TRACE(script);
         powerOn(true);
         device->setPower(false);
         device->setPower(true);  // asleep again, with both lines still on
         port->setRts(false);
         port->setDtr(false);
-        perform(c.script);
-        EXPECT_EQ(ask(kReset), c.answers ? kAck : Bytes{});
+        perform(script);
+        EXPECT_EQ(ask(kReset), answers ? kAck : Bytes{});
     }
 }
 
@@ -49,11 +46,8 @@ TEST_F(BootFirmwareTest, AnswersAt9600TheFramesItFindsBehindAnything) {
     EXPECT_FALSE(port->dsr());
     Bytes unasked = dataFrame(0x11, true);
     unasked.insert(unasked.end(), kReset.begin(), kReset.end());
-    const struct {
-        const char* name;
-        Bytes request;
-        Bytes answer;
-    } cases[] = {
+    const std::tuple<const char*, Bytes, Bytes> cases[] = {
+        // the request and its answer
         {"wrong SUM", {0x01, 0x01, 0x00, 0xFE, 0x03}, {0x02, 0x01, 0x07, 0xF8, 0x03}},
         {"unknown command", {0x01, 0x01, 0x55, 0xAA, 0x03}, kParameterError},
         {"unknown speed code", {0x01, 0x02, 0x9A, 0x09, 0x5B, 0x03}, kParameterError},
@@ -68,7 +62,7 @@ TEST_F(BootFirmwareTest, AnswersAt9600TheFramesItFindsBehindAnything) {
         {"a false start", {0x01, 0x04, 0x01, 0x01, 0x00, 0xFF, 0x03, 0x00}, kAck},
         {"a data frame nobody asked for", unasked, kAck},
     };
-    for (const auto& c : cases) EXPECT_EQ(ask(c.request), c.answer) << c.name;
+    for (const auto& [name, request, answer] : cases) EXPECT_EQ(ask(request), answer) << name;
 }
 
 TEST_F(BootFirmwareTest, RandomBytesNeverStopItAnswering) {

@@ -43,7 +43,7 @@ class DeviceBench : public ::testing::Test {
         port = std::make_unique<SimPort>(*device);
         ASSERT_EQ(port->setSettings(programming ? "9600,N,8,1" : "307200,O,8,1"), PortError::None);
         ASSERT_EQ(port->open(), PortError::None);
-        if (programming) wakeUp();
+        if (programming) perform("dtr+ 2 rts+ 150 x00 7 x00 7");
     }
     // What the boot firmware waits for, in words: "dtr+", "rts-", a wait in ms such as "150", a byte
     // such as "x00", and "replug" for a cable pulled and plugged back before the port opens again.
@@ -65,7 +65,6 @@ class DeviceBench : public ::testing::Test {
             }
         }
     }
-    void wakeUp() { perform("dtr+ 2 rts+ 150 x00 7 x00 7"); }
     // What the device answers within a second.
     Bytes ask(const Bytes& request, std::size_t answerSize = 5) {
         port->write(request);

@@ -6,11 +6,7 @@ namespace rq::sim {
 namespace {
 
 TEST(FaultsTest, ValuesAreCheckedAsTheyAreAdded) {
-    struct Case {
-        const char* entry;
-        bool taken;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, bool> cases[] = {
         {"latency=16", true},      {"latency=0", true},      {"latency=255", true},
         {"latency=256", false},    {"latency=-1", false},    {"latency=1.5", false},
         {"latency", false},        {"latency=", false},      {"reset-nack=3", true},
@@ -20,12 +16,11 @@ TEST(FaultsTest, ValuesAreCheckedAsTheyAreAdded) {
         {"noise=1e-9", true},      {"noise=2", false},       {"noise=x", false},
         {"noise=-0.1", false},     {"no-such-fault", false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.entry);
+    for (const auto& [entry, taken] : cases) {
+        SCOPED_TRACE(entry);
         Faults faults;
-        EXPECT_EQ(!faults.add(c.entry).has_value(), c.taken);
-        const std::string name = std::string(c.entry).substr(0, std::string(c.entry).find('='));
-        EXPECT_EQ(faults.has(name), c.taken);
+        EXPECT_EQ(!faults.add(entry).has_value(), taken);
+        EXPECT_EQ(faults.has(std::string(entry).substr(0, std::string(entry).find('='))), taken);
     }
     EXPECT_NE(faultHelp().find("latency=MS"), std::string::npos);
 }

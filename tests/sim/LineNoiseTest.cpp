@@ -23,12 +23,8 @@ Bytes passAll(NoiseSource& source, const LineNoise& noise, const Bytes& sent) {
 }
 
 TEST(LineNoiseTest, EachKindAtCertainty) {
-    struct Case {
-        const char* name;
-        LineNoise noise;
-        bool (*fits)(std::uint8_t sent, std::span<const std::uint8_t> received);
-    };
-    const Case cases[] = {
+    using Fits = bool (*)(std::uint8_t sent, std::span<const std::uint8_t> received);
+    const std::tuple<const char*, LineNoise, Fits> cases[] = {
         {"flip",
          {.flip = 1},
          [](auto sent, auto got) { return got.size() == 1 && std::popcount(unsigned(got[0] ^ sent)) == 1; }},
@@ -38,12 +34,12 @@ TEST(LineNoiseTest, EachKindAtCertainty) {
          [](auto sent, auto got) { return got.size() == 2 && got[0] == sent && got[1] == sent; }},
         {"insert", {.insert = 1}, [](auto sent, auto got) { return got.size() == 2 && got[1] == sent; }},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, noise, fits] : cases) {
+        SCOPED_TRACE(name);
         NoiseSource source(7);
         for (int byte = 0; byte < 256; ++byte) {
-            const Arrival arrival = source.pass(static_cast<std::uint8_t>(byte), c.noise);
-            EXPECT_TRUE(c.fits(static_cast<std::uint8_t>(byte), arrival.received())) << byte;
+            const Arrival arrival = source.pass(static_cast<std::uint8_t>(byte), noise);
+            EXPECT_TRUE(fits(static_cast<std::uint8_t>(byte), arrival.received())) << byte;
         }
     }
 }

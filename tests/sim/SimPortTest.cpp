@@ -131,14 +131,11 @@ struct LatencyCase {
     Micros after;  // the read's return, from the write
 };
 
-void PrintTo(const LatencyCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 class AdapterLatencyTest : public SimPortTest, public ::testing::WithParamInterface<LatencyCase> {};
 
 TEST_P(AdapterLatencyTest, HoldsTheEchoUntilItsTimerRunsOut) {
     const LatencyCase& c = GetParam();
+    SCOPED_TRACE(c.name);
     device.setInstantLine(c.instantLine);
     device.setAdapterLatency(c.latency);
     clock.sleep(c.start);

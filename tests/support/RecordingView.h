@@ -20,6 +20,7 @@ class RecordingView : public WizardView {
     };
 
     std::map<Control, std::string> texts;
+    std::vector<std::string> processTexts;  // every txtProcess text, which the last one would hide
     std::map<Control, bool> bold;
     std::map<Control, bool> enabled;
     std::vector<Progress> progressHistory;
@@ -48,7 +49,10 @@ class RecordingView : public WizardView {
     bool isEnabled(Control control) const { return enabled.count(control) != 0 && enabled.at(control); }
     Progress progress() const { return progressHistory.empty() ? Progress{} : progressHistory.back(); }
 
-    void setText(Control control, const std::string& value) override { texts[control] = value; }
+    void setText(Control control, const std::string& value) override {
+        if (control == Control::txtProcess) processTexts.push_back(value);
+        texts[control] = value;
+    }
     void setBold(Control control, bool value) override { bold[control] = value; }
     void setEnabled(Control control, bool value) override { enabled[control] = value; }
     void setProgress(const Progress& value) override { progressHistory.push_back(value); }
@@ -70,10 +74,7 @@ class RecordingView : public WizardView {
     std::optional<ModelSerialEntry> askModelAndSerial() override { return take(modelSerials); }
     bool askYesNo(const std::string& title, const std::string& value) override {
         questions.push_back({title, value, {}});
-        if (answers.empty()) return false;
-        const bool yes = answers.front();
-        answers.pop_front();
-        return yes;
+        return take(answers);
     }
     void backupNoted(const BackupNote& note) override { backupNotes.push_back(note); }
     void showSettingsDialog(const std::optional<PortConfModel>& model) override {
@@ -86,9 +87,10 @@ class RecordingView : public WizardView {
     }
 
   private:
+    // The next scripted reply; none left is a cancel or a No.
     template <typename T>
-    static std::optional<T> take(std::deque<std::optional<T>>& replies) {
-        if (replies.empty()) return std::nullopt;
+    static T take(std::deque<T>& replies) {
+        if (replies.empty()) return T{};
         auto reply = replies.front();
         replies.pop_front();
         return reply;
