@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <csignal>
-
 #include "CliProcessPosix.h"
 
 namespace rq {

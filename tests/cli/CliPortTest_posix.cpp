@@ -7,15 +7,13 @@ namespace {
 
 using test::runCli;
 
-// A device path that exists but is no serial line, so that opening it fails with the system's reason.
-class CliPortTest : public test::WithFirmware {
-  protected:
-    std::string notALine = dir.file("ttyNOTALINE", {0x00});
-};
+using CliPortTest = test::WithFirmware;
 
 // Each row: the run, its exit status, the explanation printed before the failure's own line, and the
 // start of that line.
 TEST_F(CliPortTest, APortThatDoesNotOpenIsExplainedInTheStepThatOpensIt) {
+    // A device path that exists but is no serial line, so that opening it fails with the system's reason.
+    const std::string notALine = dir.file("ttyNOTALINE", {0x00});
     const std::string gone = dir.path("ttyGONE");
     const struct {
         std::string args;

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "CliProcessPosix.h"
@@ -28,11 +29,9 @@ TEST_F(CliSimulateTest, AnUpdateAndARestoreAgainstTheSimulatorInAnotherProcess) 
 
     const auto info = runCli("info --json --port " + port);
     // Byte n as U+00nn: the bytes from 80h up in UTF-8, the control bytes escaped.
-    EXPECT_NE(info.out.find("{\"model\":\"\\u0000RQ\x7F\xC2\x80\xC2\xA5\xC3\xBE\xC3\xBF\","
-                            "\"serial\":\"\\u0001\\u001f9\xC2\x81\xC3\x83\\u0000\","),
-              std::string::npos)
-        << info.out;
-    EXPECT_NE(info.out.find(R"("version":"Ver.1.3.0")"), std::string::npos) << info.out;
+    EXPECT_THAT(info.out, ::testing::HasSubstr("{\"model\":\"\\u0000RQ\x7F\xC2\x80\xC2\xA5\xC3\xBE\xC3\xBF\","
+                                               "\"serial\":\"\\u0001\\u001f9\xC2\x81\xC3\x83\\u0000\","));
+    EXPECT_THAT(info.out, ::testing::HasSubstr(R"("version":"Ver.1.3.0")"));
     simulator.send("x\n");
     EXPECT_EQ(simulator.readLine(), "keys: p power, w or - FW switch, q quit");
     EXPECT_EQ(simulator.finish(), 0);

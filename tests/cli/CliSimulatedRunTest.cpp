@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,14 +10,10 @@
 namespace rq {
 namespace {
 
+using test::linesOf;
 using test::linesWith;
 using test::runCli;
-
-std::vector<std::string> linesOf(std::istream&& in) {
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
+using ::testing::HasSubstr;
 
 // A JSON line without its time, which two records of one event may tell apart by a millisecond.
 std::string untimed(const std::string& line) {
@@ -110,14 +107,10 @@ TEST_F(CliSimulatedRunTest, EachRunEndsWithItsStatusAndShowsWhatItShould) {
         SCOPED_TRACE(c.args);
         const auto result = runCli(c.args);
         EXPECT_EQ(result.status, c.status);
-        for (const std::string& part : c.outHas) EXPECT_NE(result.out.find(part), std::string::npos) << part;
-        for (const std::string& part : c.outLacks)
-            EXPECT_EQ(result.out.find(part), std::string::npos) << part;
-        if (c.errHas.empty()) {
-            EXPECT_EQ(result.err, "");
-        } else {
-            EXPECT_NE(result.err.find(c.errHas), std::string::npos) << result.err;
-        }
+        for (const std::string& part : c.outHas) EXPECT_THAT(result.out, HasSubstr(part));
+        for (const std::string& part : c.outLacks) EXPECT_THAT(result.out, ::testing::Not(HasSubstr(part)));
+        EXPECT_EQ(result.err.empty(), c.errHas.empty()) << result.err;
+        EXPECT_THAT(result.err, HasSubstr(c.errHas));
         if (!c.args.starts_with("update") || c.args.find("--json") == std::string::npos) continue;
         for (const std::string& line : linesOf(std::istringstream(result.out)))
             EXPECT_TRUE(line.starts_with("{\"t\":") && line.ends_with("}")) << line;
@@ -256,12 +249,9 @@ TEST_F(CliSimulatedRunTest, SeveralDevicesInJsonAndInTheSupportLog) {
 
     const std::vector<std::string> log = linesOf(std::ifstream(logPath));
     ASSERT_GT(log.size(), 2u);
-    EXPECT_NE(log.front().find(R"(,"program":"rqfwup-cli update","version":"1.0.0","system":")"),
-              std::string::npos)
-        << log.front();
+    EXPECT_THAT(log.front(), HasSubstr(R"(,"program":"rqfwup-cli update","version":"1.0.0","system":")"));
     EXPECT_EQ(untimed(log.back()), untimed(lines.back()));
-    for (std::size_t n = 1; n + 1 < log.size(); ++n)
-        EXPECT_NE(log[n].find(R"(,"port":"COM)"), std::string::npos) << log[n];
+    for (std::size_t n = 1; n + 1 < log.size(); ++n) EXPECT_THAT(log[n], HasSubstr(R"(,"port":"COM)"));
     for (const std::string port : {"COM1", "COM2"}) {
         EXPECT_EQ(eventsOf(log, port), eventsOf(lines, port)) << port;
         EXPECT_GT(linesWith(log, R"("port":")" + port + R"(","trace":)"), 0) << port;

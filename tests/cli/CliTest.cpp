@@ -19,9 +19,8 @@ TEST(CliTest, HelpAndVersion) {
     EXPECT_NE(help.out.find("--program-baud"), std::string::npos);
     // Every exit status, each error code of a message box among them.
     std::vector<std::string> statuses = {"0", "1", "2", "3", "4", "129, 130, 143"};
-    for (int code = 1; code < 256; ++code) {
+    for (int code = 1; code < 256; ++code)
         if (errorMessage(static_cast<std::uint8_t>(code))) statuses.push_back(std::to_string(code));
-    }
     const auto listed = help.out.find("\nExit status:\n");
     ASSERT_NE(listed, std::string::npos);
     const std::string list = help.out.substr(listed);

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
@@ -13,6 +14,7 @@ namespace rq {
 namespace {
 
 using test::runCli;
+using ::testing::StartsWith;
 
 // A text field no answer filled, which a run that prints cannot leave, is null as well. The table escapes
 // a quote and a backslash as it escapes the bytes that do not print.
@@ -37,9 +39,8 @@ TEST(ParamsRunTest, TheSimulatedDevicesWholeSetAsJson) {
         "--sim-fault short-answer=104");
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
-    EXPECT_TRUE(
-        result.out.starts_with("{\n  \"ModelName\": \"\\u0000RQ\x7F\xC2\x80\xC2\xA5\xC3\xBE\xC3\xBF\",\n"))
-        << result.out;
+    EXPECT_THAT(result.out,
+                StartsWith("{\n  \"ModelName\": \"\\u0000RQ\x7F\xC2\x80\xC2\xA5\xC3\xBE\xC3\xBF\",\n"));
     QJsonParseError error;
     const QJsonObject report =
         QJsonDocument::fromJson(QByteArray::fromStdString(result.out), &error).object();
@@ -62,9 +63,8 @@ TEST(ParamsRunTest, TheSimulatedDevicesWholeSetAsJson) {
 TEST(ParamsRunTest, ATableTraceAndFailures) {
     const auto table = runCli("params --simulate --sim-line instant --trace --sim-fault identity-bytes");
     EXPECT_EQ(table.status, 0);
-    EXPECT_TRUE(
-        table.out.starts_with("ModelName" + std::string(39, ' ') + R"("\x00RQ\x7F\x80\xA5\xFE\xFF")" + "\n"))
-        << table.out;
+    EXPECT_THAT(table.out,
+                StartsWith("ModelName" + std::string(39, ' ') + R"("\x00RQ\x7F\x80\xA5\xFE\xFF")" + "\n"));
     // A line per selector combination, in decimal and hexadecimal of the value's width: groups held once,
     // per channel, per channel and sub-index, per channel, sub-index and index, and slots.
     EXPECT_EQ(std::count(table.out.begin(), table.out.end(), '\n'), 24 + 12 * 3 + 2 * 6 + 2 * 18 + 13);
@@ -79,9 +79,8 @@ TEST(ParamsRunTest, ATableTraceAndFailures) {
     const auto failed = runCli("params --simulate --sim-line instant --json --sim-fault silent-after=40");
     EXPECT_EQ(failed.status, 12);
     EXPECT_EQ(failed.out, "");
-    EXPECT_TRUE(
-        failed.err.starts_with("rqfwup-cli: error 12 reading the parameters: the device answered on COM1"))
-        << failed.err;
+    EXPECT_THAT(failed.err,
+                StartsWith("rqfwup-cli: error 12 reading the parameters: the device answered on COM1"));
     EXPECT_NE(failed.err.find("\n通信エラー\n通信で過剰なリトライが発生しました。"), std::string::npos);
 }
 

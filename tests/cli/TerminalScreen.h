@@ -28,11 +28,10 @@ inline std::vector<std::string> terminalScreen(const std::string& output) {
             column = 0;
         } else {
             std::string& line = lines[row];
-            if (column < line.size()) {
+            if (column < line.size())
                 line[column] = output[i];
-            } else {
+            else
                 line.append(column - line.size(), ' ').push_back(output[i]);
-            }
             ++column;
         }
     }

@@ -14,12 +14,6 @@
 
 namespace rq::test {
 
-inline std::string lf(std::string text) {
-    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
-        text.erase(at, 1);
-    return text;
-}
-
 // The real window on the simulated RQ system, offscreen.
 class GuiFixture : public testing::Test {
   protected:

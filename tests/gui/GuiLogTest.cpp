@@ -2,6 +2,7 @@
 #include <fstream>
 
 #include "GuiFixture.h"
+#include "cli/CliProcess.h"
 #include "core/wizard/ErrorMessages.h"
 #include "gui/frmDebug.h"
 #include "sim/FirmwareGenerator.h"
@@ -9,18 +10,6 @@
 
 namespace rq::test {
 namespace {
-
-std::vector<std::string> readLines(const std::string& path) {
-    std::ifstream file(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(file, line);) lines.push_back(line);
-    return lines;
-}
-
-long linesWith(const std::vector<std::string>& lines, const std::string& part) {
-    return std::count_if(lines.begin(), lines.end(),
-                         [&](const std::string& line) { return line.find(part) != std::string::npos; });
-}
 
 using GuiLogTest = GuiFixture;
 
@@ -42,12 +31,14 @@ TEST_F(GuiLogTest, AFailedStep2IsShownAndTheMenuSavesTheRunSoFar) {
         const auto code = fromWizard([](Wizard& wizard) { return wizard.lastShownError(); });
         ASSERT_EQ(answerer.messages.size(), traceShown ? 2u : 1u);
         const auto& shown = answerer.messages.back();
-        EXPECT_EQ(shown.text, lf(errorMessage(code).value().text));
+        EXPECT_EQ(shown.text, QString::fromStdString(errorMessage(code).value().text)
+                                  .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                                  .toStdString());
         EXPECT_EQ(shown.hint.rfind("error " + std::to_string(int(code)) + " in step 2: ", 0), 0u)
             << shown.hint;
         const std::string path = dir.path("saved.jsonl");
         ASSERT_TRUE(window().saveLog(QString::fromStdString(path)));
-        const auto log = readLines(path);
+        const auto log = linesOf(std::ifstream(path));
         EXPECT_GT(linesWith(log, "Retry PC->RQX::CMD[001]:"), 0);
         EXPECT_EQ(find<gui::frmDebug>("frmDebug")->lineCount(),
                   traceShown ? linesWith(log, R"("trace":)") : 0);
@@ -67,7 +58,7 @@ TEST_F(GuiLogTest, TheLogAndPortOptionsTakeEffectAtStart) {
     EXPECT_GE(fromWizard([](Wizard& wizard) { return int(wizard.state().commSettings.ComPort); }), 1);
     click("cmdNext");
     ASSERT_EQ(answerer.messages.size(), 1u);
-    const auto log = readLines(options.logPath);
+    const auto log = linesOf(std::ifstream(options.logPath));
     EXPECT_EQ(linesWith(log, R"("program":"rqfwup")"), 1);
     EXPECT_EQ(linesWith(log, ",\"device\":\"" + options.port + "\","), 1);
     EXPECT_EQ(linesWith(log, R"("messageBox":{"title":")" + answerer.messages[0].title), 1);

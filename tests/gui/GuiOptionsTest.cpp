@@ -15,13 +15,12 @@ std::vector<std::string> words(const std::string& line) {
 }
 
 TEST(GuiOptions, WhatEachCommandLineAsksFor) {
-    struct Case {
+    constexpr std::size_t kRun = 0, kUsage = 1, kVersion = 2, kSceneHelp = 4, kError = 5;
+    const struct {
         const char* args;
         std::size_t kind;  // index into GuiCommand
         const char* sceneOrReason;
-    };
-    constexpr std::size_t kRun = 0, kUsage = 1, kVersion = 2, kSceneHelp = 4, kError = 5;
-    const Case cases[] = {
+    } cases[] = {
         {"", kRun, "step1"},
         {"--simulate --screenshot a.png --scene step5", kRun, "step5"},
         {"--scene help", kSceneHelp, ""},
@@ -34,7 +33,7 @@ TEST(GuiOptions, WhatEachCommandLineAsksFor) {
         {"--port COM2 --simulate", kError, "--port and --simulate exclude each other"},
         {"--log", kError, "Missing value after '--log'."},
     };
-    for (const Case& test : cases) {
+    for (const auto& test : cases) {
         const gui::GuiCommand command = gui::parseGuiCommandLine(words(test.args));
         ASSERT_EQ(command.index(), test.kind) << test.args;
         const auto* options = std::get_if<gui::GuiOptions>(&command);

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QTest>
 #include <chrono>
-#include <memory>
 #include <thread>
 
 #include "core/TempDir.h"
@@ -17,7 +16,6 @@ namespace rq::test {
 namespace {
 
 constexpr int kSceneMillis = 30'000;
-constexpr const char* kMainCaption = "RQ SYSTEM  Firmware update tool (Ver1.0.0)";
 
 struct SceneRun {
     QString failure;
@@ -44,10 +42,9 @@ class ScenePlayerTest : public testing::Test {
         EXPECT_TRUE(QTest::qWaitFor([&] { return failure.has_value(); }, kSceneMillis)) << scene;
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the player leaves no dialog open";
         SceneRun run{failure.value_or(QStringLiteral("unfinished")), player->pictured(), {}};
-        for (QLabel* label : application.window().findChildren<QLabel*>()) {
+        for (QLabel* label : application.window().findChildren<QLabel*>())
             if (label->objectName().startsWith(QStringLiteral("lblProcess")) && label->font().bold())
                 run.boldStep = label->objectName().toStdString();
-        }
         return run;
     }
 
@@ -75,7 +72,7 @@ TEST_F(ScenePlayerTest, EverySceneIsReachedAndPictured) {
         const char* pictured;
         const char* boldStep;
     } rows[] = {
-        {"step8", kMainCaption, "lblProcess08"},
+        {"step8", "RQ SYSTEM  Firmware update tool (Ver1.0.0)", "lblProcess08"},
         {"settings", "通信設定", "lblProcess01"},
         {"model-serial", "Forced update config", "lblProcess01"},
         {"message", "通信エラー", "lblProcess01"},
@@ -96,19 +93,18 @@ TEST_F(ScenePlayerTest, EverySceneIsReachedAndPictured) {
 }
 
 TEST_F(ScenePlayerTest, AWalkThatCannotGoOnFailsWithItsReason) {
-    struct Case {
+    const struct {
         const char* scene;
         bool withFirmware;
         const char* fault;
         std::string picture;
         const char* reason;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"step4", false, nullptr, "step4.png", "cmdNext is disabled"},
         {"step3", true, "silent-after=0", "step3.png", "a message box stopped the walk: 通信エラー: "},
         {"step1", true, nullptr, "no-such-folder/step1.png", "cannot write "},
     };
-    for (const Case& test : cases) {
+    for (const auto& test : cases) {
         gui::GuiOptions options = simulated(test.withFirmware);
         if (test.fault) {
             ASSERT_EQ(options.simulation.faults.add(test.fault), std::nullopt);
