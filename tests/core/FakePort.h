@@ -37,11 +37,6 @@ class FakePort final : public PortStub {
         return open_ ? PortError::None : PortError::InvalidPort;
     }
     std::string whyNotOpened() const override { return whyNotOpened_; }
-    PortError write(std::span<const std::uint8_t>) override { return PortError::None; }
-    std::vector<std::uint8_t> read(std::size_t, Micros) override { return {}; }
-    void discardInput() override {}
-    void setRts(bool) override {}
-    bool cts() override { return true; }
 
   private:
     std::string whyNotOpened_;

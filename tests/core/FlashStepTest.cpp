@@ -20,7 +20,6 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::string kSuccessLine = "　更新作業が終了しました。「次へ」をクリックしてください。";
-using test::buttons;
 
 // Each line without its date and time.
 std::vector<std::string> untimed(const std::vector<std::string>& entries) {
@@ -112,7 +111,7 @@ TEST_F(FlashStepTest, UpdatesTheDevice) {
 
     EXPECT_TRUE(view.isBold(Control::lblProcess05));
     EXPECT_TRUE(view.text(Control::txtInfo).ends_with("\r\n\r\n" + kSuccessLine));
-    EXPECT_EQ(buttons(view), "00001");
+    EXPECT_EQ(test::buttons(view), "00001");
     EXPECT_EQ(view.text(Control::txtProcess),
               "バイナリ・データ作成完了\r\n接続完了\r\nクロック設定完了\r\n書き込みボーレート設定完了\r\n"
               "旧ファームウェア消去完了\r\n新ファームウェア書き込み完了\r\n最終設定完了\r\nベリファイ完了");
@@ -227,7 +226,7 @@ TEST_F(FlashStepTest, Faults) {
             EXPECT_EQ(sinceLastShown(c.lastWord), c.waited);
         }
         EXPECT_EQ(view.text(Control::txtInfo).ends_with(kSuccessLine), c.result == 0);
-        EXPECT_EQ(buttons(view), c.result == 0 ? "00001" : "00000");
+        EXPECT_EQ(test::buttons(view), c.result == 0 ? "00001" : "00000");
         EXPECT_TRUE(c.result != 0 || flashEqualsImage());
         EXPECT_FALSE(port->isOpen());
     }

@@ -163,11 +163,10 @@ TEST_F(LinkEngineTest, StatusWordsAndSendTimes) {
         retries += "/Retry/Wait";
         everyTick.push_back(i * Micros(10ms));
     }
-    const Requests three = {{1, kRead}, {2, kRead}, {4, kRead}};
     const Case cases[] = {
         {"one record: no tick after its answer", {{5, kRead}}, acceptAll, "Send/Wait/Recv/Ready", {0ms}, 6ms},
         {"the next record one tick after the answer",
-         three,
+         {{1, kRead}, {2, kRead}, {4, kRead}},
          acceptAll,
          "Send/Wait/Recv/Wait/Send/Wait/Recv/Wait/Send/Wait/Recv/Ready",
          {0ms, 16ms, 32ms},

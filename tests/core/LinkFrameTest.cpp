@@ -10,13 +10,12 @@ namespace rq {
 namespace {
 
 using test::Bytes;
-using test::responseFrame;
 
 // The longest frame taken, in one-byte pieces; bytes after a frame in the same read are dropped.
 TEST(FrameCutterTest, AFrameOfMoreThan245DataBytesIsDroppedUntilTheNextRequest) {
     FrameCutter cutter;
     CommandRecord response;
-    const Bytes frame = responseFrame(3, 0x00, Bytes(245, 0xA5));
+    const Bytes frame = test::responseFrame(3, 0x00, Bytes(245, 0xA5));
     for (std::size_t i = 0; i + 1 < frame.size(); ++i)
         ASSERT_EQ(cutter.feed({&frame[i], 1}, response), FrameCutter::Result::Incomplete) << "byte " << i;
     Bytes last = {frame.back()};
@@ -24,7 +23,7 @@ TEST(FrameCutterTest, AFrameOfMoreThan245DataBytesIsDroppedUntilTheNextRequest) 
     ASSERT_EQ(cutter.feed(last, response), FrameCutter::Result::Complete);
     EXPECT_EQ(response.Data, Bytes(245, 0xA5));
     EXPECT_EQ(cutter.bytesWanted(), 9u) << "the buffer starts empty again";
-    const Bytes oversize = responseFrame(1, 0x00, Bytes(246, 0x00));
+    const Bytes oversize = test::responseFrame(1, 0x00, Bytes(246, 0x00));
     EXPECT_EQ(cutter.feed({oversize.data(), 9}, response), FrameCutter::Result::Oversize);
     // The zeros that follow would make a frame of their own (length 0, checksum 0) if they were kept.
     EXPECT_EQ(cutter.feed({oversize.data() + 9, oversize.size() - 9}, response),

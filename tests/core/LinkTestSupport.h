@@ -68,7 +68,6 @@ class ScriptedPort final : public PortStub {
     std::optional<Micros> lineFailsAt;  // the cable is pulled then: the port closes itself
     std::vector<std::pair<Micros, bool>> rtsChanges;
 
-    std::string deviceName(int) const override { return "scripted"; }
     PortError write(std::span<const std::uint8_t> bytes) override {
         if (writeResult != PortError::None) return writeResult;
         if (!open_) return PortError::NotOpen;

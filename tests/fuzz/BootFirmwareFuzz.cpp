@@ -8,8 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace rq;
-    const auto firmware = sim::makeBootFirmware({});
-    for (const fuzz::Bytes& frame : fuzz::answersOf(*firmware, data, size)) {
+    for (const fuzz::Bytes& frame : fuzz::answersOf(*sim::makeBootFirmware({}), data, size)) {
         const bool wellFormed = frame.size() >= 5 && frame[0] == kStx && (frame[1] == 1 || frame[1] == 2) &&
                                 frame.size() == frame[1] + 4u && frame.back() == kEtx;
         fuzz::require(wellFormed, "a status frame is STX, LEN 1 or 2, the statuses, SUM, ETX");

@@ -23,8 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WizardState state;
     state.firmware = {path, "fuzz.bin", read.length, std::move(read.contents), true};
     StepContext context{state, port, clock, view};
-    const std::uint8_t result = buildProgrammingImage(context);
-    fuzz::require((result == 36) == (size > kFirmwareHeaderSize + kFlashSize + 1),
+    fuzz::require((buildProgrammingImage(context) == 36) == (size > kFirmwareHeaderSize + kFlashSize + 1),
                   "only a long file is refused");
     for (std::size_t at = 0; at < kFlashSize; ++at) {
         const std::size_t inFile = kFirmwareHeaderSize + at;

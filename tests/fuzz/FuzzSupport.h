@@ -51,7 +51,6 @@ class FuzzedDevicePort final : public test::PortStub {
 
     const std::vector<Exchange>& exchanges() const { return exchanges_; }
 
-    std::string deviceName(int) const override { return "fuzzed"; }
     PortError setSettings(const std::string& text) override {
         if (!parseLineSettings(text)) return PortError::BadSettings;
         return PortStub::setSettings(text);
@@ -70,8 +69,6 @@ class FuzzedDevicePort final : public test::PortStub {
             exchanges_.back().answered.insert(exchanges_.back().answered.end(), bytes.begin(), bytes.end());
         return bytes;
     }
-    void discardInput() override {}
-    void setRts(bool) override {}
     bool cts() override { return !rarely(); }
     bool dsr() override { return rarely(); }
 

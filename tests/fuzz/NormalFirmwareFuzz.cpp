@@ -7,8 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace rq;
-    const auto firmware = sim::makeNormalFirmware({});
-    for (const fuzz::Bytes& frame : fuzz::answersOf(*firmware, data, size)) {
+    for (const fuzz::Bytes& frame : fuzz::answersOf(*sim::makeNormalFirmware({}), data, size)) {
         fuzz::require(frame.size() >= 10 && frame.size() == frame[8] + 10u,
                       "an answer is its length + 10 bytes");
         std::uint8_t sum = 0;

@@ -8,9 +8,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace rq;
     const std::string_view entry(reinterpret_cast<const char*>(data), size);
-    const bool numeric = isNumericText(entry);
     if (checkSerialEntry(entry)) return 0;
-    fuzz::require(numeric && entry.size() == 5, "only five characters that read as a number pass");
+    fuzz::require(isNumericText(entry) && entry.size() == 5,
+                  "only five characters that read as a number pass");
     ParameterStore store;
     storeModelAndSerial({"RQA-4021", std::string(entry)}, store);
     fuzz::require(store.SerialNumber.size() == 6 && store.SerialNumber.back() == ' ',

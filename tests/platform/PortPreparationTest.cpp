@@ -25,12 +25,6 @@ class RefusingPort final : public test::PortStub {
         ++openings;
         return PortStub::open();
     }
-    std::string deviceName(int) const override { return "COM1"; }
-    PortError write(std::span<const std::uint8_t>) override { return PortError::None; }
-    std::vector<std::uint8_t> read(std::size_t, Micros) override { return {}; }
-    void discardInput() override {}
-    void setRts(bool) override {}
-    bool cts() override { return true; }
 };
 
 // Each row: which setting the port refuses, or a handshaking value out of range; the steps' port is then

@@ -9,7 +9,6 @@
 namespace rq {
 namespace {
 
-using test::PseudoTerminal;
 using Bytes = std::vector<std::uint8_t>;
 using Steady = std::chrono::steady_clock;
 using namespace std::chrono_literals;
@@ -24,7 +23,7 @@ class QtPortTest : public testing::Test {
         EXPECT_EQ(test::terminalSettings(terminal.path()), wanted);
     }
 
-    PseudoTerminal terminal;
+    test::PseudoTerminal terminal;
     // COM1 is listed but not there; the terminal comes after it.
     QtPort port{PortTable([] { return std::vector<ListedPort>{{"/dev/rq-no-such-serial-device"}}; })};
 };

@@ -7,7 +7,7 @@
 namespace rq::test {
 
 // What every test's port keeps alike: its number, settings and handshaking as given, and whether it
-// is open. The bytes and the modem lines that a test plays with are each port's own.
+// is open. Until a test says otherwise, nothing comes back, whatever is written, and CTS is on.
 class PortStub : public Port {
   public:
     void setPortNumber(int number) override { number_ = number; }
@@ -28,8 +28,14 @@ class PortStub : public Port {
     }
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
+    std::string deviceName(int) const override { return "stub"; }
+    PortError write(std::span<const std::uint8_t>) override { return PortError::None; }
+    std::vector<std::uint8_t> read(std::size_t, Micros) override { return {}; }
+    void discardInput() override {}
     void discardOutput() override {}
+    void setRts(bool) override {}
     void setDtr(bool) override {}
+    bool cts() override { return true; }
     bool dsr() override { return false; }
 
   protected:
