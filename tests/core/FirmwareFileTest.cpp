@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "FakePort.h"
+#include "StartedWizard.h"
 #include "TempDir.h"
 #include "core/firmware/FirmwareFile.h"
 #include "sim/FirmwareGenerator.h"

@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "FakePort.h"
+#include "StartedWizard.h"
 #include "core/settings/PortConf.h"
 
 namespace rq {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "FakePort.h"
 #include "ScreenChecks.h"
+#include "StartedWizard.h"
 #include "core/wizard/Screens.h"
 
 namespace rq {
