@@ -5,7 +5,6 @@
 #include <QProcess>
 #include <QtGlobal>
 #include <algorithm>
-#include <istream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,13 +34,6 @@ inline ProcessResult runCli(const std::string& args, const std::string& input = 
     if (!cli.waitForFinished(-1) || cli.exitStatus() != QProcess::NormalExit) return {};
     return {cli.exitCode(), cli.readAllStandardOutput().toStdString(),
             cli.readAllStandardError().toStdString()};
-}
-
-// The lines of `in`, without their line breaks.
-inline std::vector<std::string> linesOf(std::istream&& in) {
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
 }
 
 // How many of `lines` hold `part`.

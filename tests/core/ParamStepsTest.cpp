@@ -17,14 +17,16 @@ namespace {
 using namespace std::chrono_literals;
 using test::SentRequest;
 
+void holdIdentity(ParameterStore& params, const std::string& model, const std::string& serial,
+                  std::uint8_t param04) {
+    params.ModelName = model;
+    params.SerialNumber = serial;
+    params.Param04Value = param04;
+}
+
 // Steps 2 and 7.
 class ParamStepsTest : public test::SimStepsTest {
   protected:
-    void holdIdentity(const std::string& model, const std::string& serial, std::uint8_t param04) {
-        state.params.ModelName = model;
-        state.params.SerialNumber = serial;
-        state.params.Param04Value = param04;
-    }
     std::vector<int> maxima() const {
         std::vector<int> seen;
         for (const Progress& progress : view.progressHistory)
@@ -47,7 +49,7 @@ TEST_F(ParamStepsTest, TheBackupReadsAndTheRestoreWritesTheIdentity) {
     EXPECT_EQ(view.text(Control::txtProcess), "パラメーター取得完了");
 
     prepare();
-    holdIdentity("RQA-4020", "54321 ", 0x2A);  // as a forced update enters them
+    holdIdentity(state.params, "RQA-4020", "54321 ", 0x2A);  // as a forced update enters them
     subStep7ParamWrite(*context);
     ASSERT_EQ(state.LinkError, 0);
     EXPECT_EQ(test::commandsOf(port->writes), (std::vector<int>{127, 124, 127, 1,   2, 4, 127, 127, 1, 2,  4,
@@ -73,7 +75,7 @@ TEST_F(ParamStepsTest, ARestoreWithoutAWholeIdentitySendsNothing) {
     for (const auto& [model, serial] : identities) {
         prepare();
         const sim::DeviceMemory before = device->memory();
-        holdIdentity(model, serial, 0);
+        holdIdentity(state.params, model, serial, 0);
         subStep7ParamWrite(*context);
         EXPECT_EQ(state.LinkError, 99) << model << "/" << serial;
         EXPECT_TRUE(port->writes.empty());
@@ -103,7 +105,7 @@ TEST_F(ParamStepsTest, FaultsOfTheDevice) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fault);
         prepare({c.fault});
-        holdIdentity("RQA-4021", "12345 ", 4);
+        holdIdentity(state.params, "RQA-4021", "12345 ", 4);
         const Micros start = clock.now();
         c.restore ? subStep7ParamWrite(*context) : subStep2ParamRead(*context);
         EXPECT_EQ(state.LinkError, c.linkError);
@@ -216,9 +218,7 @@ TEST_F(ScriptedStepsTest, TheReadBackFailsTheRestoreWhenTheDeviceHoldsAnotherIde
         SCOPED_TRACE(c.modelReadBack);
         fresh();
         state.verifyIdentity = true;
-        state.params.ModelName = "RQA-4021";
-        state.params.SerialNumber = "12345 ";
-        state.params.Param04Value = 0x44;
+        holdIdentity(state.params, "RQA-4021", "12345 ", 0x44);
         state.params.FirmwareVersion = {12, 0};
         // The write's own answer says something else again: it must not change what was backed up.
         writeEcho = [](std::uint8_t command, const test::Bytes& data) {
@@ -339,9 +339,7 @@ TEST_F(BackupWizardTest, CancelRemovesTheBackupOnlyBeforeStep5HasBegun) {
     for (const auto& [stepIndex, kept] : cases) {
         SCOPED_TRACE(stepIndex);
         for (const BackupFile& file : store.list()) store.discard(file.path);
-        device->setPower(false);
-        device->setFwSwitch(false);
-        device->setPower(true);
+        switchOn(test::instantSystem({"identity-bytes"}));
         test::RecordingView view;
         const auto wizard = startWizard(view, &store);
         walkTo(*wizard, view, stepIndex);

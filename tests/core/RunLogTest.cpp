@@ -14,13 +14,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::vector<std::string> readLines(const std::string& path) {
-    std::ifstream file(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(file, line);) lines.push_back(line);
-    return lines;
-}
-
 class JsonEventViewTest : public ::testing::Test {
   protected:
     sim::VirtualClock clock;
@@ -108,17 +101,18 @@ TEST(RunLogTest, AFileGetsWhatCameBeforeAndFollows) {
     log.append("one");
     ASSERT_TRUE(log.writeTo(dir.path("run.jsonl")));
     log.append("two");
-    EXPECT_EQ(readLines(dir.path("run.jsonl")), (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(test::linesOf(std::ifstream(dir.path("run.jsonl"))), (std::vector<std::string>{"one", "two"}));
 
     ASSERT_TRUE(log.saveCopy(dir.path("copy.jsonl")));
     log.append("three");
-    EXPECT_EQ(readLines(dir.path("copy.jsonl")), (std::vector<std::string>{"one", "two"}));
-    EXPECT_EQ(readLines(dir.path("run.jsonl")).size(), 3u);
+    EXPECT_EQ(test::linesOf(std::ifstream(dir.path("copy.jsonl"))), (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(test::linesOf(std::ifstream(dir.path("run.jsonl"))).size(), 3u);
 
     EXPECT_FALSE(log.writeTo(dir.path("no-such-folder/run.jsonl")));
     EXPECT_FALSE(log.saveCopy(dir.path("no-such-folder/copy.jsonl")));
     log.append("four");
-    EXPECT_EQ(readLines(dir.path("run.jsonl")).size(), 4u) << "a failed switch keeps the file it had";
+    EXPECT_EQ(test::linesOf(std::ifstream(dir.path("run.jsonl"))).size(), 4u)
+        << "a failed switch keeps the file it had";
 }
 
 // The record gets every trace line, the shown view only those while its trace is on.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -30,5 +32,12 @@ class TempDir {
     static inline int counter = 0;
     std::filesystem::path path_;
 };
+
+// The lines of `in`, without their line breaks.
+inline std::vector<std::string> linesOf(std::istream&& in) {
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
 
 }  // namespace rq::test

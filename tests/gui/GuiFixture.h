@@ -14,24 +14,26 @@
 
 namespace rq::test {
 
+// The window on the simulated RQ system, on an instant line.
+inline gui::GuiOptions simulatedOptions(const std::string& backupFolder, const std::string& firmware = "") {
+    gui::GuiOptions options;
+    options.simulate = true;
+    options.simulation.instantLine = true;
+    options.backupFolder = backupFolder;
+    options.firmwarePath = firmware;
+    return options;
+}
+
 // The real window on the simulated RQ system, offscreen.
 class GuiFixture : public testing::Test {
   protected:
     // A bound for a hung wizard, far above what a step takes, even under the sanitizers on a busy machine.
     static constexpr int kWaitMillis = 30000;
 
-    void SetUp() override { start(simulatedOptions()); }
+    void SetUp() override { start(simulatedOptions(backupFolder)); }
     void TearDown() override {
         EXPECT_TRUE(waitIdle());
         application.reset();
-    }
-
-    gui::GuiOptions simulatedOptions() const {
-        gui::GuiOptions options;
-        options.simulate = true;
-        options.simulation.instantLine = true;
-        options.backupFolder = backupFolder;
-        return options;
     }
 
     void start(const gui::GuiOptions& options) {

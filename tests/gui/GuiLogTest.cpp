@@ -20,9 +20,8 @@ TEST_F(GuiLogTest, AFailedStep2IsShownAndTheMenuSavesTheRunSoFar) {
     ASSERT_TRUE(sim::writeFirmwareFile(firmware, {}));
     for (const bool traceShown : {false, true}) {
         SCOPED_TRACE(traceShown);
-        auto options = simulatedOptions();
+        auto options = simulatedOptions(backupFolder, firmware);
         options.simulation = instantSystem({"silent-after=1"});  // step 2 fails after one exchange
-        options.firmwarePath = firmware;
         options.trace = traceShown;
         start(options);
         EXPECT_EQ(text("lblFWFile"), "start.bin");

@@ -42,11 +42,9 @@ TEST_F(MainWindowTest, ForcedUpdateSetStoresTheEntryAndShowsStep3) {
     EXPECT_EQ(answerer.messages[0].title, "入力エラー");
     EXPECT_TRUE(bold("lblProcess03"));
     EXPECT_FALSE(bold("lblProcess01")) << "only the current step is bold";
-    const auto [model, serial] = fromWizard([](Wizard& wizard) {
-        return std::pair(wizard.state().params.ModelName, wizard.state().params.SerialNumber);
-    });
-    EXPECT_EQ(model, "RQA-4021");
-    EXPECT_EQ(serial, "12345 ");
+    const ParameterStore params = fromWizard([](Wizard& wizard) { return wizard.state().params; });
+    EXPECT_EQ(params.ModelName, "RQA-4021");
+    EXPECT_EQ(params.SerialNumber, "12345 ");
 }
 
 TEST_F(MainWindowTest, ForcedUpdateCancelWithoutAnIdentityStoresNothingAndShowsStep1Again) {
@@ -107,7 +105,7 @@ TEST_F(MainWindowTest, AnUnrestoredBackupIsOfferedAtStartAndYesShowsStep6WithIt)
             EXPECT_NE(box->text().toStdString().find("　シリアルナンバー：54321 "), std::string::npos);
             box->button(answer)->click();
         });
-        start(simulatedOptions());
+        start(simulatedOptions(backupFolder));
         EXPECT_TRUE(answerer.allHandled());
         const bool yes = answer == QMessageBox::Yes;
         EXPECT_TRUE(bold(yes ? "lblProcess06" : "lblProcess01"));

@@ -7,8 +7,7 @@
 #include <chrono>
 #include <thread>
 
-#include "core/TempDir.h"
-#include "gui/Application.h"
+#include "GuiFixture.h"
 #include "gui/ScenePlayer.h"
 #include "sim/FirmwareGenerator.h"
 
@@ -48,18 +47,11 @@ class ScenePlayerTest : public testing::Test {
         return run;
     }
 
-    gui::GuiOptions simulated(bool withFirmware = true) const {
-        gui::GuiOptions options;
-        options.simulate = true;
-        options.simulation.instantLine = true;
-        if (withFirmware) options.firmwarePath = firmware;
-        return options;
-    }
-
     void SetUp() override { ASSERT_TRUE(sim::writeFirmwareFile(firmware, {})); }
 
     TempDir dir;
     std::string firmware = dir.path("RQ-1.3.0.bin");
+    std::string backups = dir.path("backups");
 };
 
 // Each row: a scene, the caption of the window in its picture, and where the wizard is once the dialog the
@@ -82,7 +74,7 @@ TEST_F(ScenePlayerTest, EverySceneIsReachedAndPictured) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.scene);
         const std::string picture = dir.path(std::string(row.scene) + ".png");
-        const SceneRun run = play(row.scene, simulated(), picture);
+        const SceneRun run = play(row.scene, simulatedOptions(backups, firmware), picture);
         EXPECT_EQ(run.failure.toStdString(), "");
         EXPECT_EQ(run.pictured.toStdString(), row.pictured);
         EXPECT_EQ(run.boldStep, row.boldStep);
@@ -105,7 +97,7 @@ TEST_F(ScenePlayerTest, AWalkThatCannotGoOnFailsWithItsReason) {
         {"step1", true, nullptr, "no-such-folder/step1.png", "cannot write "},
     };
     for (const auto& test : cases) {
-        gui::GuiOptions options = simulated(test.withFirmware);
+        gui::GuiOptions options = simulatedOptions(backups, test.withFirmware ? firmware : "");
         if (test.fault) {
             ASSERT_EQ(options.simulation.faults.add(test.fault), std::nullopt);
         }
@@ -118,7 +110,8 @@ TEST_F(ScenePlayerTest, AWalkThatCannotGoOnFailsWithItsReason) {
 // A wizard held in its step, as by a message box that takes no answer, does not hold the player up.
 TEST_F(ScenePlayerTest, AWizardThatDoesNotEndItsStepEndsTheSceneWithAnError) {
     const auto held = [](Wizard&) { std::this_thread::sleep_for(std::chrono::seconds(3)); };
-    const SceneRun run = play("step2", simulated(), dir.path("step2.png"), {300, 300}, held);
+    const SceneRun run =
+        play("step2", simulatedOptions(backups, firmware), dir.path("step2.png"), {300, 300}, held);
     EXPECT_EQ(run.failure.toStdString(),
               "the window did not reach the scene in time; the window did not end its step in time");
 }

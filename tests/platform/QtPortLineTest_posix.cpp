@@ -9,6 +9,7 @@ namespace rq {
 namespace {
 
 using test::PseudoTerminal;
+using Bytes = std::vector<std::uint8_t>;
 using namespace std::chrono_literals;
 
 // COM1 is whatever path the test lists now, as a USB adapter that is pulled and plugged back.
@@ -34,7 +35,7 @@ TEST_F(QtPortLineTest, APulledCableClosesThePortAtTheNextUseUntilItIsBack) {
         {"read", [](QtPort& p) { return p.read(1, 5s).empty(); }},
         {"write",
          [](QtPort& p) {
-             return p.write(std::vector<std::uint8_t>{1, 2, 3}) == PortError::Io;
+             return p.write(Bytes{1, 2, 3}) == PortError::Io;
          }},
     };
     for (const auto& use : uses) {
@@ -43,7 +44,7 @@ TEST_F(QtPortLineTest, APulledCableClosesThePortAtTheNextUseUntilItIsBack) {
         EXPECT_TRUE(use.use(*port));
         EXPECT_FALSE(port->isOpen());
         EXPECT_TRUE(port->read(1, 10ms).empty());
-        EXPECT_EQ(port->write(std::vector<std::uint8_t>{1}), PortError::NotOpen);
+        EXPECT_EQ(port->write(Bytes{1}), PortError::NotOpen);
         EXPECT_FALSE(port->cts());
         EXPECT_EQ(port->open(), PortError::InvalidPort) << "the old device is gone";
 
@@ -54,9 +55,9 @@ TEST_F(QtPortLineTest, APulledCableClosesThePortAtTheNextUseUntilItIsBack) {
         ASSERT_EQ(port->open(), PortError::None);
         EXPECT_EQ(port->deviceName(1), terminal->path());
         terminal->send({0x42});
-        EXPECT_EQ(port->read(1, 2s), (std::vector<std::uint8_t>{0x42}));
-        ASSERT_EQ(port->write(std::vector<std::uint8_t>{0x43}), PortError::None);
-        EXPECT_EQ(terminal->receive(1, 2000), (std::vector<std::uint8_t>{0x43}));
+        EXPECT_EQ(port->read(1, 2s), (Bytes{0x42}));
+        ASSERT_EQ(port->write(Bytes{0x43}), PortError::None);
+        EXPECT_EQ(terminal->receive(1, 2000), (Bytes{0x43}));
     }
 }
 

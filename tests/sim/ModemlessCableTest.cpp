@@ -65,26 +65,5 @@ TEST(ModemlessCableTest, TheWakeUpAndTheFramesWorkThePanelAsTheComputerAsks) {
     }
 }
 
-TEST(ModemlessCableTest, TheDeviceHearsTheComputerAtWhateverSpeedItListens) {
-    // After the baud rate command the boot firmware listens at 38400: the reset that follows at once
-    // must reach it at that speed.
-    VirtualClock clock;
-    const auto device = makeRqSystem(clock, RqSystemOptions());  // bytes take their time on the line
-    device->setFwSwitch(true);
-    device->setPower(true);
-    ModemlessCable cable(*device, false, [](const std::string&) {});
-    clock.sleep(200ms);
-    cable.fromComputer(Bytes{0x00, 0x00});
-    cable.fromComputer(kReset);
-    clock.sleep(50ms);
-    EXPECT_EQ(cable.toComputer(), kAck);
-    Bytes both = {0x01, 0x02, 0x9A, 0x06, 0x5E, 0x03};  // to 38400
-    both.insert(both.end(), kReset.begin(), kReset.end());
-    cable.fromComputer(both);
-    clock.sleep(50ms);
-    EXPECT_EQ(cable.toComputer(), kAck);
-    EXPECT_EQ(device->deviceLineSettings().baud, 38400u);
-}
-
 }  // namespace
 }  // namespace rq::sim
