@@ -9,17 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "support/RecordingView.h"
+
 namespace rq::test {
 
 // Answers the modal windows the program opens, as a user would: every message box with OK is read and
 // closed with OK; any other modal window is given to the next of the queued handlers.
 class ModalAnswerer : public QObject {
   public:
-    struct Message {
-        std::string title;
-        std::string text;
-        std::string hint;  // the informative text under it
-    };
+    using Message = RecordingView::Message;  // the hint is the informative text under it
     using Handler = std::function<void(QWidget*)>;
 
     ModalAnswerer() {
