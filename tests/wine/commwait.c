@@ -65,11 +65,19 @@ static void queue_packet(struct bound_file *f, OVERLAPPED *ov)
     NtSetIoCompletion(f->port, f->key, (ULONG_PTR)ov, (NTSTATUS)ov->Internal, ov->InternalHigh);
 }
 
+/* The pending wait's request, taken once: by the callback, or by the code that drops the wait. Wine
+   may still start a callback after UnregisterWaitEx has returned; it then finds nothing to queue. */
+static OVERLAPPED *take_pending(struct bound_file *f)
+{
+    return InterlockedExchangePointer((void *volatile *)&f->pending, NULL);
+}
+
 static void CALLBACK wait_ended(void *context, BOOLEAN timed_out)
 {
     (void)timed_out;
     struct bound_file *f = context;
-    queue_packet(f, f->pending);
+    OVERLAPPED *ov = take_pending(f);
+    if (ov) queue_packet(f, ov);
 }
 
 /* Drops the thread pool's wait on `ended`, after its callback if that has started. */
@@ -78,7 +86,7 @@ static void forget_watch(struct bound_file *f)
     if (!f->watch) return;
     UnregisterWaitEx(f->watch, INVALID_HANDLE_VALUE);
     f->watch = NULL;
-    f->pending = NULL;
+    take_pending(f);
 }
 
 static HANDLE WINAPI create_io_completion_port(HANDLE file, HANDLE port, ULONG_PTR key, DWORD threads)
