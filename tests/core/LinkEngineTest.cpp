@@ -177,6 +177,12 @@ TEST_F(LinkEngineTest, StatusWordsAndSendTimes) {
          "Send/Wait/Recv/Wait/Retry/Wait/Recv/Ready",
          {0ms, 16ms},
          22ms},
+        {"an oversize answer: the retry one tick after it",
+         {{5, kRead}},
+         badFirst(1, responseFrame(5, 0x00, Bytes(246, 0))),
+         "Send/Wait/Recv/Wait/Retry/Wait/Recv/Ready",
+         {0ms, 16ms},
+         22ms},
         {"silent: a retry every tick", {{5, kRead}}, silent, retries + "/Ready", everyTick, 110ms},
         {"124 first: no word while it waits", {{124, kWrite}}, silent, "Send//Ready", {0ms}, 60s},
     };
