@@ -1,11 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
-
-#include "platform/QtPort.h"
 
 namespace rq::test {
 
@@ -43,16 +40,6 @@ class PseudoTerminal : public LineEnd {
     int terminal_ = -1;  // kept open so the pair lives while the port under test closes and reopens
     std::string path_;
 };
-
-// A port whose COM1 is the device `listed` names at each look-up, as a USB adapter that is pulled and
-// plugged back under another name.
-inline std::unique_ptr<QtPort> portListing(const std::string& listed) {
-    auto port = std::make_unique<QtPort>(PortTable([&listed] {
-        return std::vector<ListedPort>{{listed, true}};
-    }));
-    port->setPortNumber(1);
-    return port;
-}
 
 // The terminal's line settings as the driver holds them. A pseudo-terminal always holds 8 data bits
 // and no parity, so only the speed, the stop bits and the flow control tell what the port set.

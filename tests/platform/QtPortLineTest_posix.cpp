@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 #include "platform/PseudoTerminal.h"
 #include "platform/QtPort.h"
@@ -11,6 +12,16 @@ namespace {
 using test::PseudoTerminal;
 using Bytes = std::vector<std::uint8_t>;
 using namespace std::chrono_literals;
+
+// A port whose COM1 is the device `listed` names at each look-up, as a USB adapter that is pulled and
+// plugged back under another name.
+std::unique_ptr<QtPort> portListing(const std::string& listed) {
+    auto port = std::make_unique<QtPort>(PortTable([&listed] {
+        return std::vector<ListedPort>{{listed, true}};
+    }));
+    port->setPortNumber(1);
+    return port;
+}
 
 // COM1 is whatever path the test lists now, as a USB adapter that is pulled and plugged back.
 class QtPortLineTest : public testing::Test {
@@ -23,7 +34,7 @@ class QtPortLineTest : public testing::Test {
 
     std::unique_ptr<PseudoTerminal> terminal = std::make_unique<PseudoTerminal>();
     std::string listed;
-    std::unique_ptr<QtPort> port = test::portListing(listed);
+    std::unique_ptr<QtPort> port = portListing(listed);
 };
 
 // The cable is pulled before a read or a write; once it is back under another path, the port opens again.
@@ -63,9 +74,9 @@ TEST_F(QtPortLineTest, APulledCableClosesThePortAtTheNextUseUntilItIsBack) {
 
 TEST(QtPortOpenFailure, APortHeldByAnotherProgramIsExplainedUntilItOpens) {
     PseudoTerminal terminal;
-    const auto holder = test::portListing(terminal.path());
+    const auto holder = portListing(terminal.path());
     ASSERT_EQ(holder->open(), PortError::None);
-    const auto port = test::portListing(terminal.path());
+    const auto port = portListing(terminal.path());
     EXPECT_EQ(port->open(), PortError::InvalidPort);
     ASSERT_TRUE(port->lastOpenFailure().has_value());
     EXPECT_EQ(port->lastOpenFailure()->problem, OpenProblem::Busy);
